@@ -1,0 +1,5 @@
+// The whole public interface of the Calvoro library.
+#pragma once
+
+#include <calvoro/guid.h>
+#include <calvoro/power_class.h>

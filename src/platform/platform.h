@@ -1,0 +1,108 @@
+// The operating-system operations that the library's logic needs, and nothing else.
+//
+// Names and argument order are the platform's own. Exactly one binding defines them:
+// platform/windows forwards to powrprof, kernel32 and advapi32; platform/simulated answers
+// from an in-memory machine; the tests link a recording fake instead. The logic never
+// knows which one stands behind these declarations.
+//
+// Types are fixed-width stand-ins for the platform's: DWORD is std::uint32_t, a root power
+// key is an opaque pointer that the library always passes as nullptr, and identifiers go
+// by address as Calvoro::GUID records (the platform's own GUID on Windows).
+#pragma once
+
+#include <calvoro/guid.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace Calvoro::platform {
+
+/// A platform status: 0 is success, anything else a Windows error code.
+using Status = std::uint32_t;
+/// The platform's root power key (HKEY). The library always passes none.
+using RootKey = void*;
+
+/// Windows' statuses that the library and the simulated platform speak of by name. (The
+/// names differ from Windows' ERROR_* because <windows.h> defines those as macros.)
+namespace status {
+inline constexpr Status Success = 0;              // ERROR_SUCCESS
+inline constexpr Status FileNotFound = 2;         // ERROR_FILE_NOT_FOUND
+inline constexpr Status AccessDenied = 5;         // ERROR_ACCESS_DENIED
+inline constexpr Status InvalidParameter = 87;    // ERROR_INVALID_PARAMETER
+inline constexpr Status CallNotImplemented = 120; // ERROR_CALL_NOT_IMPLEMENTED
+inline constexpr Status MoreData = 234;           // ERROR_MORE_DATA
+inline constexpr Status NoMoreItems = 259;        // ERROR_NO_MORE_ITEMS
+}  // namespace status
+
+/// PowerEnumerate's access flag for enumerating plans (ACCESS_SCHEME).
+inline constexpr std::uint32_t kAccessScheme = 16;
+
+// ---- Power plans (powrprof) ----
+
+Status PowerEnumerate(RootKey RootPowerKey, const GUID* SchemeGuid,
+                      const GUID* SubGroupOfPowerSettingsGuid, std::uint32_t AccessFlags,
+                      std::uint32_t Index, std::uint8_t* Buffer, std::uint32_t* BufferSize);
+
+Status PowerReadFriendlyName(RootKey RootPowerKey, const GUID* SchemeGuid,
+                             const GUID* SubGroupOfPowerSettingsGuid,
+                             const GUID* PowerSettingGuid, std::uint8_t* Buffer,
+                             std::uint32_t* BufferSize);
+
+Status PowerWriteFriendlyName(RootKey RootPowerKey, const GUID* SchemeGuid,
+                              const GUID* SubGroupOfPowerSettingsGuid,
+                              const GUID* PowerSettingGuid, const std::uint8_t* Buffer,
+                              std::uint32_t BufferSize);
+
+Status PowerWriteDescription(RootKey RootPowerKey, const GUID* SchemeGuid,
+                             const GUID* SubGroupOfPowerSettingsGuid,
+                             const GUID* PowerSettingGuid, const std::uint8_t* Buffer,
+                             std::uint32_t BufferSize);
+
+Status PowerReadACValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
+                             const GUID* SubGroupOfPowerSettingsGuid,
+                             const GUID* PowerSettingGuid, std::uint32_t* AcValueIndex);
+
+Status PowerReadDCValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
+                             const GUID* SubGroupOfPowerSettingsGuid,
+                             const GUID* PowerSettingGuid, std::uint32_t* DcValueIndex);
+
+Status PowerWriteACValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
+                              const GUID* SubGroupOfPowerSettingsGuid,
+                              const GUID* PowerSettingGuid, std::uint32_t AcValueIndex);
+
+Status PowerWriteDCValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
+                              const GUID* SubGroupOfPowerSettingsGuid,
+                              const GUID* PowerSettingGuid, std::uint32_t DcValueIndex);
+
+// ---- Zero-filled memory (kernel32) ----
+
+/// LocalAlloc's flags for a fixed, zero-initialised block (LPTR: LMEM_FIXED | LMEM_ZEROINIT).
+inline constexpr std::uint32_t kZeroFilledFixed = 0x40;
+
+/// A block of `uBytes` bytes, or nullptr when it cannot be had.
+void* LocalAlloc(std::uint32_t uFlags, std::size_t uBytes);
+/// Releases a block from LocalAlloc; nullptr is allowed. Returns nullptr on success.
+void* LocalFree(void* hMem);
+
+// ---- The current user's registry (advapi32), read only ----
+
+/// What the registry said about one value under one key of the current user's hive.
+struct RegistryAnswer {
+    enum class Kind {
+        NoKey,        ///< the key does not exist or cannot be opened (other than refused)
+        NoValue,      ///< the key exists, the value does not
+        String,       ///< a string value; `text` holds it up to its first NUL
+        OtherKind,    ///< a value of another kind; `text` holds a rendering of it
+        AccessDenied  ///< opening the key or reading the value was refused
+    };
+    Kind kind = Kind::NoKey;
+    std::u16string text;
+};
+
+/// Opens `keyPath` read-only under HKEY_CURRENT_USER, reads `valueName`, and closes the key
+/// again on every path.
+RegistryAnswer RegReadCurrentUserValue(const std::u16string& keyPath,
+                                       const std::u16string& valueName);
+
+}  // namespace Calvoro::platform

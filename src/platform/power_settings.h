@@ -1,0 +1,36 @@
+// The platform's published identifiers of the power settings that the library touches,
+// under Windows' own names, as constant records.
+#pragma once
+
+#include <calvoro/guid.h>
+
+namespace Calvoro::platform {
+
+// 238C9FA8-0AAD-41ED-83F4-97BE242C8F20
+inline constexpr GUID GUID_SLEEP_SUBGROUP{
+    0x238C9FA8, 0x0AAD, 0x41ED, {0x83, 0xF4, 0x97, 0xBE, 0x24, 0x2C, 0x8F, 0x20}};
+// 29F6C1DB-86DA-48C5-9FDB-F2B67B1F44DA
+inline constexpr GUID GUID_STANDBY_TIMEOUT{
+    0x29F6C1DB, 0x86DA, 0x48C5, {0x9F, 0xDB, 0xF2, 0xB6, 0x7B, 0x1F, 0x44, 0xDA}};
+// 9D7815A6-7EE4-497E-8888-515A05F02364
+inline constexpr GUID GUID_HIBERNATE_TIMEOUT{
+    0x9D7815A6, 0x7EE4, 0x497E, {0x88, 0x88, 0x51, 0x5A, 0x05, 0xF0, 0x23, 0x64}};
+// 7516B95F-F776-4464-8C53-06167F40CC99
+inline constexpr GUID GUID_VIDEO_SUBGROUP{
+    0x7516B95F, 0xF776, 0x4464, {0x8C, 0x53, 0x06, 0x16, 0x7F, 0x40, 0xCC, 0x99}};
+// 3C0BC021-C8A8-4E07-A973-6B14CBCB2B7E
+inline constexpr GUID GUID_VIDEO_POWERDOWN_TIMEOUT{
+    0x3C0BC021, 0xC8A8, 0x4E07, {0xA9, 0x73, 0x6B, 0x14, 0xCB, 0xCB, 0x2B, 0x7E}};
+
+/// Where one timeout lives: its subgroup and its setting.
+struct TimeoutSetting {
+    const GUID& subgroup;
+    const GUID& setting;
+};
+
+inline constexpr TimeoutSetting kSleepTimeout{GUID_SLEEP_SUBGROUP, GUID_STANDBY_TIMEOUT};
+inline constexpr TimeoutSetting kHibernateTimeout{GUID_SLEEP_SUBGROUP, GUID_HIBERNATE_TIMEOUT};
+inline constexpr TimeoutSetting kDisplayTimeout{GUID_VIDEO_SUBGROUP,
+                                                GUID_VIDEO_POWERDOWN_TIMEOUT};
+
+}  // namespace Calvoro::platform

@@ -1,0 +1,113 @@
+// The simulated machine's public control functions.
+#include <calvoro/simulation.h>
+
+#include "machine.h"
+#include "power_class/identifiers.h"
+
+#include <algorithm>
+
+namespace Calvoro::Simulation {
+namespace {
+
+using simulated::State;
+
+TimeoutSeconds Plan::*SecondsOf(Timeout timeout) {
+    switch (timeout) {
+    case Timeout::Sleep:
+        return &Plan::sleep;
+    case Timeout::Hibernate:
+        return &Plan::hibernate;
+    case Timeout::Display:
+        break;
+    }
+    return &Plan::display;
+}
+
+Plan* Find(State& state, const Guid& id) {
+    const GUID record = detail::ToPlatformRecord(id);
+    return simulated::FindPlan(state, &record);
+}
+
+void SetFault(Operation operation, simulated::Fault fault) {
+    simulated::TheMachine().Locked([&](State& state) {
+        state.faults.at(static_cast<std::size_t>(operation)) = std::move(fault);
+    });
+}
+
+}  // namespace
+
+void Reset() {
+    simulated::TheMachine().Locked([](State& state) {
+        // Blocks still handed out stay counted: they are the caller's to release.
+        const AllocationCounts allocations = state.allocations;
+        state = simulated::SeededState();
+        state.allocations = allocations;
+    });
+}
+
+std::vector<Plan> Plans() {
+    return simulated::TheMachine().Locked([](State& state) { return state.plans; });
+}
+
+bool AddPlan(const Plan& plan) {
+    return simulated::TheMachine().Locked([&](State& state) {
+        if (Find(state, plan.id) != nullptr) {
+            return false;
+        }
+        state.plans.push_back(plan);
+        return true;
+    });
+}
+
+bool RemovePlan(const Guid& id) {
+    return simulated::TheMachine().Locked([&](State& state) {
+        const auto found = std::find_if(state.plans.begin(), state.plans.end(),
+                                        [&](const Plan& plan) { return plan.id == id; });
+        if (found == state.plans.end()) {
+            return false;
+        }
+        state.plans.erase(found);
+        return true;
+    });
+}
+
+std::optional<std::uint32_t> ReadSeconds(const Guid& plan, Timeout timeout, bool onAC) {
+    return simulated::TheMachine().Locked([&](State& state) -> std::optional<std::uint32_t> {
+        const Plan* stored = Find(state, plan);
+        if (stored == nullptr) {
+            return std::nullopt;
+        }
+        const TimeoutSeconds& seconds = stored->*SecondsOf(timeout);
+        return onAC ? seconds.ac : seconds.dc;
+    });
+}
+
+bool WriteSeconds(const Guid& plan, Timeout timeout, bool onAC, std::uint32_t seconds) {
+    return simulated::TheMachine().Locked([&](State& state) {
+        Plan* stored = Find(state, plan);
+        if (stored == nullptr) {
+            return false;
+        }
+        TimeoutSeconds& stored_seconds = stored->*SecondsOf(timeout);
+        (onAC ? stored_seconds.ac : stored_seconds.dc) = seconds;
+        return true;
+    });
+}
+
+void InjectStatus(Operation operation, std::uint32_t status, Repeat repeat) {
+    SetFault(operation, simulated::Fault{false, status, {}, repeat});
+}
+
+void InjectException(Operation operation, const std::string& message, Repeat repeat) {
+    SetFault(operation, simulated::Fault{true, 0, message, repeat});
+}
+
+void ClearFaults() {
+    simulated::TheMachine().Locked([](State& state) { state.faults = {}; });
+}
+
+AllocationCounts Allocations() {
+    return simulated::TheMachine().Locked([](State& state) { return state.allocations; });
+}
+
+}  // namespace Calvoro::Simulation

@@ -1,0 +1,210 @@
+// The boundary answered by the simulated machine, with the statuses Windows gives.
+#include "machine.h"
+#include "power_class/identifiers.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace Calvoro::platform {
+namespace {
+
+using simulated::State;
+using Simulation::Operation;
+
+// Runs one platform operation: an injected fault answers first, then `work`.
+template <typename Work>
+Status Run(Operation operation, Work&& work) {
+    return simulated::TheMachine().Locked([&](State& state) -> Status {
+        if (const auto injected = simulated::FireFault(state, operation)) {
+            return *injected;
+        }
+        return work(state);
+    });
+}
+
+std::size_t TextBytes(const std::u16string& text) { return (text.size() + 1) * sizeof(char16_t); }
+
+// The platform's texts arrive as UTF-16 code units followed by a NUL, sized in bytes; the
+// machine keeps the text before the first NUL (or all of it, when the caller sent none).
+std::u16string TextFromBuffer(const std::uint8_t* buffer, std::uint32_t size) {
+    std::u16string text(size / sizeof(char16_t), u'\0');
+    std::memcpy(text.data(), buffer, text.size() * sizeof(char16_t));
+    return text.substr(0, text.find(u'\0'));
+}
+
+Status ReadText(const std::u16string& text, std::uint8_t* buffer, std::uint32_t* size) {
+    const auto needed = static_cast<std::uint32_t>(TextBytes(text));
+    const bool fits = buffer != nullptr && *size >= needed;
+    *size = needed;
+    if (buffer == nullptr) {
+        return status::Success;
+    }
+    if (!fits) {
+        return status::MoreData;
+    }
+    std::memcpy(buffer, text.c_str(), needed);
+    return status::Success;
+}
+
+Status WriteText(std::u16string simulated::Plan::*field, Operation operation, const GUID* scheme,
+                 const std::uint8_t* buffer, std::uint32_t size) {
+    return Run(operation, [&](State& state) {
+        if (buffer == nullptr) {
+            return status::InvalidParameter;
+        }
+        simulated::Plan* plan = simulated::FindPlan(state, scheme);
+        if (plan == nullptr) {
+            return status::FileNotFound;
+        }
+        plan->*field = TextFromBuffer(buffer, size);
+        return status::Success;
+    });
+}
+
+// Runs `apply` on the stored seconds that the plan, subgroup and setting name.
+template <typename Apply>
+Status WithTimeout(Operation operation, const GUID* scheme, const GUID* subgroup,
+                   const GUID* setting, Apply&& apply) {
+    return Run(operation, [&](State& state) {
+        if (subgroup == nullptr || setting == nullptr) {
+            return status::InvalidParameter;
+        }
+        simulated::Plan* plan = simulated::FindPlan(state, scheme);
+        if (plan == nullptr) {
+            return status::FileNotFound;
+        }
+        simulated::TimeoutSeconds* seconds = simulated::FindTimeout(*plan, subgroup, setting);
+        if (seconds == nullptr) {
+            return status::FileNotFound;
+        }
+        return apply(*seconds);
+    });
+}
+
+Status ReadValue(std::uint32_t simulated::TimeoutSeconds::*side, Operation operation,
+                 const GUID* scheme, const GUID* subgroup, const GUID* setting,
+                 std::uint32_t* value) {
+    return WithTimeout(operation, scheme, subgroup, setting, [&](const auto& seconds) {
+        if (value == nullptr) {
+            return status::InvalidParameter;
+        }
+        *value = seconds.*side;
+        return status::Success;
+    });
+}
+
+Status WriteValue(std::uint32_t simulated::TimeoutSeconds::*side, Operation operation,
+                  const GUID* scheme, const GUID* subgroup, const GUID* setting,
+                  std::uint32_t value) {
+    return WithTimeout(operation, scheme, subgroup, setting, [&](auto& seconds) {
+        seconds.*side = value;
+        return status::Success;
+    });
+}
+
+}  // namespace
+
+Status PowerEnumerate(RootKey, const GUID*, const GUID*, std::uint32_t AccessFlags,
+                      std::uint32_t Index, std::uint8_t* Buffer, std::uint32_t* BufferSize) {
+    return Run(Operation::PowerEnumerate, [&](State& state) {
+        if (BufferSize == nullptr) {
+            return status::InvalidParameter;
+        }
+        if (AccessFlags != kAccessScheme) {
+            return status::InvalidParameter;  // only plans are simulated, not their settings
+        }
+        if (Index >= state.plans.size()) {
+            return status::NoMoreItems;
+        }
+        const bool fits = Buffer != nullptr && *BufferSize >= sizeof(GUID);
+        *BufferSize = sizeof(GUID);
+        if (Buffer == nullptr) {
+            return status::Success;
+        }
+        if (!fits) {
+            return status::MoreData;
+        }
+        const GUID record = detail::ToPlatformRecord(state.plans[Index].id);
+        std::memcpy(Buffer, &record, sizeof record);
+        return status::Success;
+    });
+}
+
+Status PowerReadFriendlyName(RootKey, const GUID* SchemeGuid, const GUID*, const GUID*,
+                             std::uint8_t* Buffer, std::uint32_t* BufferSize) {
+    return Run(Operation::PowerReadFriendlyName, [&](State& state) {
+        if (BufferSize == nullptr) {
+            return status::InvalidParameter;
+        }
+        const simulated::Plan* plan = simulated::FindPlan(state, SchemeGuid);
+        if (plan == nullptr) {
+            return status::FileNotFound;
+        }
+        return ReadText(plan->name, Buffer, BufferSize);
+    });
+}
+
+Status PowerWriteFriendlyName(RootKey, const GUID* SchemeGuid, const GUID*, const GUID*,
+                              const std::uint8_t* Buffer, std::uint32_t BufferSize) {
+    return WriteText(&simulated::Plan::name, Operation::PowerWriteFriendlyName, SchemeGuid,
+                     Buffer, BufferSize);
+}
+
+Status PowerWriteDescription(RootKey, const GUID* SchemeGuid, const GUID*, const GUID*,
+                             const std::uint8_t* Buffer, std::uint32_t BufferSize) {
+    return WriteText(&simulated::Plan::description, Operation::PowerWriteDescription,
+                     SchemeGuid, Buffer, BufferSize);
+}
+
+Status PowerReadACValueIndex(RootKey, const GUID* SchemeGuid,
+                             const GUID* SubGroupOfPowerSettingsGuid,
+                             const GUID* PowerSettingGuid, std::uint32_t* AcValueIndex) {
+    return ReadValue(&simulated::TimeoutSeconds::ac, Operation::PowerReadACValueIndex,
+                     SchemeGuid, SubGroupOfPowerSettingsGuid, PowerSettingGuid, AcValueIndex);
+}
+
+Status PowerReadDCValueIndex(RootKey, const GUID* SchemeGuid,
+                             const GUID* SubGroupOfPowerSettingsGuid,
+                             const GUID* PowerSettingGuid, std::uint32_t* DcValueIndex) {
+    return ReadValue(&simulated::TimeoutSeconds::dc, Operation::PowerReadDCValueIndex,
+                     SchemeGuid, SubGroupOfPowerSettingsGuid, PowerSettingGuid, DcValueIndex);
+}
+
+Status PowerWriteACValueIndex(RootKey, const GUID* SchemeGuid,
+                              const GUID* SubGroupOfPowerSettingsGuid,
+                              const GUID* PowerSettingGuid, std::uint32_t AcValueIndex) {
+    return WriteValue(&simulated::TimeoutSeconds::ac, Operation::PowerWriteACValueIndex,
+                      SchemeGuid, SubGroupOfPowerSettingsGuid, PowerSettingGuid, AcValueIndex);
+}
+
+Status PowerWriteDCValueIndex(RootKey, const GUID* SchemeGuid,
+                              const GUID* SubGroupOfPowerSettingsGuid,
+                              const GUID* PowerSettingGuid, std::uint32_t DcValueIndex) {
+    return WriteValue(&simulated::TimeoutSeconds::dc, Operation::PowerWriteDCValueIndex,
+                      SchemeGuid, SubGroupOfPowerSettingsGuid, PowerSettingGuid, DcValueIndex);
+}
+
+void* LocalAlloc(std::uint32_t uFlags, std::size_t uBytes) {
+    (void)uFlags;  // every simulated block is fixed and zero-filled
+    return simulated::TheMachine().Locked([&](State& state) -> void* {
+        if (simulated::FireFault(state, Operation::LocalAlloc)) {
+            return nullptr;
+        }
+        void* block = std::calloc(1, uBytes == 0 ? 1 : uBytes);
+        if (block != nullptr) {
+            ++state.allocations.made;
+            ++state.allocations.live;
+        }
+        return block;
+    });
+}
+
+void* LocalFree(void* hMem) {
+    if (hMem != nullptr) {
+        simulated::TheMachine().Locked([&](State& state) { --state.allocations.live; });
+        std::free(hMem);
+    }
+    return nullptr;
+}
+
+}  // namespace Calvoro::platform

@@ -1,0 +1,9 @@
+#include <calvoro/power_class.h>
+
+#include "identifiers.h"
+
+namespace Calvoro {
+
+GUID PowerClass::ToGUID(const Guid& guid) const { return detail::ToPlatformRecord(guid); }
+
+}  // namespace Calvoro
