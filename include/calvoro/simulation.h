@@ -53,8 +53,8 @@ struct Plan {
 
 /// How often an injected fault fires.
 enum class Repeat {
-    Once,   ///< on the next call of the operation only
-    Always  ///< on every call until ClearFaults
+    Once,   ///< on one call of the operation only
+    Always  ///< on every call from then on, until ClearFaults
 };
 
 /// Back to the seeded machine: Windows' standard plans Balanced, High performance and Power
@@ -78,13 +78,16 @@ CALVORO_API std::optional<std::uint32_t> ReadSeconds(const Guid& plan, Timeout t
 CALVORO_API bool WriteSeconds(const Guid& plan, Timeout timeout, bool onAC,
                               std::uint32_t seconds);
 
-/// Makes the operation return `status` instead of doing its work.
+/// Makes the operation return `status` instead of doing its work, starting with the call
+/// after the next `callsToSkip` calls (0: the very next call). Replaces any fault injected
+/// for the operation before.
 CALVORO_API void InjectStatus(Operation operation, std::uint32_t status,
-                              Repeat repeat = Repeat::Once);
+                              Repeat repeat = Repeat::Once, std::uint32_t callsToSkip = 0);
 
-/// Makes the operation raise std::runtime_error(message) instead of doing its work.
+/// Makes the operation raise std::runtime_error(message) instead of doing its work; the
+/// other arguments as for InjectStatus.
 CALVORO_API void InjectException(Operation operation, const std::string& message,
-                                 Repeat repeat = Repeat::Once);
+                                 Repeat repeat = Repeat::Once, std::uint32_t callsToSkip = 0);
 
 /// Removes every injected fault.
 CALVORO_API void ClearFaults();

@@ -94,12 +94,14 @@ bool WriteSeconds(const Guid& plan, Timeout timeout, bool onAC, std::uint32_t se
     });
 }
 
-void InjectStatus(Operation operation, std::uint32_t status, Repeat repeat) {
-    SetFault(operation, simulated::Fault{false, status, {}, repeat});
+void InjectStatus(Operation operation, std::uint32_t status, Repeat repeat,
+                  std::uint32_t callsToSkip) {
+    SetFault(operation, simulated::Fault{false, status, {}, repeat, callsToSkip});
 }
 
-void InjectException(Operation operation, const std::string& message, Repeat repeat) {
-    SetFault(operation, simulated::Fault{true, 0, message, repeat});
+void InjectException(Operation operation, const std::string& message, Repeat repeat,
+                     std::uint32_t callsToSkip) {
+    SetFault(operation, simulated::Fault{true, 0, message, repeat, callsToSkip});
 }
 
 void ClearFaults() {

@@ -58,6 +58,10 @@ std::optional<platform::Status> FireFault(State& state, Operation operation) {
     if (!slot) {
         return std::nullopt;
     }
+    if (slot->callsToSkip > 0) {
+        --slot->callsToSkip;
+        return std::nullopt;
+    }
     const Fault fault = *slot;
     if (fault.repeat == Repeat::Once) {
         slot.reset();

@@ -25,6 +25,7 @@ struct Fault {
     platform::Status status = 0;
     std::string message;
     Repeat repeat = Repeat::Once;
+    std::uint32_t callsToSkip = 0;
 };
 
 struct State {

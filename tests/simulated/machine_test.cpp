@@ -1,0 +1,90 @@
+// The simulated machine answers the boundary's calls with the statuses Windows gives.
+#include <calvoro/simulation.h>
+
+#include "platform/platform.h"
+#include "platform/power_settings.h"
+#include "power_class/identifiers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+namespace p = Calvoro::platform;
+namespace Sim = Calvoro::Simulation;
+using Calvoro::GUID;
+
+const GUID kBalanced = Calvoro::detail::ToPlatformRecord(
+    {0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}});
+const GUID kUnknown = Calvoro::detail::ToPlatformRecord({0x1, 0x2, 0x3, {4, 5, 6, 7, 8, 9, 10, 11}});
+
+class SimulatedMachine : public testing::Test {
+protected:
+    void SetUp() override { Sim::Reset(); }
+};
+
+TEST_F(SimulatedMachine, EnumerationStatuses) {
+    std::uint8_t buffer[16]{};
+    std::uint32_t size = 16;
+    EXPECT_EQ(p::PowerEnumerate(nullptr, nullptr, nullptr, 16, 2, buffer, &size), 0u);
+    EXPECT_EQ(p::PowerEnumerate(nullptr, nullptr, nullptr, 16, 3, buffer, &size), 259u);
+    size = 8;
+    EXPECT_EQ(p::PowerEnumerate(nullptr, nullptr, nullptr, 16, 0, buffer, &size), 234u);
+    EXPECT_EQ(size, 16u);
+    size = 0;
+    EXPECT_EQ(p::PowerEnumerate(nullptr, nullptr, nullptr, 16, 0, nullptr, &size), 0u);
+    EXPECT_EQ(size, 16u);
+    EXPECT_EQ(p::PowerEnumerate(nullptr, nullptr, nullptr, 16, 0, buffer, nullptr), 87u);
+}
+
+TEST_F(SimulatedMachine, NameStatuses) {
+    std::uint32_t size = 0;
+    EXPECT_EQ(p::PowerReadFriendlyName(nullptr, &kBalanced, nullptr, nullptr, nullptr, &size), 0u);
+    EXPECT_EQ(size, 18u);  // "Balanced" and its NUL
+    std::uint8_t small[10]{};
+    size = sizeof small;
+    EXPECT_EQ(p::PowerReadFriendlyName(nullptr, &kBalanced, nullptr, nullptr, small, &size), 234u);
+    EXPECT_EQ(size, 18u);
+    EXPECT_EQ(p::PowerReadFriendlyName(nullptr, &kUnknown, nullptr, nullptr, nullptr, &size), 2u);
+    EXPECT_EQ(p::PowerReadFriendlyName(nullptr, &kBalanced, nullptr, nullptr, nullptr, nullptr),
+              87u);
+    EXPECT_EQ(p::PowerWriteFriendlyName(nullptr, &kBalanced, nullptr, nullptr, nullptr, 2), 87u);
+
+    // A text without a NUL is stored whole; an odd last byte is ignored.
+    const char16_t noNul[] = {u'a', u'b'};
+    EXPECT_EQ(p::PowerWriteDescription(nullptr, &kBalanced, nullptr, nullptr,
+                                       reinterpret_cast<const std::uint8_t*>(noNul), 3),
+              0u);
+    EXPECT_EQ(Sim::Plans().front().description, u"a");
+}
+
+TEST_F(SimulatedMachine, ValueStatuses) {
+    std::uint32_t value = 7;
+    EXPECT_EQ(p::PowerReadACValueIndex(nullptr, &kUnknown, &p::GUID_SLEEP_SUBGROUP,
+                                       &p::GUID_STANDBY_TIMEOUT, &value),
+              2u);
+    EXPECT_EQ(value, 7u);  // untouched on failure
+    // A setting of another subgroup does not exist.
+    EXPECT_EQ(p::PowerReadDCValueIndex(nullptr, &kBalanced, &p::GUID_VIDEO_SUBGROUP,
+                                       &p::GUID_STANDBY_TIMEOUT, &value),
+              2u);
+    EXPECT_EQ(p::PowerWriteACValueIndex(nullptr, &kBalanced, nullptr, &p::GUID_STANDBY_TIMEOUT, 1),
+              87u);
+    EXPECT_EQ(p::PowerReadACValueIndex(nullptr, &kBalanced, &p::GUID_SLEEP_SUBGROUP,
+                                       &p::GUID_STANDBY_TIMEOUT, nullptr),
+              87u);
+}
+
+TEST_F(SimulatedMachine, ResetRestoresTheSeedAndClearsFaults) {
+    Sim::InjectStatus(Sim::Operation::PowerEnumerate, 5, Sim::Repeat::Always);
+    ASSERT_TRUE(Sim::RemovePlan(Calvoro::detail::FromPlatformRecord(kBalanced)));
+    Sim::Reset();
+    std::uint8_t buffer[16]{};
+    std::uint32_t size = 16;
+    EXPECT_EQ(p::PowerEnumerate(nullptr, nullptr, nullptr, 16, 0, buffer, &size), 0u);
+    EXPECT_EQ(std::memcmp(buffer, &kBalanced, 16), 0);
+    EXPECT_EQ(Sim::Plans().size(), 3u);
+}
+
+}  // namespace
