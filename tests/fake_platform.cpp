@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "power_class/identifiers.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace fake {
@@ -26,42 +27,89 @@ std::optional<Guid> Id(const GUID* record) {
     return detail::FromPlatformRecord(*record);
 }
 
-Status Record(const char* operation, RootKey root, const GUID* scheme, const GUID* subgroup,
-              const GUID* setting, std::uint32_t value, bool outputGiven) {
-    fake::State().calls.push_back(
-        {operation, root, Id(scheme), Id(subgroup), Id(setting), value, outputGiven});
-    return fake::State().status;
+fake::Call& Record(const char* operation, RootKey root, const GUID* scheme,
+                   const GUID* subgroup, const GUID* setting) {
+    fake::Call call;
+    call.operation = operation;
+    call.root = root;
+    call.scheme = Id(scheme);
+    call.subgroup = Id(subgroup);
+    call.setting = Id(setting);
+    fake::State().calls.push_back(call);
+    return fake::State().calls.back();
 }
 
-Status ReadValue(const char* operation, RootKey root, const GUID* scheme,
-                 const GUID* subgroup, const GUID* setting, std::uint32_t* value) {
-    const Status status = Record(operation, root, scheme, subgroup, setting, 0, value != nullptr);
+Status Answer(const std::string& operation) {
+    const auto& overrides = fake::State().statusFor;
+    const auto found = overrides.find(operation);
+    return found != overrides.end() ? found->second : fake::State().status;
+}
+
+Status ReadValue(const char* operation, RootKey root, const GUID* scheme, const GUID* subgroup,
+                 const GUID* setting, std::uint32_t* value) {
+    Record(operation, root, scheme, subgroup, setting).outputGiven = value != nullptr;
     if (value != nullptr && fake::State().readValue) {
         *value = *fake::State().readValue;
     }
-    return status;
+    return Answer(operation);
+}
+
+Status WriteValue(const char* operation, RootKey root, const GUID* scheme, const GUID* subgroup,
+                  const GUID* setting, std::uint32_t value) {
+    Record(operation, root, scheme, subgroup, setting).value = value;
+    return Answer(operation);
+}
+
+Status WriteText(const char* operation, RootKey root, const GUID* scheme, const GUID* subgroup,
+                 const GUID* setting, const std::uint8_t* buffer, std::uint32_t size) {
+    fake::Call& call = Record(operation, root, scheme, subgroup, setting);
+    call.value = size;
+    call.outputGiven = buffer != nullptr;
+    if (buffer != nullptr) {
+        call.bytes.assign(buffer, buffer + size);
+    }
+    return Answer(operation);
 }
 
 }  // namespace
 
 Status PowerEnumerate(RootKey root, const GUID* scheme, const GUID* subgroup,
-                      std::uint32_t, std::uint32_t, std::uint8_t*, std::uint32_t*) {
-    return Record("PowerEnumerate", root, scheme, subgroup, nullptr, 0, false);
+                      std::uint32_t AccessFlags, std::uint32_t Index, std::uint8_t* Buffer,
+                      std::uint32_t* BufferSize) {
+    fake::Call& call = Record("PowerEnumerate", root, scheme, subgroup, nullptr);
+    call.accessFlags = AccessFlags;
+    call.index = Index;
+    call.outputGiven = Buffer != nullptr;
+    call.value = BufferSize != nullptr ? *BufferSize : 0;
+    const auto& bytes = fake::State().enumerated;
+    if (Buffer != nullptr && BufferSize != nullptr) {
+        std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), *BufferSize), Buffer);
+    }
+    return Answer("PowerEnumerate");
 }
 
 Status PowerReadFriendlyName(RootKey root, const GUID* scheme, const GUID* subgroup,
-                             const GUID* setting, std::uint8_t*, std::uint32_t*) {
-    return Record("PowerReadFriendlyName", root, scheme, subgroup, setting, 0, false);
+                             const GUID* setting, std::uint8_t* Buffer,
+                             std::uint32_t* BufferSize) {
+    fake::Call& call = Record("PowerReadFriendlyName", root, scheme, subgroup, setting);
+    call.outputGiven = Buffer != nullptr;
+    call.value = BufferSize != nullptr ? *BufferSize : 0;
+    if (fake::State().readName) {
+        return fake::State().readName(Buffer, BufferSize);
+    }
+    return Answer("PowerReadFriendlyName");
 }
 
 Status PowerWriteFriendlyName(RootKey root, const GUID* scheme, const GUID* subgroup,
-                              const GUID* setting, const std::uint8_t*, std::uint32_t size) {
-    return Record("PowerWriteFriendlyName", root, scheme, subgroup, setting, size, false);
+                              const GUID* setting, const std::uint8_t* buffer,
+                              std::uint32_t size) {
+    return WriteText("PowerWriteFriendlyName", root, scheme, subgroup, setting, buffer, size);
 }
 
 Status PowerWriteDescription(RootKey root, const GUID* scheme, const GUID* subgroup,
-                             const GUID* setting, const std::uint8_t*, std::uint32_t size) {
-    return Record("PowerWriteDescription", root, scheme, subgroup, setting, size, false);
+                             const GUID* setting, const std::uint8_t* buffer,
+                             std::uint32_t size) {
+    return WriteText("PowerWriteDescription", root, scheme, subgroup, setting, buffer, size);
 }
 
 Status PowerReadACValueIndex(RootKey root, const GUID* scheme, const GUID* subgroup,
@@ -76,17 +124,26 @@ Status PowerReadDCValueIndex(RootKey root, const GUID* scheme, const GUID* subgr
 
 Status PowerWriteACValueIndex(RootKey root, const GUID* scheme, const GUID* subgroup,
                               const GUID* setting, std::uint32_t value) {
-    return Record("PowerWriteACValueIndex", root, scheme, subgroup, setting, value, false);
+    return WriteValue("PowerWriteACValueIndex", root, scheme, subgroup, setting, value);
 }
 
 Status PowerWriteDCValueIndex(RootKey root, const GUID* scheme, const GUID* subgroup,
                               const GUID* setting, std::uint32_t value) {
-    return Record("PowerWriteDCValueIndex", root, scheme, subgroup, setting, value, false);
+    return WriteValue("PowerWriteDCValueIndex", root, scheme, subgroup, setting, value);
 }
 
-void* LocalAlloc(std::uint32_t, std::size_t bytes) { return std::calloc(1, bytes); }
+void* LocalAlloc(std::uint32_t flags, std::size_t bytes) {
+    fake::State().allocations.push_back(bytes);
+    fake::State().allocationFlags.push_back(flags);
+    if (fake::State().failAllocation) {
+        return nullptr;
+    }
+    ++fake::State().liveBlocks;
+    return std::calloc(1, bytes);
+}
 
 void* LocalFree(void* block) {
+    --fake::State().liveBlocks;
     std::free(block);
     return nullptr;
 }

@@ -5,6 +5,8 @@
 #include <calvoro/guid.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace Calvoro {
 
@@ -24,6 +26,28 @@ public:
 
     /// The platform record with the same 16-byte image as `guid`. Cannot fail.
     GUID ToGUID(const Guid& guid) const;
+
+    /// The identifier of the installed plan at `PowerSchemeIndex`, counted from 0 in the
+    /// platform's order; NoPowerSchemeGuid past the last plan or when the platform fails
+    /// (the two cannot be told apart). List all plans by counting up from 0 until
+    /// NoPowerSchemeGuid comes back. Nothing is cached: each call asks the platform.
+    Guid EnumPowerSchemeGuid(std::uint32_t PowerSchemeIndex) const;
+
+    /// The plan's display name, up to its first NUL; no value when the plan does not exist
+    /// or the name cannot be read. An exception that the platform raises while reading the
+    /// name is reported as one line on standard output (and yields no value); one raised
+    /// while asking for the name's size is dropped silently.
+    std::optional<std::u16string> ReadPowerSchemeName(const Guid& PowerSchemeGuid) const;
+
+    /// Writes the plan's name, then its description. Each text is passed up to its first
+    /// NUL. Both texts are required; taking them by reference means an absent text cannot be
+    /// passed at all. Returns 1 when both were stored, otherwise 0: when the name is refused
+    /// the description is not written, and when only the description is refused the new
+    /// name stays. A text too long for the platform's 32-bit byte size is refused without a
+    /// platform call.
+    std::int32_t WritePowerSchemeNameDescription(const Guid& PowerSchemeGuid,
+                                                 const std::u16string& SchemeName,
+                                                 const std::u16string& SchemeDescription) const;
 
     /// The plan's sleep (standby) timeout in minutes; 0 when the platform cannot read it.
     std::uint32_t GetSleepTimer(const Guid& SchemeGuid, bool bOnAC) const;

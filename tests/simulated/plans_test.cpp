@@ -1,0 +1,121 @@
+// Listing plans, reading their names and renaming them on the simulated machine.
+#include <calvoro/power_class.h>
+#include <calvoro/simulation.h>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+using Calvoro::Guid;
+using Calvoro::NoPowerSchemeGuid;
+using Calvoro::PowerClass;
+namespace Sim = Calvoro::Simulation;
+
+const Guid kBalanced{0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}};
+const Guid kHighPerformance{0x8C5E7FDA, 0xE8BF, 0x4A96,
+                            {0x9A, 0x85, 0xA6, 0xE2, 0x3A, 0x8C, 0x63, 0x5C}};
+const Guid kPowerSaver{0xA1841308, 0x3541, 0x4FAB,
+                       {0xBC, 0x81, 0xF7, 0x15, 0x56, 0xF2, 0x0B, 0x4A}};
+const Guid kUnknown{0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+std::vector<Guid> ListPlans(const PowerClass& power) {
+    std::vector<Guid> plans;
+    for (std::uint32_t index = 0;; ++index) {
+        const Guid plan = power.EnumPowerSchemeGuid(index);
+        if (plan == NoPowerSchemeGuid) {
+            return plans;
+        }
+        plans.push_back(plan);
+    }
+}
+
+class SimulatedPlans : public testing::Test {
+protected:
+    void SetUp() override { Sim::Reset(); }
+    void TearDown() override {
+        EXPECT_EQ(Sim::Allocations().live, 0u) << "a name block was not released";
+        Sim::Reset();
+    }
+
+    PowerClass power;
+};
+
+TEST_F(SimulatedPlans, ListsThePlansInOrderAndFollowsChanges) {
+    EXPECT_EQ(ListPlans(power), (std::vector<Guid>{kBalanced, kHighPerformance, kPowerSaver}));
+    EXPECT_EQ(power.EnumPowerSchemeGuid(4294967295u), NoPowerSchemeGuid);
+
+    Sim::Plan added;
+    added.id = kUnknown;
+    ASSERT_TRUE(Sim::AddPlan(added));
+    ASSERT_TRUE(Sim::RemovePlan(kBalanced));
+    EXPECT_EQ(ListPlans(power), (std::vector<Guid>{kHighPerformance, kPowerSaver, kUnknown}));
+}
+
+TEST_F(SimulatedPlans, ReadsTheSeededNames) {
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), u"Balanced");
+    EXPECT_EQ(power.ReadPowerSchemeName(kHighPerformance), u"High performance");
+    EXPECT_EQ(power.ReadPowerSchemeName(kPowerSaver), u"Power saver");
+    EXPECT_EQ(Sim::Allocations().made, 3u);
+}
+
+TEST_F(SimulatedPlans, UnknownPlanHasNoNameAndAllocatesNothing) {
+    EXPECT_EQ(power.ReadPowerSchemeName(kUnknown), std::nullopt);
+    EXPECT_EQ(Sim::Allocations().made, 0u);
+    EXPECT_EQ(power.WritePowerSchemeNameDescription(kUnknown, u"Name", u"Text"), 0);
+}
+
+TEST_F(SimulatedPlans, RenameReadsBackForAnyText) {
+    for (const std::u16string& name :
+         {std::u16string(u"\u00C9nergie \u2600"), std::u16string(u"Battery \U0001F50B"),
+          std::u16string(u""), std::u16string(500, u'x')}) {
+        ASSERT_EQ(power.WritePowerSchemeNameDescription(kPowerSaver, name, u"New " + name), 1);
+        EXPECT_EQ(power.ReadPowerSchemeName(kPowerSaver), name);
+        EXPECT_EQ(Sim::Plans().back().description, u"New " + name);
+    }
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), u"Balanced");
+}
+
+TEST_F(SimulatedPlans, ARefusedDescriptionKeepsTheNewName) {
+    Sim::InjectStatus(Sim::Operation::PowerWriteDescription, 5);
+    EXPECT_EQ(power.WritePowerSchemeNameDescription(kBalanced, u"Renamed", u"Lost"), 0);
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), u"Renamed");
+    EXPECT_NE(Sim::Plans().front().description, u"Lost");
+
+    Sim::InjectStatus(Sim::Operation::PowerWriteFriendlyName, 0x80070005);
+    EXPECT_EQ(power.WritePowerSchemeNameDescription(kBalanced, u"Again", u"Also lost"), 0);
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), u"Renamed");
+    EXPECT_NE(Sim::Plans().front().description, u"Also lost");
+}
+
+TEST_F(SimulatedPlans, FailuresWhileReadingANameGiveNoName) {
+    Sim::InjectStatus(Sim::Operation::LocalAlloc, 8);
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), std::nullopt);
+
+    testing::internal::CaptureStdout();
+    Sim::InjectException(Sim::Operation::PowerReadFriendlyName, "size query broke");
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), std::nullopt);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+
+    // Skipping one call lets the size query through and breaks the read.
+    testing::internal::CaptureStdout();
+    Sim::InjectException(Sim::Operation::PowerReadFriendlyName, "read broke",
+                         Sim::Repeat::Once, 1);
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), std::nullopt);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "read broke\n");
+
+    Sim::InjectStatus(Sim::Operation::PowerReadFriendlyName, 2, Sim::Repeat::Once, 1);
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), std::nullopt);
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), u"Balanced");
+}
+
+TEST_F(SimulatedPlans, OtherOperationsLetPlatformExceptionsThrough) {
+    Sim::InjectException(Sim::Operation::PowerEnumerate, "enumerate broke");
+    EXPECT_THROW(power.EnumPowerSchemeGuid(0), std::runtime_error);
+    Sim::InjectException(Sim::Operation::PowerWriteDescription, "write broke");
+    EXPECT_THROW(power.WritePowerSchemeNameDescription(kBalanced, u"A", u"B"), std::runtime_error);
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), u"A");
+}
+
+}  // namespace
