@@ -148,4 +148,12 @@ void* LocalFree(void* block) {
     return nullptr;
 }
 
+RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath,
+                                       std::u16string_view valueName) {
+    fake::Call& call = Record("RegReadCurrentUserValue", nullptr, nullptr, nullptr, nullptr);
+    call.keyPath = keyPath;
+    call.valueName = valueName;
+    return fake::State().registryAnswer;
+}
+
 }  // namespace Calvoro::platform

@@ -4,6 +4,8 @@
 
 #include <calvoro/guid.h>
 
+#include "platform/platform.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -25,6 +27,8 @@ struct Call {
     std::uint32_t accessFlags = 0;
     std::uint32_t index = 0;
     std::vector<std::uint8_t> bytes;  // what a text write passed, `value` bytes of it
+    std::u16string keyPath;           // what a registry read asked for
+    std::u16string valueName;
 };
 
 /// Answers a PowerReadFriendlyName call; may write through both pointers, or raise.
@@ -38,6 +42,7 @@ struct Platform {
     std::optional<std::uint32_t> readValue;          // written by the value reads, when set
     std::vector<std::uint8_t> enumerated;            // written by PowerEnumerate, when set
     NameReader readName;                             // answers PowerReadFriendlyName, when set
+    Calvoro::platform::RegistryAnswer registryAnswer;  // answers every registry read
 
     std::vector<std::size_t> allocations;  // sizes asked of LocalAlloc, in order
     std::vector<std::uint32_t> allocationFlags;

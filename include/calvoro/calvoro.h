@@ -1,5 +1,6 @@
 // The whole public interface of the Calvoro library.
 #pragma once
 
+#include <calvoro/errors.h>
 #include <calvoro/guid.h>
 #include <calvoro/power_class.h>

@@ -2,12 +2,14 @@
 // the identifier that stands for "no plan".
 #pragma once
 
+#include <calvoro/errors.h>
 #include <calvoro/export.h>
 
 #include <array>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 #if defined(_WIN32)
 #include <guiddef.h>
@@ -31,6 +33,14 @@ struct Guid {
     /// Upper-case text in the 8-4-4-4-12 grouping, without braces,
     /// e.g. "238C9FA8-0AAD-41ED-83F4-97BE242C8F20".
     CALVORO_API std::string ToString() const;
+
+    /// The identifier that GUID text denotes. Accepted, in either letter case and with any
+    /// spaces and tabs around it: 8-4-4-4-12 hexadecimal digits with hyphens, the same in
+    /// braces {...} or parentheses (...), or 32 hexadecimal digits without hyphens.
+    /// Throws GuidParseError for anything else.
+    CALVORO_API static Guid Parse(std::string_view text);
+    /// As above, for UTF-16 text.
+    CALVORO_API static Guid Parse(std::u16string_view text);
 
     friend bool operator==(const Guid& a, const Guid& b) {
         return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&

@@ -15,7 +15,8 @@ namespace Calvoro {
 /// The class holds no state: every operation is a short, synchronous translation between
 /// plain values and one or two platform calls, and may be called from any thread, on one
 /// object or on several, at the same time. Failures are results, never exceptions; an
-/// exception that the platform itself raises passes through to the caller unchanged.
+/// exception that the platform itself raises passes through to the caller unchanged. The
+/// one exception is GetDefaultPlaneGUID, which raises the errors of <calvoro/errors.h>.
 ///
 /// Timeouts are whole minutes, kept separately for mains power (`bOnAC` true) and battery
 /// power (`bOnAC` false). The platform stores seconds: a getter returns the stored seconds
@@ -48,6 +49,16 @@ public:
     std::int32_t WritePowerSchemeNameDescription(const Guid& PowerSchemeGuid,
                                                  const std::u16string& SchemeName,
                                                  const std::u16string& SchemeDescription) const;
+
+    /// The plan that the current user's registry records as the default for mains power
+    /// (`b_OnAC` true: value "AC") or battery (false: value "DC"), under
+    /// HKEY_CURRENT_USER\Software\Quandrel\Zephlo\PowerPolicies\DEV_DEFAULT_PLANE.
+    /// Returns NoPowerSchemeGuid when the key or the value does not exist. The identifier is
+    /// returned whether or not such a plan is installed.
+    /// Throws GuidParseError when the value is not a string holding GUID text (a number, a
+    /// binary value, other text), and RegistryAccessError when the registry refuses access to
+    /// the key or the value. The registry is only read, never written.
+    Guid GetDefaultPlaneGUID(bool b_OnAC) const;
 
     /// The plan's sleep (standby) timeout in minutes; 0 when the platform cannot read it.
     std::uint32_t GetSleepTimer(const Guid& SchemeGuid, bool bOnAC) const;

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Calvoro::Simulation {
@@ -98,5 +99,58 @@ struct AllocationCounts {
     std::size_t live = 0;
 };
 CALVORO_API AllocationCounts Allocations();
+
+// ---- The per-user registry (HKEY_CURRENT_USER), empty when seeded ----
+//
+// Key paths and value names compare without regard to ASCII letter case, as on Windows.
+
+/// The key whose "AC" and "DC" values PowerClass::GetDefaultPlaneGUID reads.
+inline constexpr std::u16string_view DefaultPlanKey =
+    u"Software\\Quandrel\\Zephlo\\PowerPolicies\\DEV_DEFAULT_PLANE";
+
+/// One registry value: a string (REG_SZ), a number (REG_DWORD) or binary data (REG_BINARY).
+struct RegistryValue {
+    enum class Kind { String, Number, Binary };
+    Kind kind = Kind::String;
+    std::u16string text;              ///< String
+    std::uint32_t number = 0;         ///< Number
+    std::vector<std::uint8_t> bytes;  ///< Binary
+
+    static RegistryValue String(std::u16string text) {
+        return {Kind::String, std::move(text), 0, {}};
+    }
+    static RegistryValue Number(std::uint32_t number) { return {Kind::Number, {}, number, {}}; }
+    static RegistryValue Binary(std::vector<std::uint8_t> bytes) {
+        return {Kind::Binary, {}, 0, std::move(bytes)};
+    }
+};
+
+/// Sets a value, creating its key when needed.
+CALVORO_API void SetRegistryValue(std::u16string_view keyPath, std::u16string_view valueName,
+                                  const RegistryValue& value);
+
+/// The value, or nothing when the key or the value does not exist.
+CALVORO_API std::optional<RegistryValue> GetRegistryValue(std::u16string_view keyPath,
+                                                          std::u16string_view valueName);
+
+/// Deletes one value; false when there was none.
+CALVORO_API bool DeleteRegistryValue(std::u16string_view keyPath, std::u16string_view valueName);
+
+/// Deletes a key with its values; false when there was none.
+CALVORO_API bool DeleteRegistryKey(std::u16string_view keyPath);
+
+/// Makes opening the key fail with access denied (creating the key when needed).
+CALVORO_API void RefuseKeyAccess(std::u16string_view keyPath);
+
+/// Makes reading one value of the key fail with access denied (creating the key when
+/// needed); the value itself may or may not exist.
+CALVORO_API void RefuseValueAccess(std::u16string_view keyPath, std::u16string_view valueName);
+
+/// Registry keys opened so far, and those not yet closed again.
+struct RegistryKeyCounts {
+    std::size_t opened = 0;
+    std::size_t open = 0;
+};
+CALVORO_API RegistryKeyCounts RegistryKeys();
 
 }  // namespace Calvoro::Simulation

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace Calvoro::platform {
 
@@ -93,7 +94,7 @@ struct RegistryAnswer {
         NoKey,        ///< the key does not exist or cannot be opened (other than refused)
         NoValue,      ///< the key exists, the value does not
         String,       ///< a string value; `text` holds it up to its first NUL
-        OtherKind,    ///< a value of another kind; `text` holds a rendering of it
+        OtherKind,    ///< a value of another kind; `text` renders it (registry_text.h)
         AccessDenied  ///< opening the key or reading the value was refused
     };
     Kind kind = Kind::NoKey;
@@ -102,7 +103,6 @@ struct RegistryAnswer {
 
 /// Opens `keyPath` read-only under HKEY_CURRENT_USER, reads `valueName`, and closes the key
 /// again on every path.
-RegistryAnswer RegReadCurrentUserValue(const std::u16string& keyPath,
-                                       const std::u16string& valueName);
+RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath, std::u16string_view valueName);
 
 }  // namespace Calvoro::platform

@@ -112,4 +112,68 @@ AllocationCounts Allocations() {
     return simulated::TheMachine().Locked([](State& state) { return state.allocations; });
 }
 
+void SetRegistryValue(std::u16string_view keyPath, std::u16string_view valueName,
+                      const RegistryValue& value) {
+    simulated::TheMachine().Locked([&](State& state) {
+        auto& values = state.registry[std::u16string(keyPath)].values;
+        values.insert_or_assign(std::u16string(valueName), value);
+    });
+}
+
+std::optional<RegistryValue> GetRegistryValue(std::u16string_view keyPath,
+                                              std::u16string_view valueName) {
+    return simulated::TheMachine().Locked([&](State& state) -> std::optional<RegistryValue> {
+        const auto key = state.registry.find(keyPath);
+        if (key == state.registry.end()) {
+            return std::nullopt;
+        }
+        const auto value = key->second.values.find(valueName);
+        if (value == key->second.values.end()) {
+            return std::nullopt;
+        }
+        return value->second;
+    });
+}
+
+bool DeleteRegistryValue(std::u16string_view keyPath, std::u16string_view valueName) {
+    return simulated::TheMachine().Locked([&](State& state) {
+        const auto key = state.registry.find(keyPath);
+        if (key == state.registry.end()) {
+            return false;
+        }
+        const auto value = key->second.values.find(valueName);
+        if (value == key->second.values.end()) {
+            return false;
+        }
+        key->second.values.erase(value);
+        return true;
+    });
+}
+
+bool DeleteRegistryKey(std::u16string_view keyPath) {
+    return simulated::TheMachine().Locked([&](State& state) {
+        const auto key = state.registry.find(keyPath);
+        if (key == state.registry.end()) {
+            return false;
+        }
+        state.registry.erase(key);
+        return true;
+    });
+}
+
+void RefuseKeyAccess(std::u16string_view keyPath) {
+    simulated::TheMachine().Locked(
+        [&](State& state) { state.registry[std::u16string(keyPath)].refuseOpen = true; });
+}
+
+void RefuseValueAccess(std::u16string_view keyPath, std::u16string_view valueName) {
+    simulated::TheMachine().Locked([&](State& state) {
+        state.registry[std::u16string(keyPath)].refusedValues.emplace(valueName);
+    });
+}
+
+RegistryKeyCounts RegistryKeys() {
+    return simulated::TheMachine().Locked([](State& state) { return state.registryKeys; });
+}
+
 }  // namespace Calvoro::Simulation

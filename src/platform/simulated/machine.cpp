@@ -3,6 +3,7 @@
 #include "platform/power_settings.h"
 #include "power_class/identifiers.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace Calvoro::simulated {
@@ -28,6 +29,14 @@ bool Same(const GUID& a, const GUID& b) {
 }
 
 }  // namespace
+
+bool NoCaseLess::operator()(std::u16string_view a, std::u16string_view b) const {
+    const auto fold = [](char16_t c) {
+        return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+    };
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [&](char16_t x, char16_t y) { return fold(x) < fold(y); });
+}
 
 State SeededState() {
     State state;

@@ -6,9 +6,12 @@
 #include "platform/platform.h"
 
 #include <array>
+#include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Calvoro::simulated {
@@ -28,10 +31,24 @@ struct Fault {
     std::uint32_t callsToSkip = 0;
 };
 
+/// Orders registry names as Windows compares them: ignoring ASCII letter case.
+struct NoCaseLess {
+    using is_transparent = void;
+    bool operator()(std::u16string_view a, std::u16string_view b) const;
+};
+
+struct RegistryKey {
+    std::map<std::u16string, Simulation::RegistryValue, NoCaseLess> values;
+    bool refuseOpen = false;
+    std::set<std::u16string, NoCaseLess> refusedValues;
+};
+
 struct State {
     std::vector<Plan> plans;
     std::array<std::optional<Fault>, kOperationCount> faults;
     Simulation::AllocationCounts allocations;
+    std::map<std::u16string, RegistryKey, NoCaseLess> registry;
+    Simulation::RegistryKeyCounts registryKeys;
 };
 
 /// The seeded machine.

@@ -1,5 +1,6 @@
 // The boundary answered by the simulated machine, with the statuses Windows gives.
 #include "machine.h"
+#include "platform/registry_text.h"
 #include "power_class/identifiers.h"
 
 #include <cstdlib>
@@ -205,6 +206,50 @@ void* LocalFree(void* hMem) {
         std::free(hMem);
     }
     return nullptr;
+}
+
+RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath,
+                                       std::u16string_view valueName) {
+    using Kind = RegistryAnswer::Kind;
+    using ValueKind = Simulation::RegistryValue::Kind;
+    return simulated::TheMachine().Locked([&](State& state) -> RegistryAnswer {
+        const auto key = state.registry.find(keyPath);
+        if (key == state.registry.end()) {
+            return {Kind::NoKey, {}};
+        }
+        if (key->second.refuseOpen) {
+            return {Kind::AccessDenied, {}};
+        }
+        // Counted open until this read returns, as a handle would be.
+        struct OpenKey {
+            explicit OpenKey(Simulation::RegistryKeyCounts& counts) : counts_(counts) {
+                ++counts_.opened;
+                ++counts_.open;
+            }
+            ~OpenKey() { --counts_.open; }
+            OpenKey(const OpenKey&) = delete;
+            OpenKey& operator=(const OpenKey&) = delete;
+            Simulation::RegistryKeyCounts& counts_;
+        } open(state.registryKeys);
+
+        if (key->second.refusedValues.count(valueName) != 0) {
+            return {Kind::AccessDenied, {}};
+        }
+        const auto value = key->second.values.find(valueName);
+        if (value == key->second.values.end()) {
+            return {Kind::NoValue, {}};
+        }
+        const Simulation::RegistryValue& stored = value->second;
+        switch (stored.kind) {
+        case ValueKind::String:
+            return {Kind::String, stored.text.substr(0, stored.text.find(u'\0'))};
+        case ValueKind::Number:
+            return {Kind::OtherKind, NumberText(stored.number)};
+        case ValueKind::Binary:
+            break;
+        }
+        return {Kind::OtherKind, OpaqueValueText(u"binary", stored.bytes.size())};
+    });
 }
 
 }  // namespace Calvoro::platform

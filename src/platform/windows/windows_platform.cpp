@@ -1,6 +1,7 @@
 // The boundary on Windows: each operation forwards to powrprof, kernel32 or advapi32 and
 // only adapts types (DWORD is unsigned long there, a 32-bit type the logic calls uint32_t).
 #include "platform/platform.h"
+#include "platform/registry_text.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -10,6 +11,9 @@
 #endif
 #include <windows.h>
 #include <powrprof.h>
+
+#include <string>
+#include <vector>
 
 namespace Calvoro::platform {
 namespace {
@@ -29,6 +33,41 @@ Status WithDword(std::uint32_t* value, Call call) {
     const Status result = call(&dword);
     *value = static_cast<std::uint32_t>(dword);
     return result;
+}
+
+// An open registry key, closed when the owner goes.
+class RegistryKeyHandle {
+public:
+    explicit RegistryKeyHandle(HKEY key) : key_(key) {}
+    ~RegistryKeyHandle() { ::RegCloseKey(key_); }
+    RegistryKeyHandle(const RegistryKeyHandle&) = delete;
+    RegistryKeyHandle& operator=(const RegistryKeyHandle&) = delete;
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_;
+};
+
+std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+// A string value's data: UTF-16 code units that may lack a terminating NUL or hold several;
+// the text ends at the first NUL and never reaches past the data.
+std::u16string StringData(const std::vector<BYTE>& data, DWORD size) {
+    std::u16string text(size / sizeof(char16_t), u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
+    }
+    return text.substr(0, text.find(u'\0'));
+}
+
+std::uint64_t NumberData(const std::vector<BYTE>& data, DWORD size, DWORD type) {
+    const DWORD used = size < 8 ? size : 8;
+    std::uint64_t number = 0;
+    for (DWORD i = 0; i < used; ++i) {
+        const DWORD shift = type == REG_DWORD_BIG_ENDIAN ? 8 * (used - 1 - i) : 8 * i;
+        number |= static_cast<std::uint64_t>(data[i]) << shift;
+    }
+    return number;
 }
 
 }  // namespace
@@ -108,5 +147,54 @@ void* LocalAlloc(std::uint32_t uFlags, std::size_t uBytes) {
 }
 
 void* LocalFree(void* hMem) { return ::LocalFree(hMem); }
+
+RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath,
+                                       std::u16string_view valueName) {
+    using Kind = RegistryAnswer::Kind;
+    HKEY opened = nullptr;
+    const LSTATUS openStatus =
+        ::RegOpenKeyExW(HKEY_CURRENT_USER, Wide(keyPath).c_str(), 0, KEY_READ, &opened);
+    if (openStatus == ERROR_ACCESS_DENIED) {
+        return {Kind::AccessDenied, {}};
+    }
+    if (openStatus != ERROR_SUCCESS) {
+        return {Kind::NoKey, {}};
+    }
+    const RegistryKeyHandle key(opened);
+    const std::wstring name = Wide(valueName);
+
+    // Ask for the size, then read; the value may grow in between, so ask again if it did.
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    std::vector<BYTE> data;
+    LSTATUS readStatus = ::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size);
+    for (int attempt = 0; readStatus == ERROR_SUCCESS || readStatus == ERROR_MORE_DATA; ++attempt) {
+        data.assign(size + sizeof(wchar_t), 0);  // room for a NUL the data may lack
+        readStatus = ::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, data.data(), &size);
+        if (readStatus != ERROR_MORE_DATA || attempt == 3) {
+            break;
+        }
+    }
+    if (readStatus == ERROR_ACCESS_DENIED) {
+        return {Kind::AccessDenied, {}};
+    }
+    if (readStatus != ERROR_SUCCESS) {
+        return {Kind::NoValue, {}};  // not found, or no value that could be read
+    }
+
+    switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ:
+        return {Kind::String, StringData(data, size)};
+    case REG_DWORD:
+    case REG_DWORD_BIG_ENDIAN:
+    case REG_QWORD:
+        return {Kind::OtherKind, NumberText(NumberData(data, size, type))};
+    case REG_MULTI_SZ:
+        return {Kind::OtherKind, OpaqueValueText(u"multi-string", size)};
+    default:
+        return {Kind::OtherKind, OpaqueValueText(u"binary", size)};
+    }
+}
 
 }  // namespace Calvoro::platform

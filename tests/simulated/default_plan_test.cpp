@@ -1,0 +1,127 @@
+// The default-plan lookup against the simulated per-user registry.
+#include <calvoro/power_class.h>
+#include <calvoro/simulation.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using Calvoro::Guid;
+using Calvoro::NoPowerSchemeGuid;
+namespace Sim = Calvoro::Simulation;
+
+const Guid kPlan{0x8C5E7FDA, 0xE8BF, 0x4A96, {0x9A, 0x85, 0xA6, 0xE2, 0x3A, 0x8C, 0x63, 0x5C}};
+const Guid kNotInstalled{0x01234567, 0x89AB, 0xCDEF, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+enum class Outcome { Plan, NotInstalled, NoPlan, ParseError, AccessError };
+
+struct RegistryCase {
+    const char* name;
+    std::function<void()> arrange;
+    Outcome ac;
+    Outcome dc;
+};
+
+void SetAC(const Sim::RegistryValue& value) {
+    Sim::SetRegistryValue(Sim::DefaultPlanKey, u"AC", value);
+}
+
+class SimulatedDefaultPlan : public testing::TestWithParam<RegistryCase> {
+protected:
+    void SetUp() override { Sim::Reset(); }
+    void TearDown() override { Sim::Reset(); }
+};
+
+void Expect(Outcome outcome, bool onAC) {
+    const Calvoro::PowerClass power;
+    SCOPED_TRACE(onAC ? "AC" : "DC");
+    switch (outcome) {
+    case Outcome::Plan:
+        EXPECT_EQ(power.GetDefaultPlaneGUID(onAC), kPlan);
+        break;
+    case Outcome::NotInstalled:
+        EXPECT_EQ(power.GetDefaultPlaneGUID(onAC), kNotInstalled);
+        break;
+    case Outcome::NoPlan:
+        EXPECT_EQ(power.GetDefaultPlaneGUID(onAC), NoPowerSchemeGuid);
+        break;
+    case Outcome::ParseError:
+        EXPECT_THROW(power.GetDefaultPlaneGUID(onAC), Calvoro::GuidParseError);
+        break;
+    case Outcome::AccessError:
+        EXPECT_THROW(power.GetDefaultPlaneGUID(onAC), Calvoro::RegistryAccessError);
+        break;
+    }
+}
+
+TEST_P(SimulatedDefaultPlan, RegistryStateGivesResultAndClosesTheKey) {
+    GetParam().arrange();
+    Expect(GetParam().ac, true);
+    Expect(GetParam().dc, false);
+    EXPECT_EQ(Sim::RegistryKeys().open, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Registry, SimulatedDefaultPlan,
+    testing::Values(
+        RegistryCase{"NoKey", [] {}, Outcome::NoPlan, Outcome::NoPlan},
+        RegistryCase{"EmptyKey",
+                     [] {
+                         SetAC(Sim::RegistryValue::String(u""));
+                         Sim::DeleteRegistryValue(Sim::DefaultPlanKey, u"AC");
+                     },
+                     Outcome::NoPlan, Outcome::NoPlan},
+        RegistryCase{"ACOnly",
+                     [] { SetAC(Sim::RegistryValue::String(u"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C")); },
+                     Outcome::Plan, Outcome::NoPlan},
+        RegistryCase{"BracesLowerCase",
+                     [] {
+                         SetAC(Sim::RegistryValue::String(u"{8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c}"));
+                         Sim::SetRegistryValue(Sim::DefaultPlanKey, u"dc",
+                                               Sim::RegistryValue::String(
+                                                   u"01234567-89ab-cdef-0102-030405060708"));
+                     },
+                     Outcome::Plan, Outcome::NotInstalled},
+        RegistryCase{"TextAfterNul",
+                     [] {
+                         SetAC(Sim::RegistryValue::String(
+                             std::u16string(u"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C\0junk", 41)));
+                     },
+                     Outcome::Plan, Outcome::NoPlan},
+        RegistryCase{"NumberValue", [] { SetAC(Sim::RegistryValue::Number(1234)); },
+                     Outcome::ParseError, Outcome::NoPlan},
+        RegistryCase{"BinaryImageOfAGuid",
+                     [] { SetAC(Sim::RegistryValue::Binary(std::vector<std::uint8_t>(kPlan.Bytes().begin(), kPlan.Bytes().end()))); },
+                     Outcome::ParseError, Outcome::NoPlan},
+        RegistryCase{"NotAGuid", [] { SetAC(Sim::RegistryValue::String(u"High performance")); },
+                     Outcome::ParseError, Outcome::NoPlan},
+        RegistryCase{"KeyRefused",
+                     [] {
+                         SetAC(Sim::RegistryValue::String(u"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C"));
+                         Sim::RefuseKeyAccess(Sim::DefaultPlanKey);
+                     },
+                     Outcome::AccessError, Outcome::AccessError},
+        RegistryCase{"ValueRefused",
+                     [] {
+                         SetAC(Sim::RegistryValue::String(u"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C"));
+                         Sim::RefuseValueAccess(Sim::DefaultPlanKey, u"DC");
+                     },
+                     Outcome::Plan, Outcome::AccessError}),
+    [](const testing::TestParamInfo<RegistryCase>& param) { return param.param.name; });
+
+TEST(SimulatedRegistry, EveryLookupOpensTheKeyOnceAndClosesIt) {
+    Sim::Reset();
+    SetAC(Sim::RegistryValue::Number(7));
+    Sim::RefuseValueAccess(Sim::DefaultPlanKey, u"DC");
+    const Calvoro::PowerClass power;
+    const auto before = Sim::RegistryKeys().opened;
+    EXPECT_THROW(power.GetDefaultPlaneGUID(true), Calvoro::GuidParseError);
+    EXPECT_THROW(power.GetDefaultPlaneGUID(false), Calvoro::RegistryAccessError);
+    EXPECT_EQ(Sim::RegistryKeys().opened, before + 2);
+    EXPECT_EQ(Sim::RegistryKeys().open, 0u);
+    Sim::Reset();
+}
+
+}  // namespace
