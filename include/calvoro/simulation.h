@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace Calvoro::Simulation {
@@ -145,6 +146,29 @@ CALVORO_API void RefuseKeyAccess(std::u16string_view keyPath);
 /// Makes reading one value of the key fail with access denied (creating the key when
 /// needed); the value itself may or may not exist.
 CALVORO_API void RefuseValueAccess(std::u16string_view keyPath, std::u16string_view valueName);
+
+// ---- The whole machine, to keep it between processes ----
+
+/// One registry key and its values, in name order.
+struct RegistryKeyState {
+    std::u16string path;
+    std::vector<std::pair<std::u16string, RegistryValue>> values;
+};
+
+/// What the machine stores: the plans in order and the per-user registry. (Injected faults,
+/// refused access and the counters are not part of it.)
+struct MachineState {
+    std::vector<Plan> plans;
+    std::vector<RegistryKeyState> registry;
+};
+
+/// The machine's stored state.
+CALVORO_API MachineState Snapshot();
+
+/// Replaces the plans and the registry with `state`; refused access is lifted, faults stay.
+/// Throws std::invalid_argument, changing nothing, when two plans share an identifier or a
+/// key or value appears twice.
+CALVORO_API void Restore(const MachineState& state);
 
 /// Registry keys opened so far, and those not yet closed again.
 struct RegistryKeyCounts {

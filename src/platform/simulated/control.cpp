@@ -5,6 +5,7 @@
 #include "power_class/identifiers.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace Calvoro::Simulation {
 namespace {
@@ -169,6 +170,48 @@ void RefuseKeyAccess(std::u16string_view keyPath) {
 void RefuseValueAccess(std::u16string_view keyPath, std::u16string_view valueName) {
     simulated::TheMachine().Locked([&](State& state) {
         state.registry[std::u16string(keyPath)].refusedValues.emplace(valueName);
+    });
+}
+
+MachineState Snapshot() {
+    return simulated::TheMachine().Locked([](State& state) {
+        MachineState snapshot;
+        snapshot.plans = state.plans;
+        for (const auto& [path, key] : state.registry) {
+            RegistryKeyState keyState{path, {}};
+            keyState.values.assign(key.values.begin(), key.values.end());
+            snapshot.registry.push_back(std::move(keyState));
+        }
+        return snapshot;
+    });
+}
+
+void Restore(const MachineState& restored) {
+    // Build the new contents first, so that a refused state changes nothing.
+    std::vector<Plan> plans;
+    for (const Plan& plan : restored.plans) {
+        const bool duplicate = std::any_of(plans.begin(), plans.end(),
+                                           [&](const Plan& other) { return other.id == plan.id; });
+        if (duplicate) {
+            throw std::invalid_argument("two plans have the identifier " + plan.id.ToString());
+        }
+        plans.push_back(plan);
+    }
+    decltype(State::registry) registry;
+    for (const RegistryKeyState& key : restored.registry) {
+        const auto [slot, added] = registry.try_emplace(key.path);
+        if (!added) {
+            throw std::invalid_argument("a registry key appears twice");
+        }
+        for (const auto& [name, value] : key.values) {
+            if (!slot->second.values.emplace(name, value).second) {
+                throw std::invalid_argument("a registry value appears twice in one key");
+            }
+        }
+    }
+    simulated::TheMachine().Locked([&](State& state) {
+        state.plans = std::move(plans);
+        state.registry = std::move(registry);
     });
 }
 
