@@ -17,8 +17,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
 
-# Debian's header-only libraries serve the cross build too; their CMake packages live
-# outside the MinGW root, so point at them.
-set(utf8cpp_DIR /usr/lib/x86_64-linux-gnu/cmake/utf8cpp CACHE PATH "")
-set(nlohmann_json_DIR /usr/share/cmake/nlohmann_json CACHE PATH "")
-set(CLI11_DIR /usr/share/cmake/CLI11 CACHE PATH "")

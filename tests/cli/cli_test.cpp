@@ -1,0 +1,273 @@
+// The calvoro program run as a process, against a state file in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class Program : public testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/calvoro-cli-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+        state_ = folder_ / "machine.json";
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    // Runs calvoro with --state pointing into the temporary folder.
+    Result Run(const std::vector<std::string>& args, const std::string& tag = "run") const {
+        std::vector<std::string> words{CALVORO_PROGRAM, "--state", state_.string()};
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
+
+        const fs::path out = folder_ / (tag + ".out");
+        const fs::path err = folder_ / (tag + ".err");
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        pid_t pid = 0;
+        Result result;
+        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+            int wstatus = 0;
+            waitpid(pid, &wstatus, 0);
+            result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        result.out = ReadFile(out);
+        result.err = ReadFile(err);
+        return result;
+    }
+
+    json RunJson(const std::vector<std::string>& args) const {
+        const Result result = Run(args);
+        EXPECT_EQ(result.status, 0) << result.err;
+        return json::parse(result.out);
+    }
+
+    fs::path folder_;
+    fs::path state_;
+};
+
+TEST_F(Program, ListsSetsQueriesRenamesAndRecordsDefaults) {
+    Result listed = Run({"list"});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.out,
+              "381B4222-F694-41F0-9685-FF5BB260DF2E  Balanced\n"
+              "8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C  High performance\n"
+              "A1841308-3541-4FAB-BC81-F71556F20B4A  Power saver\n");
+    EXPECT_FALSE(fs::exists(state_)) << "a read-only command saved the machine";
+
+    EXPECT_EQ(Run({"set", "Balanced", "sleep", "dc", "0"}).status, 0);
+    EXPECT_EQ(Run({"set", "{8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c}", "display", "ac", "71582788"}).status, 0);
+    const json balanced = RunJson({"query", "Balanced", "--json"});
+    EXPECT_EQ(balanced["plans"][0]["timeouts"]["sleep"], (json{{"ac", 30}, {"dc", 0}}));
+    EXPECT_NE(Run({"query", "Balanced"}).out.find("sleep        30 min        never"),
+              std::string::npos);
+    EXPECT_EQ(RunJson({"query", "--json"})["plans"][1]["timeouts"]["display"]["ac"], 71582788);
+
+    EXPECT_EQ(Run({"rename", "Power saver", "Énergie ☀ 🔋", "Économie"}).status, 0);
+    EXPECT_EQ(RunJson({"list", "--json"})["plans"][2]["name"], "Énergie ☀ 🔋");
+
+    EXPECT_EQ(Run({"default", "ac"}).out, "AC: none recorded\n");
+    EXPECT_EQ(Run({"simulation", "set-default", "ac", "Énergie ☀ 🔋"}).status, 0);
+    EXPECT_EQ(Run({"simulation", "set-default", "dc", "01234567-89ab-cdef-0123-456789abcdef"}).status, 0);
+    EXPECT_EQ(Run({"default", "ac"}).out,
+              "AC: Énergie ☀ 🔋 (A1841308-3541-4FAB-BC81-F71556F20B4A)\n");
+    const json dc = RunJson({"default", "dc", "--json"});
+    EXPECT_EQ(dc, (json{{"source", "dc"},
+                        {"id", "01234567-89AB-CDEF-0123-456789ABCDEF"},
+                        {"name", nullptr},
+                        {"installed", false}}));
+    EXPECT_NE(Run({"list"}).out.find("Énergie ☀ 🔋  [default for AC]"), std::string::npos);
+
+    EXPECT_EQ(Run({"simulation", "clear-default", "ac"}).status, 0);
+    EXPECT_EQ(Run({"simulation", "reset"}).status, 0);
+    EXPECT_EQ(RunJson({"list", "--json"})["plans"][2]["name"], "Power saver");
+}
+
+TEST_F(Program, UsageErrorsExitWithStatus2AndSayWhy) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string said;
+    };
+    const Case cases[] = {
+        {{}, "a command is required"},
+        {{"bogus"}, "\"bogus\" is not a command"},
+        {{"list", "--bogus"}, "\"--bogus\""},
+        {{"query", "Balanced", "extra"}, "\"extra\""},
+        {{"set", "Balanced", "sleep", "ac", "-5"}, ""},
+        {{"set", "Balanced", "sleep", "ac", "1.5"}, "\"1.5\""},
+        {{"set", "Balanced", "sleep", "ac", "99999999999"}, "71582788"},
+        {{"set", "Balanced", "sleep", "ac", "71582789"}, "71582788"},
+        {{"set", "Balanced", "sleep", "ac", "ten"}, "\"ten\""},
+        {{"set", "Balanced", "nap", "ac", "5"}, "sleep, hibernate or display"},
+        {{"set", "Balanced", "sleep", "both", "5"}, "ac or dc"},
+        {{"set", "Balanced", "sleep", "ac"}, "MINUTES"},
+        {{"set", "Nope", "sleep", "ac", "5"}, "High performance (8C5E7FDA"},
+        {{"query", "01234567-89ab-cdef-0123-456789abcdef"}, "no installed plan"},
+        {{"rename", "Balanced", "\xff\xfe", "text"}, "NAME is not valid UTF-8"},
+        {{"rename", "\xc3", "name", "text"}, "not valid UTF-8"},
+        {{"default", "both"}, "ac or dc"},
+    };
+    for (const Case& c : cases) {
+        const Result result = Run(c.args);
+        std::string shown;
+        for (const std::string& arg : c.args) {
+            shown += arg + " ";
+        }
+        EXPECT_EQ(result.status, 2) << shown << "\n" << result.err;
+        EXPECT_NE(result.err.find(c.said), std::string::npos) << shown << "\n" << result.err;
+        EXPECT_EQ(result.out, "") << shown;
+    }
+    EXPECT_FALSE(fs::exists(state_));
+}
+
+TEST_F(Program, AmbiguousNamesListTheCandidates) {
+    ASSERT_EQ(Run({"rename", "Power saver", "Balanced", "twin"}).status, 0);
+    const Result result = Run({"query", "Balanced"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("ambiguous"), std::string::npos);
+    EXPECT_NE(result.err.find("381B4222-F694-41F0-9685-FF5BB260DF2E"), std::string::npos);
+    EXPECT_NE(result.err.find("A1841308-3541-4FAB-BC81-F71556F20B4A"), std::string::npos);
+    EXPECT_EQ(Run({"query", "A1841308-3541-4FAB-BC81-F71556F20B4A"}).status, 0);
+}
+
+TEST_F(Program, ADefaultThatIsNotAnIdentifierFailsWithStatus1) {
+    ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
+    json state = json::parse(ReadFile(state_));
+    state["registry"] = json::array(
+        {{{"key", "Software\\Quandrel\\Zephlo\\PowerPolicies\\DEV_DEFAULT_PLANE"},
+          {"values", {{{"name", "AC"}, {"type", "number"}, {"data", 42}}}}}});
+    std::ofstream(state_) << state.dump();
+
+    const Result result = Run({"default", "ac"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("\"AC\""), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("\"42\""), std::string::npos) << result.err;
+    const Result listed = Run({"list"});
+    EXPECT_EQ(listed.status, 1);
+    EXPECT_NE(listed.out.find("Balanced"), std::string::npos);  // the plans are still listed
+}
+
+TEST_F(Program, DamagedStateFilesAreReportedAndLeftAsTheyWere) {
+    ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
+    const json good = json::parse(ReadFile(state_));
+    const auto with = [&good](const std::string& pointer, const json& value) {
+        json changed = good;
+        changed[json::json_pointer(pointer)] = value;
+        return changed.dump();
+    };
+    json duplicate = good;
+    duplicate["plans"].push_back(good["plans"][0]);
+
+    const std::pair<std::string, std::string> cases[] = {
+        {"{\"format\": ", "not valid JSON"},
+        {"\"\xff\"", "not valid JSON"},
+        {"[]", "expected an object"},
+        {with("/format", "something else"), "format"},
+        {with("/plans", 5), "state.plans: expected an array"},
+        {with("/plans/1/id", "not-a-guid"), "state.plans[1].id"},
+        {with("/plans/0/seconds/display/dc", 4294967296), "state.plans[0].seconds.display.dc"},
+        {with("/plans/0/seconds/display/dc", -1), "display.dc"},
+        {with("/plans/2/name", 7), "state.plans[2].name: expected a string"},
+        {with("/registry", json::array({{{"key", "k"}, {"values", {{{"name", "AC"}, {"type", "float"}, {"data", 1}}}}}})), "type"},
+        {duplicate.dump(), "second plan"},
+    };
+    for (const auto& [content, said] : cases) {
+        { std::ofstream(state_, std::ios::binary | std::ios::trunc) << content; }
+        for (const char* command : {"list", "simulation"}) {
+            const Result result = command == std::string("list")
+                                      ? Run({"list"})
+                                      : Run({"simulation", "reset"});
+            EXPECT_EQ(result.status, 1) << content;
+            EXPECT_NE(result.err.find(state_.string()), std::string::npos) << result.err;
+            EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
+            EXPECT_EQ(ReadFile(state_), content) << "the damaged file was changed";
+        }
+    }
+}
+
+TEST_F(Program, ConcurrentRunsLoseNoChange) {
+    constexpr int kProcesses = 8;
+    constexpr int kChanges = 25;
+    // A machine with one plan per change, so that every change is a different one.
+    ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
+    json state = json::parse(ReadFile(state_));
+    const json model = state["plans"][0];
+    for (int i = 0; i < kProcesses * kChanges; ++i) {
+        json plan = model;
+        char id[40];
+        std::snprintf(id, sizeof id, "00000000-0000-4000-8000-%012d", i);
+        plan["id"] = id;
+        plan["name"] = "plan " + std::to_string(i);
+        state["plans"].push_back(plan);
+    }
+    std::ofstream(state_) << state.dump();
+
+    std::vector<std::thread> workers;
+    std::vector<int> failures(kProcesses, 0);
+    for (int p = 0; p < kProcesses; ++p) {
+        workers.emplace_back([&, p] {
+            for (int c = 0; c < kChanges; ++c) {
+                const int i = p * kChanges + c;
+                const Result result = Run({"set", "plan " + std::to_string(i), "hibernate", "dc",
+                                           std::to_string(1000 + i)},
+                                          "worker" + std::to_string(p));
+                failures[p] += result.status != 0;
+            }
+        });
+    }
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    EXPECT_EQ(std::count(failures.begin(), failures.end(), 0), kProcesses);
+
+    const json final = json::parse(ReadFile(state_));
+    int present = 0;
+    for (const json& plan : final["plans"]) {
+        const std::string name = plan["name"];
+        if (name.rfind("plan ", 0) == 0) {
+            const int i = std::stoi(name.substr(5));
+            present += plan["seconds"]["hibernate"]["dc"] == (1000 + i) * 60;
+        }
+    }
+    EXPECT_EQ(present, kProcesses * kChanges);
+}
+
+}  // namespace

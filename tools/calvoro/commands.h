@@ -1,0 +1,39 @@
+// The program's commands, on the library's public operations only.
+#pragma once
+
+#include <calvoro/power_class.h>
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+namespace calvoro_cli {
+
+/// Where a command writes, and how.
+struct Output {
+    std::ostream& out;  // data
+    std::ostream& err;  // errors
+    bool json = false;  // one JSON document instead of text for a person
+};
+
+// Each command returns the exit status: 0 when done, 1 when the platform refused or failed
+// (after saying so on `err`). Usage errors are thrown as UsageError.
+
+int ListPlans(const Calvoro::PowerClass& power, const Output& output);
+int QueryPlans(const Calvoro::PowerClass& power, const std::optional<std::string>& plan,
+               const Output& output);
+int SetTimeout(const Calvoro::PowerClass& power, const std::string& plan,
+               const std::string& timeout, const std::string& source, const std::string& minutes,
+               const Output& output);
+int RenamePlan(const Calvoro::PowerClass& power, const std::string& plan,
+               const std::string& name, const std::string& description, const Output& output);
+int ShowDefault(const Calvoro::PowerClass& power, const std::string& source,
+                const Output& output);
+
+/// Whole minutes from a command-line word: digits only, at most 71582788.
+std::uint32_t ParseMinutes(const std::string& word);
+
+/// True for "ac" (mains power), false for "dc" (battery); UsageError for anything else.
+bool ParseSource(const std::string& word);
+
+}  // namespace calvoro_cli

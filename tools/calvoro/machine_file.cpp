@@ -1,0 +1,152 @@
+#include "machine_file.h"
+
+#include "errors.h"
+#include "state_json.h"
+
+#include <calvoro/simulation.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace calvoro_cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+[[noreturn]] void FailWith(const fs::path& path, const std::string& problem) {
+    throw StateFileError("state file " + path.string() + ": " + problem);
+}
+
+std::string SystemError() { return std::strerror(errno); }
+
+// Writes all of `text` to the descriptor, or says why not.
+void WriteAll(int fd, const std::string& text, const fs::path& path) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            FailWith(path, "cannot write: " + SystemError());
+        }
+        done += static_cast<std::size_t>(written);
+    }
+}
+
+}  // namespace
+
+Descriptor::~Descriptor() { Close(); }
+
+bool Descriptor::Close() {
+    if (fd_ < 0) {
+        return true;
+    }
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    return closed;
+}
+
+fs::path DefaultStatePath() {
+    const char* stateHome = std::getenv("XDG_STATE_HOME");
+    if (stateHome != nullptr && *stateHome != '\0') {
+        return fs::path(stateHome) / "calvoro" / "machine.json";
+    }
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') {
+        throw StateFileError("neither XDG_STATE_HOME nor HOME is set; name a file with --state");
+    }
+    return fs::path(home) / ".local" / "state" / "calvoro" / "machine.json";
+}
+
+MachineFile::MachineFile(fs::path path) : path_(std::move(path)) {
+    std::error_code error;
+    if (path_.has_parent_path()) {
+        fs::create_directories(path_.parent_path(), error);
+        if (error) {
+            FailWith(path_, "cannot create its folder: " + error.message());
+        }
+    }
+    // A lock file beside the state file: the state file itself is replaced on every save.
+    const fs::path lockPath = path_.string() + ".lock";
+    Descriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!lock.valid()) {
+        FailWith(path_, "cannot open the lock file " + lockPath.string() + ": " + SystemError());
+    }
+    while (::flock(lock.get(), LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            FailWith(path_, "cannot lock: " + SystemError());
+        }
+    }
+
+    {
+        std::ifstream in(path_, std::ios::binary);
+        if (!in) {
+            if (fs::exists(path_)) {
+                FailWith(path_, "cannot read: " + SystemError());
+            }
+            Calvoro::Simulation::Reset();
+        } else {
+            nlohmann::json document;
+            try {
+                document = nlohmann::json::parse(in);
+            } catch (const nlohmann::json::exception& parseError) {
+                FailWith(path_, std::string("not valid JSON: ") + parseError.what());
+            }
+            try {
+                Calvoro::Simulation::Restore(StateFromJson(document));
+            } catch (const StateFileError& shapeError) {
+                FailWith(path_, shapeError.what());
+            } catch (const std::invalid_argument& restoreError) {
+                FailWith(path_, restoreError.what());
+            }
+        }
+    }
+    loaded_ = StateToJson(Calvoro::Simulation::Snapshot());
+    lock_ = std::move(lock);
+}
+
+void MachineFile::SaveIfChanged() {
+    nlohmann::json current;
+    try {
+        current = StateToJson(Calvoro::Simulation::Snapshot());
+    } catch (const std::invalid_argument& error) {
+        FailWith(path_, std::string("cannot save the machine: ") + error.what());
+    }
+    if (current == loaded_) {
+        return;
+    }
+
+    std::string temporary = path_.string() + ".XXXXXX";
+    Descriptor file(::mkstemp(temporary.data()));
+    if (!file.valid()) {
+        FailWith(path_, "cannot create a temporary file beside it: " + SystemError());
+    }
+    try {
+        WriteAll(file.get(), current.dump(2) + "\n", path_);
+        if (::fsync(file.get()) != 0) {
+            FailWith(path_, "cannot flush: " + SystemError());
+        }
+        if (!file.Close()) {
+            FailWith(path_, "cannot close: " + SystemError());
+        }
+        if (::rename(temporary.c_str(), path_.c_str()) != 0) {
+            FailWith(path_, "cannot replace it: " + SystemError());
+        }
+    } catch (...) {
+        ::unlink(temporary.c_str());  // the old file stays as it was
+        throw;
+    }
+    loaded_ = std::move(current);
+}
+
+}  // namespace calvoro_cli

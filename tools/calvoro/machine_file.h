@@ -1,0 +1,54 @@
+// The simulated machine kept in a JSON file between runs of the program.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <utility>
+
+namespace calvoro_cli {
+
+/// An open file descriptor, closed when the owner goes.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor();
+    Descriptor(Descriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    /// Closes now and reports whether the close succeeded.
+    bool Close();
+
+private:
+    int fd_;
+};
+
+/// The default state file: $XDG_STATE_HOME/calvoro/machine.json, or
+/// ~/.local/state/calvoro/machine.json when XDG_STATE_HOME is not set.
+std::filesystem::path DefaultStatePath();
+
+/// Holds the state file's lock from loading to saving, so that concurrent runs take turns
+/// and none loses another's change.
+class MachineFile {
+public:
+    /// Locks the file and loads it into the simulated machine; no file means the seeded
+    /// machine. Throws StateFileError, leaving the file as it is, when it cannot be read or
+    /// is not a state file.
+    explicit MachineFile(std::filesystem::path path);
+
+    /// Writes the machine back when it differs from what was loaded: to a temporary file in
+    /// the same folder, flushed to disk, then renamed over the old one. Throws StateFileError.
+    void SaveIfChanged();
+
+private:
+    std::filesystem::path path_;
+    Descriptor lock_;  // held from loading to the end of the run
+    nlohmann::json loaded_;
+};
+
+}  // namespace calvoro_cli

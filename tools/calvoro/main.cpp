@@ -1,0 +1,143 @@
+// calvoro: the power plans of this machine, on the command line.
+#include "commands.h"
+#include "errors.h"
+
+#if CALVORO_SIMULATED
+#include "machine_file.h"
+#include "simulation_commands.h"
+#endif
+
+#include <calvoro/power_class.h>
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <iostream>
+
+namespace {
+
+using namespace calvoro_cli;
+
+constexpr int kUsageStatus = 2;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Shows and changes the power plans of this machine: their names and their "
+                 "sleep, hibernate and display-off timeouts, for mains power (ac) and battery (dc)."};
+    app.name("calvoro");
+    // Unknown words are collected rather than rejected, to name them in one clear message.
+    app.require_subcommand(0, 1);
+    app.allow_extras();
+
+    bool json = false;
+    std::string plan;
+    std::optional<std::string> maybePlan;
+    std::string timeout;
+    std::string source;
+    std::string minutes;
+    std::string name;
+    std::string description;
+    const Calvoro::PowerClass power;
+    std::function<int(const Output&)> command;
+
+    const auto addJson = [&json](CLI::App* sub) {
+        sub->add_flag("--json", json, "Print one JSON document instead of text");
+    };
+
+    CLI::App* list = app.add_subcommand("list", "List every plan, and the recorded defaults");
+    addJson(list);
+    list->callback([&] { command = [&](const Output& o) { return ListPlans(power, o); }; });
+
+    CLI::App* query = app.add_subcommand("query", "Show a plan's timeouts (all plans if none named)");
+    query->add_option("PLAN", maybePlan, "Identifier or exact name of a plan");
+    addJson(query);
+    query->callback([&] { command = [&](const Output& o) { return QueryPlans(power, maybePlan, o); }; });
+
+    CLI::App* set = app.add_subcommand("set", "Change one timeout of a plan");
+    set->add_option("PLAN", plan, "Identifier or exact name of a plan")->required();
+    set->add_option("TIMEOUT", timeout, "sleep, hibernate or display")->required();
+    set->add_option("SOURCE", source, "ac (mains power) or dc (battery)")->required();
+    set->add_option("MINUTES", minutes, "Whole minutes, 0 for never")->required();
+    set->callback([&] {
+        command = [&](const Output& o) { return SetTimeout(power, plan, timeout, source, minutes, o); };
+    });
+
+    CLI::App* rename = app.add_subcommand("rename", "Change a plan's name and description");
+    rename->add_option("PLAN", plan, "Identifier or exact name of a plan")->required();
+    rename->add_option("NAME", name, "The new name")->required();
+    rename->add_option("DESCRIPTION", description, "The new description")->required();
+    rename->callback([&] {
+        command = [&](const Output& o) { return RenamePlan(power, plan, name, description, o); };
+    });
+
+    CLI::App* defaults = app.add_subcommand("default", "Show the plan recorded as the default");
+    defaults->add_option("SOURCE", source, "ac (mains power) or dc (battery)")->required();
+    addJson(defaults);
+    defaults->callback([&] { command = [&](const Output& o) { return ShowDefault(power, source, o); }; });
+
+#if CALVORO_SIMULATED
+    std::string statePath;
+    app.add_option("--state", statePath,
+                   "The simulated machine's state file (default: "
+                   "$XDG_STATE_HOME/calvoro/machine.json)");
+
+    CLI::App* simulation = app.add_subcommand("simulation", "Change the simulated machine itself");
+    simulation->require_subcommand(1);
+    simulation->add_subcommand("reset", "Back to Windows' standard plans")->callback([&] {
+        command = [](const Output& o) { return ResetMachine(o); };
+    });
+    CLI::App* setDefault =
+        simulation->add_subcommand("set-default", "Record a plan as the default for a source");
+    setDefault->add_option("SOURCE", source, "ac or dc")->required();
+    setDefault->add_option("PLAN", plan, "Identifier or exact name of a plan")->required();
+    setDefault->callback([&] {
+        command = [&](const Output& o) { return SetDefault(power, source, plan, o); };
+    });
+    CLI::App* clearDefault =
+        simulation->add_subcommand("clear-default", "Remove the recorded default for a source");
+    clearDefault->add_option("SOURCE", source, "ac or dc")->required();
+    clearDefault->callback([&] { command = [&](const Output& o) { return ClearDefault(source, o); }; });
+#endif
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error);
+        return status == 0 ? 0 : kUsageStatus;
+    }
+    if (!app.remaining(true).empty()) {
+        std::cerr << "calvoro: \"" << app.remaining(true).front()
+                  << "\" is not a command, option or argument here; see calvoro --help\n";
+        return kUsageStatus;
+    }
+    if (!command) {
+        std::cerr << "calvoro: a command is required; run calvoro --help to see them all\n";
+        return kUsageStatus;
+    }
+
+    const Output chosen{std::cout, std::cerr, json};
+    try {
+#if CALVORO_SIMULATED
+        MachineFile machine(statePath.empty() ? DefaultStatePath() : std::filesystem::path(statePath));
+        // Whatever the command changed is saved, even when it then failed.
+        int status = 0;
+        try {
+            status = command(chosen);
+        } catch (const UsageError&) {
+            machine.SaveIfChanged();
+            throw;
+        }
+        machine.SaveIfChanged();
+        return status;
+#else
+        return command(chosen);
+#endif
+    } catch (const UsageError& error) {
+        std::cerr << "calvoro: " << error.what() << '\n';
+        return kUsageStatus;
+    } catch (const std::exception& error) {
+        std::cerr << "calvoro: " << error.what() << '\n';
+        return 1;
+    }
+}

@@ -1,0 +1,200 @@
+#include "state_json.h"
+
+#include "errors.h"
+#include "text.h"
+
+#include <calvoro/guid.h>
+
+#include <set>
+#include <string>
+#include <utility>
+
+namespace calvoro_cli {
+namespace {
+
+namespace Sim = Calvoro::Simulation;
+using nlohmann::json;
+
+constexpr const char* kFormat = "calvoro-simulated-machine";
+constexpr int kVersion = 1;
+
+struct TimeoutField {
+    const char* name;
+    Sim::TimeoutSeconds Sim::Plan::*seconds;
+};
+constexpr TimeoutField kTimeouts[] = {{"sleep", &Sim::Plan::sleep},
+                                      {"hibernate", &Sim::Plan::hibernate},
+                                      {"display", &Sim::Plan::display}};
+
+// Reads a document, naming the path to each part in errors ("plans[1].seconds.sleep.ac").
+class Reader {
+public:
+    Reader(const json& value, std::string where) : value_(value), where_(std::move(where)) {}
+
+    [[noreturn]] void Fail(const std::string& problem) const {
+        throw StateFileError(where_ + ": " + problem);
+    }
+
+    Reader Field(const char* name) const {
+        ExpectObject();
+        const auto found = value_.find(name);
+        if (found == value_.end()) {
+            Fail(std::string("missing \"") + name + "\"");
+        }
+        return Reader(*found, where_ + "." + name);
+    }
+
+    const json& Array() const {
+        if (!value_.is_array()) {
+            Fail("expected an array");
+        }
+        return value_;
+    }
+
+    Reader Element(std::size_t index) const {
+        return Reader(value_.at(index), where_ + "[" + std::to_string(index) + "]");
+    }
+
+    std::string Text() const {
+        if (!value_.is_string()) {
+            Fail("expected a string");
+        }
+        return value_.get<std::string>();
+    }
+
+    std::u16string Utf16() const { return ToUtf16(Text(), where_); }
+
+    std::uint32_t Uint32() const {
+        if (!value_.is_number_unsigned() || value_.get<std::uint64_t>() > UINT32_MAX) {
+            Fail("expected a whole number from 0 to 4294967295, not " + value_.dump());
+        }
+        return static_cast<std::uint32_t>(value_.get<std::uint64_t>());
+    }
+
+    Calvoro::Guid Id() const {
+        try {
+            return Calvoro::Guid::Parse(Text());
+        } catch (const Calvoro::GuidParseError& error) {
+            Fail(error.what());
+        }
+    }
+
+    void ExpectObject() const {
+        if (!value_.is_object()) {
+            Fail("expected an object");
+        }
+    }
+
+private:
+    const json& value_;
+    std::string where_;
+};
+
+json ValueToJson(const Sim::RegistryValue& value) {
+    switch (value.kind) {
+    case Sim::RegistryValue::Kind::String:
+        return {{"type", "string"}, {"data", ToUtf8(value.text)}};
+    case Sim::RegistryValue::Kind::Number:
+        return {{"type", "number"}, {"data", value.number}};
+    case Sim::RegistryValue::Kind::Binary:
+        break;
+    }
+    return {{"type", "binary"}, {"data", value.bytes}};
+}
+
+Sim::RegistryValue ValueFromJson(const Reader& value) {
+    const std::string type = value.Field("type").Text();
+    const Reader data = value.Field("data");
+    if (type == "string") {
+        return Sim::RegistryValue::String(data.Utf16());
+    }
+    if (type == "number") {
+        return Sim::RegistryValue::Number(data.Uint32());
+    }
+    if (type == "binary") {
+        std::vector<std::uint8_t> bytes;
+        const json& array = data.Array();
+        for (std::size_t i = 0; i < array.size(); ++i) {
+            const std::uint32_t byte = data.Element(i).Uint32();
+            if (byte > 0xFF) {
+                data.Element(i).Fail("expected a byte from 0 to 255");
+            }
+            bytes.push_back(static_cast<std::uint8_t>(byte));
+        }
+        return Sim::RegistryValue::Binary(std::move(bytes));
+    }
+    value.Field("type").Fail("expected \"string\", \"number\" or \"binary\"");
+}
+
+}  // namespace
+
+json StateToJson(const Sim::MachineState& state) {
+    json plans = json::array();
+    for (const Sim::Plan& plan : state.plans) {
+        json seconds = json::object();
+        for (const TimeoutField& field : kTimeouts) {
+            const Sim::TimeoutSeconds& pair = plan.*field.seconds;
+            seconds[field.name] = {{"ac", pair.ac}, {"dc", pair.dc}};
+        }
+        plans.push_back({{"id", plan.id.ToString()},
+                         {"name", ToUtf8(plan.name)},
+                         {"description", ToUtf8(plan.description)},
+                         {"seconds", seconds}});
+    }
+    json registry = json::array();
+    for (const Sim::RegistryKeyState& key : state.registry) {
+        json values = json::array();
+        for (const auto& [name, value] : key.values) {
+            json entry = ValueToJson(value);
+            entry["name"] = ToUtf8(name);
+            values.push_back(std::move(entry));
+        }
+        registry.push_back({{"key", ToUtf8(key.path)}, {"values", values}});
+    }
+    return {{"format", kFormat}, {"version", kVersion}, {"plans", plans}, {"registry", registry}};
+}
+
+Sim::MachineState StateFromJson(const json& document) {
+    const Reader root(document, "state");
+    if (root.Field("format").Text() != kFormat) {
+        root.Field("format").Fail(std::string("expected \"") + kFormat + "\"");
+    }
+    if (root.Field("version").Uint32() != kVersion) {
+        root.Field("version").Fail("this program reads version " + std::to_string(kVersion));
+    }
+
+    Sim::MachineState state;
+    std::set<std::array<std::uint8_t, 16>> ids;
+    const Reader plans = root.Field("plans");
+    for (std::size_t i = 0; i < plans.Array().size(); ++i) {
+        const Reader entry = plans.Element(i);
+        Sim::Plan plan;
+        plan.id = entry.Field("id").Id();
+        if (!ids.insert(plan.id.Bytes()).second) {
+            entry.Field("id").Fail("a second plan with the identifier " + plan.id.ToString());
+        }
+        plan.name = entry.Field("name").Utf16();
+        plan.description = entry.Field("description").Utf16();
+        const Reader seconds = entry.Field("seconds");
+        for (const TimeoutField& field : kTimeouts) {
+            const Reader pair = seconds.Field(field.name);
+            plan.*field.seconds = {pair.Field("ac").Uint32(), pair.Field("dc").Uint32()};
+        }
+        state.plans.push_back(std::move(plan));
+    }
+
+    const Reader registry = root.Field("registry");
+    for (std::size_t i = 0; i < registry.Array().size(); ++i) {
+        const Reader key = registry.Element(i);
+        Sim::RegistryKeyState keyState{key.Field("key").Utf16(), {}};
+        const Reader values = key.Field("values");
+        for (std::size_t j = 0; j < values.Array().size(); ++j) {
+            const Reader value = values.Element(j);
+            keyState.values.emplace_back(value.Field("name").Utf16(), ValueFromJson(value));
+        }
+        state.registry.push_back(std::move(keyState));
+    }
+    return state;
+}
+
+}  // namespace calvoro_cli
