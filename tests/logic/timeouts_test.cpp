@@ -40,6 +40,8 @@ std::string CaseName(const testing::TestParamInfo<TimeoutCase>& info) {
     return std::string(info.param.name) + (info.param.onAC ? "AC" : "DC");
 }
 
+void PrintTo(const TimeoutCase& c, std::ostream* out) { *out << c.name << (c.onAC ? " AC" : " DC"); }
+
 class TimeoutCall : public testing::TestWithParam<TimeoutCase> {
 protected:
     void SetUp() override { fake::Reset(); }

@@ -24,6 +24,8 @@ struct RegistryCase {
     Outcome dc;
 };
 
+void PrintTo(const RegistryCase& c, std::ostream* out) { *out << c.name; }
+
 void SetAC(const Sim::RegistryValue& value) {
     Sim::SetRegistryValue(Sim::DefaultPlanKey, u"AC", value);
 }
@@ -93,7 +95,10 @@ INSTANTIATE_TEST_SUITE_P(
         RegistryCase{"NumberValue", [] { SetAC(Sim::RegistryValue::Number(1234)); },
                      Outcome::ParseError, Outcome::NoPlan},
         RegistryCase{"BinaryImageOfAGuid",
-                     [] { SetAC(Sim::RegistryValue::Binary(std::vector<std::uint8_t>(kPlan.Bytes().begin(), kPlan.Bytes().end()))); },
+                     [] {
+                         const auto image = kPlan.Bytes();
+                         SetAC(Sim::RegistryValue::Binary({image.begin(), image.end()}));
+                     },
                      Outcome::ParseError, Outcome::NoPlan},
         RegistryCase{"NotAGuid", [] { SetAC(Sim::RegistryValue::String(u"High performance")); },
                      Outcome::ParseError, Outcome::NoPlan},

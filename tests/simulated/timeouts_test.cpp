@@ -27,6 +27,8 @@ struct Access {
     bool (PowerClass::*set)(const Guid&, bool, std::uint32_t) const;
 };
 
+// Calls go through a reference to the element, `(power.*access.get)(...)`: GCC 12's
+// -fsanitize=bounds miscomputes the index of `(power.*kAll[i].get)(...)`.
 const Access kAll[] = {
     {Sim::Timeout::Sleep, true, &PowerClass::GetSleepTimer, &PowerClass::SetSleepTimer},
     {Sim::Timeout::Sleep, false, &PowerClass::GetSleepTimer, &PowerClass::SetSleepTimer},
@@ -56,7 +58,8 @@ TEST_F(SimulatedTimeouts, SeededPlansReadAsWindowsShipsThem) {
                         {kPowerSaver, {15, 10, 180, 180, 5, 2}}};
     for (const Row& row : rows) {
         for (std::size_t i = 0; i < std::size(kAll); ++i) {
-            EXPECT_EQ((power.*kAll[i].get)(row.plan, kAll[i].onAC), row.minutes[i])
+            const Access& access = kAll[i];
+            EXPECT_EQ((power.*access.get)(row.plan, access.onAC), row.minutes[i])
                 << row.plan << " timeout " << i;
         }
     }
@@ -158,9 +161,10 @@ TEST_F(SimulatedTimeouts, ManyThreadsOnDistinctPlansKeepEveryValue) {
             const PowerClass& use = t % 2 == 0 ? shared : own;
             for (std::uint32_t round = 1; round <= kRounds; ++round) {
                 for (std::size_t i = 0; i < std::size(kAll); ++i) {
+                    const Access& access = kAll[i];
                     const auto minutes = static_cast<std::uint32_t>(round * 10 + i + t * 1000);
-                    EXPECT_TRUE((use.*kAll[i].set)(plans[t], kAll[i].onAC, minutes));
-                    EXPECT_EQ((use.*kAll[i].get)(plans[t], kAll[i].onAC), minutes);
+                    EXPECT_TRUE((use.*access.set)(plans[t], access.onAC, minutes));
+                    EXPECT_EQ((use.*access.get)(plans[t], access.onAC), minutes);
                 }
             }
         });
@@ -170,7 +174,8 @@ TEST_F(SimulatedTimeouts, ManyThreadsOnDistinctPlansKeepEveryValue) {
     }
     for (int t = 0; t < kThreads; ++t) {
         for (std::size_t i = 0; i < std::size(kAll); ++i) {
-            EXPECT_EQ((power.*kAll[i].get)(plans[t], kAll[i].onAC), kRounds * 10 + i + t * 1000);
+            const Access& access = kAll[i];
+            EXPECT_EQ((power.*access.get)(plans[t], access.onAC), kRounds * 10 + i + t * 1000);
         }
     }
 }
