@@ -65,7 +65,13 @@ public:
     std::u16string Utf16() const { return ToUtf16(Text(), where_); }
 
     std::uint32_t Uint32() const {
-        if (!value_.is_number_unsigned() || value_.get<std::uint64_t>() > UINT32_MAX) {
+        // A whole number, whether JSON's reader took it as signed or unsigned.
+        const bool inRange =
+            value_.is_number_unsigned()
+                ? value_.get<std::uint64_t>() <= UINT32_MAX
+                : value_.is_number_integer() && value_.get<std::int64_t>() >= 0 &&
+                      value_.get<std::int64_t>() <= std::int64_t{UINT32_MAX};
+        if (!inRange) {
             Fail("expected a whole number from 0 to 4294967295, not " + value_.dump());
         }
         return static_cast<std::uint32_t>(value_.get<std::uint64_t>());
