@@ -21,6 +21,8 @@ namespace Calvoro {
 class CALVORO_API GuidParseError : public std::invalid_argument {
 public:
     explicit GuidParseError(const std::string& message);
+    GuidParseError(const GuidParseError&) = default;
+    GuidParseError& operator=(const GuidParseError&) = default;
     ~GuidParseError() override;
 };
 
@@ -29,6 +31,8 @@ public:
 class CALVORO_API RegistryAccessError : public std::system_error {
 public:
     explicit RegistryAccessError(const std::string& message);
+    RegistryAccessError(const RegistryAccessError&) = default;
+    RegistryAccessError& operator=(const RegistryAccessError&) = default;
     ~RegistryAccessError() override;
 };
 

@@ -23,7 +23,7 @@ std::array<std::uint8_t, 16> Guid::Bytes() const {
 
 std::string Guid::ToString() const {
     char text[37];
-    std::snprintf(text, sizeof text, "%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
+    (void)std::snprintf(text, sizeof text, "%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X",
                   static_cast<unsigned long>(Data1), static_cast<unsigned>(Data2),
                   static_cast<unsigned>(Data3), static_cast<unsigned>(Data4[0]),
                   static_cast<unsigned>(Data4[1]), static_cast<unsigned>(Data4[2]),

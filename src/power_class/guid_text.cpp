@@ -46,7 +46,7 @@ std::optional<Guid> Parse(std::basic_string_view<Char> text) {
         return std::nullopt;
     }
 
-    std::uint8_t digits[32];
+    std::uint8_t digits[32]{};
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (hyphenated && (i == 8 || i == 13 || i == 18 || i == 23)) {
@@ -92,7 +92,7 @@ std::string Quote(std::basic_string_view<Char> text) {
             quoted += static_cast<char>(unit);
         } else {
             char escape[8];
-            std::snprintf(escape, sizeof escape, sizeof(Char) == 1 ? "\\x%02X" : "\\u%04X",
+            (void)std::snprintf(escape, sizeof escape, sizeof(Char) == 1 ? "\\x%02X" : "\\u%04X",
                           static_cast<unsigned>(unit));
             quoted += escape;
         }

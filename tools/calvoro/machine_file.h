@@ -13,6 +13,8 @@ class Descriptor {
 public:
     explicit Descriptor(int fd = -1) : fd_(fd) {}
     ~Descriptor();
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
     Descriptor(Descriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
     Descriptor& operator=(Descriptor&& other) noexcept {
         std::swap(fd_, other.fd_);

@@ -14,15 +14,16 @@
 #include <functional>
 #include <iostream>
 
-namespace {
-
 using namespace calvoro_cli;
+
+namespace {
 
 constexpr int kUsageStatus = 2;
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The whole run; returns the exit status.
+static int Run(int argc, char** argv) {
     CLI::App app{"Shows and changes the power plans of this machine: their names and their "
                  "sleep, hibernate and display-off timeouts, for mains power (ac) and battery (dc)."};
     app.name("calvoro");
@@ -140,4 +141,15 @@ int main(int argc, char** argv) {
         std::cerr << "calvoro: " << error.what() << '\n';
         return 1;
     }
+}
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& error) {
+        std::cerr << "calvoro: " << error.what() << '\n';
+    } catch (...) {
+        std::cerr << "calvoro: an unexpected error\n";
+    }
+    return 1;
 }

@@ -117,19 +117,19 @@ Sim::RegistryValue ValueFromJson(const Reader& value) {
     if (type == "number") {
         return Sim::RegistryValue::Number(data.Uint32());
     }
-    if (type == "binary") {
-        std::vector<std::uint8_t> bytes;
-        const json& array = data.Array();
-        for (std::size_t i = 0; i < array.size(); ++i) {
-            const std::uint32_t byte = data.Element(i).Uint32();
-            if (byte > 0xFF) {
-                data.Element(i).Fail("expected a byte from 0 to 255");
-            }
-            bytes.push_back(static_cast<std::uint8_t>(byte));
-        }
-        return Sim::RegistryValue::Binary(std::move(bytes));
+    if (type != "binary") {
+        value.Field("type").Fail("expected \"string\", \"number\" or \"binary\"");
     }
-    value.Field("type").Fail("expected \"string\", \"number\" or \"binary\"");
+    std::vector<std::uint8_t> bytes;
+    const json& array = data.Array();
+    for (std::size_t i = 0; i < array.size(); ++i) {
+        const std::uint32_t byte = data.Element(i).Uint32();
+        if (byte > 0xFF) {
+            data.Element(i).Fail("expected a byte from 0 to 255");
+        }
+        bytes.push_back(static_cast<std::uint8_t>(byte));
+    }
+    return Sim::RegistryValue::Binary(std::move(bytes));
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ void Reset() {
 }
 
 std::vector<Plan> Plans() {
-    return simulated::TheMachine().Locked([](State& state) { return state.plans; });
+    return simulated::TheMachine().Locked([](const State& state) { return state.plans; });
 }
 
 bool AddPlan(const Plan& plan) {
@@ -110,7 +110,7 @@ void ClearFaults() {
 }
 
 AllocationCounts Allocations() {
-    return simulated::TheMachine().Locked([](State& state) { return state.allocations; });
+    return simulated::TheMachine().Locked([](const State& state) { return state.allocations; });
 }
 
 void SetRegistryValue(std::u16string_view keyPath, std::u16string_view valueName,
@@ -174,7 +174,7 @@ void RefuseValueAccess(std::u16string_view keyPath, std::u16string_view valueNam
 }
 
 MachineState Snapshot() {
-    return simulated::TheMachine().Locked([](State& state) {
+    return simulated::TheMachine().Locked([](const State& state) {
         MachineState snapshot;
         snapshot.plans = state.plans;
         for (const auto& [path, key] : state.registry) {
@@ -216,7 +216,7 @@ void Restore(const MachineState& restored) {
 }
 
 RegistryKeyCounts RegistryKeys() {
-    return simulated::TheMachine().Locked([](State& state) { return state.registryKeys; });
+    return simulated::TheMachine().Locked([](const State& state) { return state.registryKeys; });
 }
 
 }  // namespace Calvoro::Simulation

@@ -81,6 +81,7 @@ std::optional<platform::Status> FireFault(State& state, Operation operation) {
     return fault.status;
 }
 
+// cppcheck-suppress constParameter ; the plan found is handed out for changing
 Plan* FindPlan(State& state, const GUID* scheme) {
     if (scheme == nullptr) {
         return nullptr;
@@ -94,6 +95,7 @@ Plan* FindPlan(State& state, const GUID* scheme) {
     return nullptr;
 }
 
+// cppcheck-suppress constParameter ; the seconds found are handed out for changing
 TimeoutSeconds* FindTimeout(Plan& plan, const GUID* subgroup, const GUID* setting) {
     for (const TimeoutSlot& slot : kTimeoutSlots) {
         if (Same(*subgroup, slot.setting.subgroup) && Same(*setting, slot.setting.setting)) {
