@@ -111,9 +111,7 @@ Guid ParseOrThrow(std::basic_string_view<Char> text) {
 
 }  // namespace
 
-std::optional<Guid> TryParseGuid(std::string_view text) { return Parse(text); }
 std::optional<Guid> TryParseGuid(std::u16string_view text) { return Parse(text); }
-std::string QuoteForMessage(std::string_view text) { return Quote(text); }
 std::string QuoteForMessage(std::u16string_view text) { return Quote(text); }
 
 }  // namespace detail

@@ -53,6 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{"{238C9FA8-0AAD-41ED-83F4-97BE242C8F20", false},   // unbalanced
                     TextCase{"238C9FA8-0AAD-41ED-83F4-97BE242C8F20}", false},   // unbalanced
                     TextCase{"{238C9FA8-0AAD-41ED-83F4-97BE242C8F20)", false},  // mismatched
+                    TextCase{"(238C9FA8-0AAD-41ED-83F4-97BE242C8F20}", false},  // mismatched
                     TextCase{"{238C9FA80AAD41ED83F497BE242C8F20}", false},      // braces need hyphens
                     TextCase{"238C9FA8-0AAD-41ED-83F4-97BE242C8F20\n", false},  // only spaces, tabs
                     TextCase{std::string("238C9FA8-0AAD-41ED-83F4-97BE\0" "42C8F20", 36), false},

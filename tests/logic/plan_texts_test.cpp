@@ -164,6 +164,19 @@ TEST_F(PlanCalls, AnExceptionFromTheReadPrintsOneLineAndGivesNoName) {
     EXPECT_EQ(power.ReadPowerSchemeName(kPlan), std::nullopt);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "device not ready at all\n");
     EXPECT_EQ(fake::State().allocations.size(), 1u);  // and released: see TearDown
+
+    // Something thrown that is not a std::exception has no message of its own.
+    fake::State().readName = [](std::uint8_t* buffer, std::uint32_t* size) -> std::uint32_t {
+        *size = 18;
+        if (buffer != nullptr) {
+            throw 42;
+        }
+        return 0;
+    };
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(power.ReadPowerSchemeName(kPlan), std::nullopt);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "PowerReadFriendlyName raised an exception that is not a std::exception\n");
 }
 
 struct WriteCase {
