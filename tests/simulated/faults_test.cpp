@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const PowerClass& p) { return Text(p.SetDisplayTimer(kBalanced, false, 9)); },
                   "false", "raises boom"},
         // Only what the name reads raise is caught; an allocator that raises passes through.
-        FaultCase{"LocalAlloc", Sim::Operation::LocalAlloc,
+        FaultCase{"LocalAllocation", Sim::Operation::LocalAlloc,
                   [](const PowerClass& p) { return Text(p.ReadPowerSchemeName(kBalanced)); },
                   "absent", "raises boom"}),
     [](const testing::TestParamInfo<FaultCase>& param) { return param.param.name; });
