@@ -30,7 +30,11 @@ std::size_t TextBytes(const std::u16string& text) { return (text.size() + 1) * s
 std::u16string TextFromBuffer(const std::uint8_t* buffer, std::uint32_t size) {
     std::u16string text(size / sizeof(char16_t), u'\0');
     std::memcpy(text.data(), buffer, text.size() * sizeof(char16_t));
-    return text.substr(0, text.find(u'\0'));
+    const std::size_t nul = text.find(u'\0');
+    if (nul != std::u16string::npos) {
+        text.resize(nul);
+    }
+    return text;
 }
 
 Status ReadText(const std::u16string& text, std::uint8_t* buffer, std::uint32_t* size) {

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Instruction counts (valgrind's callgrind) of each PowerClass operation and of the direct
+# platform call beside it: stable on a noisy machine, unlike time.
+# Usage: bench/callgrind.sh [BUILD_DIR]   (default build/bench, made by the bench preset)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/bench}
+driver="$build/bench/calvoro_instructions"
+iterations=2000
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+count() {  # instructions per call of one side of one pair
+    valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file="$work/out" \
+        "$driver" "$1" "$2" "$iterations" >/dev/null 2>&1
+    awk -v n="$iterations" '/^totals:/ {print $2 / n; exit}' "$work/out"
+}
+
+printf '%-34s %12s %12s %8s\n' operation library direct ratio
+for operation in GetSleepTimer SetDisplayTimer EnumPowerSchemeGuid ReadPowerSchemeName \
+                 WritePowerSchemeNameDescription GetDefaultPlaneGUID; do
+    library=$(count "$operation" library)
+    direct=$(count "$operation" direct)
+    awk -v o="$operation" -v l="$library" -v d="$direct" \
+        'BEGIN {printf "%-34s %12.1f %12.1f %8.3f\n", o, l, d, l / d}'
+done

@@ -1,0 +1,97 @@
+#include "cases.h"
+
+#include <calvoro/calvoro.h>
+#include <calvoro/simulation.h>
+
+#include "platform/platform.h"
+#include "platform/power_settings.h"
+#include "power_class/identifiers.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string_view>
+
+namespace calvoro_bench {
+namespace {
+
+namespace p = Calvoro::platform;
+namespace Sim = Calvoro::Simulation;
+
+// The last of the seeded plans, so that every lookup walks the whole list.
+const Calvoro::Guid kPlan = Calvoro::Guid::Parse("A1841308-3541-4FAB-BC81-F71556F20B4A");
+const Calvoro::GUID kRecord = Calvoro::detail::ToPlatformRecord(kPlan);
+const Calvoro::PowerClass kPower;
+constexpr std::u16string_view kKey = u"Software\\Quandrel\\Zephlo\\PowerPolicies\\DEV_DEFAULT_PLANE";
+
+void LibraryGetSleep() { benchmark::DoNotOptimize(kPower.GetSleepTimer(kPlan, true)); }
+void DirectGetSleep() {
+    std::uint32_t seconds = 0;
+    benchmark::DoNotOptimize(p::PowerReadACValueIndex(nullptr, &kRecord, &p::GUID_SLEEP_SUBGROUP,
+                                                      &p::GUID_STANDBY_TIMEOUT, &seconds));
+    benchmark::DoNotOptimize(seconds);
+}
+
+void LibrarySetDisplay() { benchmark::DoNotOptimize(kPower.SetDisplayTimer(kPlan, false, 7)); }
+void DirectSetDisplay() {
+    benchmark::DoNotOptimize(p::PowerWriteDCValueIndex(
+        nullptr, &kRecord, &p::GUID_VIDEO_SUBGROUP, &p::GUID_VIDEO_POWERDOWN_TIMEOUT, 420));
+}
+
+void LibraryEnumerate() { benchmark::DoNotOptimize(kPower.EnumPowerSchemeGuid(2)); }
+void DirectEnumerate() {
+    Calvoro::GUID record{};
+    std::uint32_t size = sizeof record;
+    benchmark::DoNotOptimize(p::PowerEnumerate(nullptr, nullptr, nullptr, p::kAccessScheme, 2,
+                                               reinterpret_cast<std::uint8_t*>(&record), &size));
+    benchmark::DoNotOptimize(record);
+}
+
+void LibraryReadName() { benchmark::DoNotOptimize(kPower.ReadPowerSchemeName(kPlan)); }
+void DirectReadName() {
+    std::uint32_t size = 0;
+    p::PowerReadFriendlyName(nullptr, &kRecord, nullptr, nullptr, nullptr, &size);
+    void* block = p::LocalAlloc(p::kZeroFilledFixed, size);
+    benchmark::DoNotOptimize(p::PowerReadFriendlyName(
+        nullptr, &kRecord, nullptr, nullptr, static_cast<std::uint8_t*>(block), &size));
+    p::LocalFree(block);
+}
+
+// Both sides get the texts ready-made, so that only the calls are compared.
+const std::u16string kName = u"Power saver";
+const std::u16string kDescription = u"Saves";
+
+void LibraryWriteNames() {
+    benchmark::DoNotOptimize(kPower.WritePowerSchemeNameDescription(kPlan, kName, kDescription));
+}
+void DirectWriteNames() {
+    const std::u16string& name = kName;
+    const std::u16string& description = kDescription;
+    p::PowerWriteFriendlyName(nullptr, &kRecord, nullptr, nullptr,
+                              reinterpret_cast<const std::uint8_t*>(name.c_str()), 24);
+    benchmark::DoNotOptimize(p::PowerWriteDescription(
+        nullptr, &kRecord, nullptr, nullptr,
+        reinterpret_cast<const std::uint8_t*>(description.c_str()), 12));
+}
+
+void LibraryDefaultPlan() { benchmark::DoNotOptimize(kPower.GetDefaultPlaneGUID(true)); }
+void DirectDefaultPlan() { benchmark::DoNotOptimize(p::RegReadCurrentUserValue(kKey, u"AC")); }
+
+}  // namespace
+
+void Prepare() {
+    Sim::Reset();
+    Sim::SetRegistryValue(kKey, u"AC",
+                          Sim::RegistryValue::String(u"{A1841308-3541-4FAB-BC81-F71556F20B4A}"));
+}
+
+const Pair kPairs[] = {
+    {"GetSleepTimer", LibraryGetSleep, DirectGetSleep},
+    {"SetDisplayTimer", LibrarySetDisplay, DirectSetDisplay},
+    {"EnumPowerSchemeGuid", LibraryEnumerate, DirectEnumerate},
+    {"ReadPowerSchemeName", LibraryReadName, DirectReadName},
+    {"WritePowerSchemeNameDescription", LibraryWriteNames, DirectWriteNames},
+    {"GetDefaultPlaneGUID", LibraryDefaultPlan, DirectDefaultPlan},
+};
+const std::size_t kPairCount = std::size(kPairs);
+
+}  // namespace calvoro_bench
