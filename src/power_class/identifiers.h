@@ -7,28 +7,24 @@
 
 namespace Calvoro::detail {
 
-/// The record with the same 16-byte image as `guid`.
-constexpr GUID ToPlatformRecord(const Guid& guid) {
-    GUID record{};
-    record.Data1 = guid.Data1;
-    record.Data2 = guid.Data2;
-    record.Data3 = guid.Data3;
-    for (std::size_t i = 0; i < guid.Data4.size(); ++i) {
-        record.Data4[i] = guid.Data4[i];
+/// Copies the four fields from one identifier type to the other: both have the same fields
+/// and the same 16-byte image, so this is the conversion in either direction.
+template <typename To, typename From>
+constexpr To SameIdentifier(const From& from) {
+    To to{};
+    to.Data1 = from.Data1;
+    to.Data2 = from.Data2;
+    to.Data3 = from.Data3;
+    for (std::size_t i = 0; i < 8; ++i) {
+        to.Data4[i] = from.Data4[i];
     }
-    return record;
+    return to;
 }
 
+/// The record with the same 16-byte image as `guid`.
+constexpr GUID ToPlatformRecord(const Guid& guid) { return SameIdentifier<GUID>(guid); }
+
 /// The identifier with the same 16-byte image as `record`; the inverse of ToPlatformRecord.
-constexpr Guid FromPlatformRecord(const GUID& record) {
-    Guid guid;
-    guid.Data1 = record.Data1;
-    guid.Data2 = record.Data2;
-    guid.Data3 = record.Data3;
-    for (std::size_t i = 0; i < guid.Data4.size(); ++i) {
-        guid.Data4[i] = record.Data4[i];
-    }
-    return guid;
-}
+constexpr Guid FromPlatformRecord(const GUID& record) { return SameIdentifier<Guid>(record); }
 
 }  // namespace Calvoro::detail

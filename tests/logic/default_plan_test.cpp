@@ -3,15 +3,18 @@
 
 #include "fake_platform.h"
 
+#include "known_ids.h"
+
 #include <gtest/gtest.h>
 
 namespace {
+
+using namespace known_ids;
 
 using Calvoro::Guid;
 using Calvoro::PowerClass;
 using Kind = Calvoro::platform::RegistryAnswer::Kind;
 
-const Guid kSleep{0x238C9FA8, 0x0AAD, 0x41ED, {0x83, 0xF4, 0x97, 0xBE, 0x24, 0x2C, 0x8F, 0x20}};
 
 class DefaultPlanLookup : public testing::Test {
 protected:
@@ -36,7 +39,7 @@ TEST_F(DefaultPlanLookup, EachRegistryAnswerBecomesAResultOrAnError) {
     fake::State().registryAnswer = {Kind::NoValue, {}};
     EXPECT_EQ(power.GetDefaultPlaneGUID(false), Calvoro::NoPowerSchemeGuid);
     fake::State().registryAnswer = {Kind::String, u"{238c9fa8-0aad-41ed-83f4-97be242c8f20}"};
-    EXPECT_EQ(power.GetDefaultPlaneGUID(true), kSleep);
+    EXPECT_EQ(power.GetDefaultPlaneGUID(true), kSleepSubgroup);
 
     // Text that parses is accepted only from a string value.
     fake::State().registryAnswer = {Kind::OtherKind, u"<binary value of 16 bytes>"};

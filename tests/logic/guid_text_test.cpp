@@ -1,16 +1,19 @@
 // GUID text: the forms that parse, the ones that do not, and what the error says.
 #include <calvoro/guid.h>
 
+#include "known_ids.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
 
+using namespace known_ids;
+
 using Calvoro::Guid;
 using Calvoro::GuidParseError;
 
-const Guid kSleep{0x238C9FA8, 0x0AAD, 0x41ED, {0x83, 0xF4, 0x97, 0xBE, 0x24, 0x2C, 0x8F, 0x20}};
 
 struct TextCase {
     std::string text;
@@ -27,7 +30,7 @@ TEST_P(GuidText, ParsesExactlyTheAcceptedForms) {
         SCOPED_TRACE(utf16 ? "UTF-16" : "8-bit");
         const auto parse = [&] { return utf16 ? Guid::Parse(Widen(c.text)) : Guid::Parse(c.text); };
         if (c.parses) {
-            EXPECT_EQ(parse(), kSleep);
+            EXPECT_EQ(parse(), kSleepSubgroup);
         } else {
             EXPECT_THROW(parse(), GuidParseError);
         }
@@ -61,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{"0x238C9FA8-0AAD-41ED-83F4-97BE242C8F", false}));
 
 TEST(GuidText, PrintedTextParsesBack) {
-    for (const Guid& guid : {kSleep, Calvoro::NoPowerSchemeGuid, Guid{}}) {
+    for (const Guid& guid : {kSleepSubgroup, Calvoro::NoPowerSchemeGuid, Guid{}}) {
         EXPECT_EQ(Guid::Parse(guid.ToString()), guid);
     }
 }

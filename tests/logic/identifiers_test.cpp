@@ -4,6 +4,8 @@
 #include "power_class/status_rule.h"
 #include "power_class/units.h"
 
+#include "known_ids.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,12 +13,12 @@
 
 namespace {
 
+using namespace known_ids;
+
 using Calvoro::Guid;
 using Calvoro::NoPowerSchemeGuid;
 using Bytes = std::array<std::uint8_t, 16>;
 
-const Guid kSleepSubgroup{0x238C9FA8, 0x0AAD, 0x41ED,
-                          {0x83, 0xF4, 0x97, 0xBE, 0x24, 0x2C, 0x8F, 0x20}};
 const Bytes kSleepSubgroupImage{0xA8, 0x9F, 0x8C, 0x23, 0xAD, 0x0A, 0xED, 0x41,
                                 0x83, 0xF4, 0x97, 0xBE, 0x24, 0x2C, 0x8F, 0x20};
 

@@ -4,6 +4,8 @@
 #include "fake_platform.h"
 #include "power_class/texts.h"
 
+#include "known_ids.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,11 +13,12 @@
 
 namespace {
 
+using namespace known_ids;
+
 using Calvoro::Guid;
 using Calvoro::NoPowerSchemeGuid;
 using Calvoro::PowerClass;
 
-const Guid kPlan{0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}};
 
 // The bytes of `text` as the platform passes UTF-16 (little-endian, as on Windows).
 std::vector<std::uint8_t> Utf16Bytes(const std::u16string& text) {
@@ -75,12 +78,12 @@ TEST_F(PlanCalls, EnumerateGivesNoPlanForEveryFailure) {
 
 TEST_F(PlanCalls, ReadsANameWithASizeQueryAndOneExactBlock) {
     fake::State().readName = Serving(Utf16Bytes(std::u16string(u"Balanced") + u'\0'));
-    EXPECT_EQ(power.ReadPowerSchemeName(kPlan), u"Balanced");
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), u"Balanced");
 
     ASSERT_EQ(Calls().size(), 2u);
     for (const fake::Call& call : Calls()) {
         EXPECT_EQ(call.root, nullptr);
-        EXPECT_EQ(call.scheme, kPlan);
+        EXPECT_EQ(call.scheme, kBalanced);
         EXPECT_EQ(call.subgroup, std::nullopt);
         EXPECT_EQ(call.setting, std::nullopt);
     }
@@ -101,11 +104,11 @@ TEST_F(PlanCalls, NameStopsAtTheFirstNulAndNeverReadsPastTheBlock) {
         *size = buffer == nullptr ? 6 : 200;
         return 0;
     };
-    EXPECT_EQ(power.ReadPowerSchemeName(kPlan), u"abc");
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), u"abc");
 
     fake::Reset();
     fake::State().readName = Serving(Utf16Bytes(std::u16string(u"ab\0cd", 5)));
-    EXPECT_EQ(power.ReadPowerSchemeName(kPlan), u"ab");
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), u"ab");
 }
 
 TEST_F(PlanCalls, NoNameWithoutAnAllocationWhenTheSizeQueryGivesNothing) {
@@ -119,7 +122,7 @@ TEST_F(PlanCalls, NoNameWithoutAnAllocationWhenTheSizeQueryGivesNothing) {
             *size = c.size;
             return c.status;
         };
-        EXPECT_EQ(power.ReadPowerSchemeName(kPlan), std::nullopt) << c.status << "/" << c.size;
+        EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), std::nullopt) << c.status << "/" << c.size;
         EXPECT_TRUE(fake::State().allocations.empty());
         EXPECT_EQ(Calls().size(), 1u);
     }
@@ -128,7 +131,7 @@ TEST_F(PlanCalls, NoNameWithoutAnAllocationWhenTheSizeQueryGivesNothing) {
 TEST_F(PlanCalls, NoNameWhenTheAllocationOrTheReadFails) {
     fake::State().readName = Serving(Utf16Bytes(u"Name"));
     fake::State().failAllocation = true;
-    EXPECT_EQ(power.ReadPowerSchemeName(kPlan), std::nullopt);
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), std::nullopt);
     EXPECT_EQ(Calls().size(), 1u);
 
     fake::Reset();
@@ -137,7 +140,7 @@ TEST_F(PlanCalls, NoNameWhenTheAllocationOrTheReadFails) {
         *size = 10;
         return ++call == 1 ? 0 : 2;
     };
-    EXPECT_EQ(power.ReadPowerSchemeName(kPlan), std::nullopt);
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), std::nullopt);
     EXPECT_EQ(fake::State().allocations.size(), 1u);
 }
 
@@ -147,7 +150,7 @@ TEST_F(PlanCalls, AnExceptionFromTheSizeQueryIsDroppedSilently) {
         throw std::runtime_error("size query broke");
     };
     testing::internal::CaptureStdout();
-    EXPECT_EQ(power.ReadPowerSchemeName(kPlan), std::nullopt);
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), std::nullopt);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_TRUE(fake::State().allocations.empty());
 }
@@ -161,7 +164,7 @@ TEST_F(PlanCalls, AnExceptionFromTheReadPrintsOneLineAndGivesNoName) {
         return 0;
     };
     testing::internal::CaptureStdout();
-    EXPECT_EQ(power.ReadPowerSchemeName(kPlan), std::nullopt);
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), std::nullopt);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "device not ready at all\n");
     EXPECT_EQ(fake::State().allocations.size(), 1u);  // and released: see TearDown
 
@@ -174,7 +177,7 @@ TEST_F(PlanCalls, AnExceptionFromTheReadPrintsOneLineAndGivesNoName) {
         return 0;
     };
     testing::internal::CaptureStdout();
-    EXPECT_EQ(power.ReadPowerSchemeName(kPlan), std::nullopt);
+    EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), std::nullopt);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "PowerReadFriendlyName raised an exception that is not a std::exception\n");
 }
@@ -190,7 +193,7 @@ class TextWrite : public PlanCalls, public testing::WithParamInterface<WriteCase
 
 TEST_P(TextWrite, PassesEachTextUpToItsFirstNulWithOneNul) {
     const WriteCase c = GetParam();
-    EXPECT_EQ(power.WritePowerSchemeNameDescription(kPlan, c.name, c.description), 1);
+    EXPECT_EQ(power.WritePowerSchemeNameDescription(kBalanced, c.name, c.description), 1);
     ASSERT_EQ(Calls().size(), 2u);
     const fake::Call& name = Calls()[0];
     const fake::Call& description = Calls()[1];
@@ -200,7 +203,7 @@ TEST_P(TextWrite, PassesEachTextUpToItsFirstNulWithOneNul) {
     EXPECT_EQ(description.value, c.descriptionBytes);
     for (const fake::Call& call : Calls()) {
         EXPECT_EQ(call.root, nullptr);
-        EXPECT_EQ(call.scheme, kPlan);
+        EXPECT_EQ(call.scheme, kBalanced);
         EXPECT_EQ(call.subgroup, std::nullopt);
         EXPECT_EQ(call.setting, std::nullopt);
     }
@@ -217,12 +220,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(PlanCalls, ARefusedNameEndsTheWriteBeforeTheDescription) {
     fake::State().statusFor["PowerWriteFriendlyName"] = 5;
-    EXPECT_EQ(power.WritePowerSchemeNameDescription(kPlan, u"Name", u"Description"), 0);
+    EXPECT_EQ(power.WritePowerSchemeNameDescription(kBalanced, u"Name", u"Description"), 0);
     ASSERT_EQ(Calls().size(), 1u);
 
     fake::Reset();
     fake::State().statusFor["PowerWriteDescription"] = 0x80070005;
-    EXPECT_EQ(power.WritePowerSchemeNameDescription(kPlan, u"Name", u"Description"), 0);
+    EXPECT_EQ(power.WritePowerSchemeNameDescription(kBalanced, u"Name", u"Description"), 0);
     EXPECT_EQ(Calls().size(), 2u);
 }
 

@@ -2,17 +2,20 @@
 #include <calvoro/power_class.h>
 #include <calvoro/simulation.h>
 
+#include "known_ids.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
 namespace {
 
+using namespace known_ids;
+
 using Calvoro::Guid;
 using Calvoro::NoPowerSchemeGuid;
 namespace Sim = Calvoro::Simulation;
 
-const Guid kPlan{0x8C5E7FDA, 0xE8BF, 0x4A96, {0x9A, 0x85, 0xA6, 0xE2, 0x3A, 0x8C, 0x63, 0x5C}};
 const Guid kNotInstalled{0x01234567, 0x89AB, 0xCDEF, {1, 2, 3, 4, 5, 6, 7, 8}};
 
 enum class Outcome { Plan, NotInstalled, NoPlan, ParseError, AccessError };
@@ -41,7 +44,7 @@ void Expect(Outcome outcome, bool onAC) {
     SCOPED_TRACE(onAC ? "AC" : "DC");
     switch (outcome) {
     case Outcome::Plan:
-        EXPECT_EQ(power.GetDefaultPlaneGUID(onAC), kPlan);
+        EXPECT_EQ(power.GetDefaultPlaneGUID(onAC), kHighPerformance);
         break;
     case Outcome::NotInstalled:
         EXPECT_EQ(power.GetDefaultPlaneGUID(onAC), kNotInstalled);
@@ -96,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                      Outcome::ParseError, Outcome::NoPlan},
         RegistryCase{"BinaryImageOfAGuid",
                      [] {
-                         const auto image = kPlan.Bytes();
+                         const auto image = kHighPerformance.Bytes();
                          SetAC(Sim::RegistryValue::Binary({image.begin(), image.end()}));
                      },
                      Outcome::ParseError, Outcome::NoPlan},

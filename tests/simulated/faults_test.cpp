@@ -4,6 +4,8 @@
 #include <calvoro/power_class.h>
 #include <calvoro/simulation.h>
 
+#include "known_ids.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,11 +14,12 @@
 
 namespace {
 
+using namespace known_ids;
+
 using Calvoro::Guid;
 using Calvoro::PowerClass;
 namespace Sim = Calvoro::Simulation;
 
-const Guid kBalanced{0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}};
 
 // What the caller got, as text, so that one table can hold every operation's result.
 using Call = std::function<std::string(const PowerClass&)>;

@@ -2,22 +2,21 @@
 #include <calvoro/power_class.h>
 #include <calvoro/simulation.h>
 
+#include "known_ids.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 namespace {
 
+using namespace known_ids;
+
 using Calvoro::Guid;
 using Calvoro::NoPowerSchemeGuid;
 using Calvoro::PowerClass;
 namespace Sim = Calvoro::Simulation;
 
-const Guid kBalanced{0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}};
-const Guid kHighPerformance{0x8C5E7FDA, 0xE8BF, 0x4A96,
-                            {0x9A, 0x85, 0xA6, 0xE2, 0x3A, 0x8C, 0x63, 0x5C}};
-const Guid kPowerSaver{0xA1841308, 0x3541, 0x4FAB,
-                       {0xBC, 0x81, 0xF7, 0x15, 0x56, 0xF2, 0x0B, 0x4A}};
 const Guid kUnknown{0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
 
 std::vector<Guid> ListPlans(const PowerClass& power) {

@@ -7,6 +7,8 @@
 #endif
 #include <windows.h>
 
+#include "known_ids.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,11 +16,12 @@
 
 namespace {
 
+using namespace known_ids;
+
 using Calvoro::Guid;
 using Calvoro::NoPowerSchemeGuid;
 
 const wchar_t kKey[] = L"Software\\Quandrel\\Zephlo\\PowerPolicies\\DEV_DEFAULT_PLANE";
-const Guid kPlan{0x8C5E7FDA, 0xE8BF, 0x4A96, {0x9A, 0x85, 0xA6, 0xE2, 0x3A, 0x8C, 0x63, 0x5C}};
 
 class WindowsRegistry : public testing::Test {
 protected:
@@ -66,19 +69,19 @@ TEST_F(WindowsRegistry, NoKeyMeansNoDefault) {
 
 TEST_F(WindowsRegistry, StringValuesInAnyAcceptedForm) {
     SetText(L"AC", L"{8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c}");
-    EXPECT_EQ(power.GetDefaultPlaneGUID(true), kPlan);
+    EXPECT_EQ(power.GetDefaultPlaneGUID(true), kHighPerformance);
     EXPECT_EQ(power.GetDefaultPlaneGUID(false), NoPowerSchemeGuid);  // no "DC" value
 
     SetText(L"DC", L"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C", REG_EXPAND_SZ);
-    EXPECT_EQ(power.GetDefaultPlaneGUID(false), kPlan);
+    EXPECT_EQ(power.GetDefaultPlaneGUID(false), kHighPerformance);
 
     SetText(L"AC", L"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C", REG_SZ, /*withNul=*/false);
-    EXPECT_EQ(power.GetDefaultPlaneGUID(true), kPlan);
+    EXPECT_EQ(power.GetDefaultPlaneGUID(true), kHighPerformance);
 
     // Several strings in one value: the text ends at the first NUL.
     const std::wstring twice = std::wstring(L"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C") + L'\0' + L"junk";
     SetText(L"AC", twice);
-    EXPECT_EQ(power.GetDefaultPlaneGUID(true), kPlan);
+    EXPECT_EQ(power.GetDefaultPlaneGUID(true), kHighPerformance);
 }
 
 TEST_F(WindowsRegistry, ValuesThatAreNotGuidTextRaiseTheParseError) {
@@ -91,7 +94,7 @@ TEST_F(WindowsRegistry, ValuesThatAreNotGuidTextRaiseTheParseError) {
         EXPECT_NE(std::string(error.what()).find("\"1234\""), std::string::npos) << error.what();
     }
 
-    const auto image = kPlan.Bytes();
+    const auto image = kHighPerformance.Bytes();
     Set(L"DC", REG_BINARY, image.data(), static_cast<DWORD>(image.size()));
     EXPECT_THROW(power.GetDefaultPlaneGUID(false), Calvoro::GuidParseError);
 

@@ -7,13 +7,16 @@
 // so the process ends, naming the function; death tests check exactly that.
 #include <calvoro/power_class.h>
 
+#include "known_ids.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
+using namespace known_ids;
+
 using Calvoro::Guid;
 
-const Guid kBalanced{0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}};
 
 class UnimplementedPowerApi : public testing::Test {
 protected:
