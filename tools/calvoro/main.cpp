@@ -20,10 +20,8 @@ namespace {
 
 constexpr int kUsageStatus = 2;
 
-}  // namespace
-
 // The whole run; returns the exit status.
-static int Run(int argc, char** argv) {
+int Run(int argc, char** argv) {
     CLI::App app{"Shows and changes the power plans of this machine: their names and their "
                  "sleep, hibernate and display-off timeouts, for mains power (ac) and battery (dc)."};
     app.name("calvoro");
@@ -125,7 +123,7 @@ static int Run(int argc, char** argv) {
         int status = 0;
         try {
             status = command(chosen);
-        } catch (const UsageError&) {
+        } catch (...) {
             machine.SaveIfChanged();
             throw;
         }
@@ -142,6 +140,8 @@ static int Run(int argc, char** argv) {
         return 1;
     }
 }
+
+}  // namespace
 
 int main(int argc, char** argv) {
     try {
