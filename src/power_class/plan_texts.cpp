@@ -8,7 +8,6 @@
 #include "zero_filled_block.h"
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <string>
 
@@ -32,14 +31,6 @@ void PrintOneLine(const char* message) {
     // be written has nowhere else to go: the result of the read does not depend on it.
     (void)std::fwrite(line.data(), 1, line.size(), stdout);
     (void)std::fflush(stdout);
-}
-
-// The UTF-16 text at the start of the block, up to its first NUL and never past its end.
-std::u16string TextInBlock(const detail::ZeroFilledBlock& block) {
-    std::u16string text(block.size() / sizeof(char16_t), u'\0');
-    std::memcpy(text.data(), block.data(), text.size() * sizeof(char16_t));
-    text.resize(detail::LengthBeforeNul(text));
-    return text;
 }
 
 using WriteText = platform::Status (*)(platform::RootKey, const GUID*, const GUID*, const GUID*,
@@ -92,7 +83,7 @@ std::optional<std::u16string> PowerClass::ReadPowerSchemeName(
     if (status != platform::status::Success) {
         return std::nullopt;
     }
-    return TextInBlock(block);
+    return detail::TextUpToNul(block.data(), block.size());
 }
 
 std::int32_t PowerClass::WritePowerSchemeNameDescription(

@@ -2,6 +2,7 @@
 #include "machine.h"
 #include "platform/registry_text.h"
 #include "power_class/identifiers.h"
+#include "power_class/texts.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -24,18 +25,6 @@ Status Run(Operation operation, Work&& work) {
 }
 
 std::size_t TextBytes(const std::u16string& text) { return (text.size() + 1) * sizeof(char16_t); }
-
-// The platform's texts arrive as UTF-16 code units followed by a NUL, sized in bytes; the
-// machine keeps the text before the first NUL (or all of it, when the caller sent none).
-std::u16string TextFromBuffer(const std::uint8_t* buffer, std::uint32_t size) {
-    std::u16string text(size / sizeof(char16_t), u'\0');
-    std::memcpy(text.data(), buffer, text.size() * sizeof(char16_t));
-    const std::size_t nul = text.find(u'\0');
-    if (nul != std::u16string::npos) {
-        text.resize(nul);
-    }
-    return text;
-}
 
 Status ReadText(const std::u16string& text, std::uint8_t* buffer, std::uint32_t* size) {
     const auto needed = static_cast<std::uint32_t>(TextBytes(text));
@@ -61,7 +50,8 @@ Status WriteText(std::u16string simulated::Plan::*field, Operation operation, co
         if (plan == nullptr) {
             return status::FileNotFound;
         }
-        plan->*field = TextFromBuffer(buffer, size);
+        // Kept up to the first NUL, or whole when the caller sent none.
+        plan->*field = detail::TextUpToNul(buffer, size);
         return status::Success;
     });
 }
@@ -246,7 +236,7 @@ RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath,
         const Simulation::RegistryValue& stored = value->second;
         switch (stored.kind) {
         case ValueKind::String:
-            return {Kind::String, stored.text.substr(0, stored.text.find(u'\0'))};
+            return {Kind::String, stored.text.substr(0, detail::LengthBeforeNul(stored.text))};
         case ValueKind::Number:
             return {Kind::OtherKind, NumberText(stored.number)};
         case ValueKind::Binary:

@@ -2,6 +2,7 @@
 // only adapts types (DWORD is unsigned long there, a 32-bit type the logic calls uint32_t).
 #include "platform/platform.h"
 #include "platform/registry_text.h"
+#include "power_class/texts.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -49,16 +50,6 @@ private:
 };
 
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
-// A string value's data: UTF-16 code units that may lack a terminating NUL or hold several;
-// the text ends at the first NUL and never reaches past the data.
-std::u16string StringData(const std::vector<BYTE>& data, DWORD size) {
-    std::u16string text(size / sizeof(char16_t), u'\0');
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        text[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
-    }
-    return text.substr(0, text.find(u'\0'));
-}
 
 std::uint64_t NumberData(const std::vector<BYTE>& data, DWORD size, DWORD type) {
     const DWORD used = size < 8 ? size : 8;
@@ -185,7 +176,8 @@ RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath,
     switch (type) {
     case REG_SZ:
     case REG_EXPAND_SZ:
-        return {Kind::String, StringData(data, size)};
+        // The data may lack a terminating NUL or hold several.
+        return {Kind::String, detail::TextUpToNul(data.data(), size)};
     case REG_DWORD:
     case REG_DWORD_BIG_ENDIAN:
     case REG_QWORD:
