@@ -2,7 +2,6 @@
 #include <calvoro/simulation.h>
 
 #include "machine.h"
-#include "power_class/identifiers.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -22,11 +21,6 @@ TimeoutSeconds Plan::*SecondsOf(Timeout timeout) {
         break;
     }
     return &Plan::display;
-}
-
-Plan* Find(State& state, const Guid& id) {
-    const GUID record = detail::ToPlatformRecord(id);
-    return simulated::FindPlan(state, &record);
 }
 
 void SetFault(Operation operation, simulated::Fault fault) {
@@ -52,7 +46,7 @@ std::vector<Plan> Plans() {
 
 bool AddPlan(const Plan& plan) {
     return simulated::TheMachine().Locked([&](State& state) {
-        if (Find(state, plan.id) != nullptr) {
+        if (simulated::FindPlan(state, plan.id) != nullptr) {
             return false;
         }
         state.plans.push_back(plan);
@@ -62,19 +56,18 @@ bool AddPlan(const Plan& plan) {
 
 bool RemovePlan(const Guid& id) {
     return simulated::TheMachine().Locked([&](State& state) {
-        const auto found = std::find_if(state.plans.begin(), state.plans.end(),
-                                        [&](const Plan& plan) { return plan.id == id; });
-        if (found == state.plans.end()) {
+        const Plan* found = simulated::FindPlan(state, id);
+        if (found == nullptr) {
             return false;
         }
-        state.plans.erase(found);
+        state.plans.erase(state.plans.begin() + (found - state.plans.data()));
         return true;
     });
 }
 
 std::optional<std::uint32_t> ReadSeconds(const Guid& plan, Timeout timeout, bool onAC) {
     return simulated::TheMachine().Locked([&](State& state) -> std::optional<std::uint32_t> {
-        const Plan* stored = Find(state, plan);
+        const Plan* stored = simulated::FindPlan(state, plan);
         if (stored == nullptr) {
             return std::nullopt;
         }
@@ -85,7 +78,7 @@ std::optional<std::uint32_t> ReadSeconds(const Guid& plan, Timeout timeout, bool
 
 bool WriteSeconds(const Guid& plan, Timeout timeout, bool onAC, std::uint32_t seconds) {
     return simulated::TheMachine().Locked([&](State& state) {
-        Plan* stored = Find(state, plan);
+        Plan* stored = simulated::FindPlan(state, plan);
         if (stored == nullptr) {
             return false;
         }

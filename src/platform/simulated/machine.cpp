@@ -82,17 +82,17 @@ std::optional<platform::Status> FireFault(State& state, Operation operation) {
 }
 
 // cppcheck-suppress constParameter ; the plan found is handed out for changing
-Plan* FindPlan(State& state, const GUID* scheme) {
-    if (scheme == nullptr) {
-        return nullptr;
-    }
-    const Guid id = detail::FromPlatformRecord(*scheme);
+Plan* FindPlan(State& state, const Guid& id) {
     for (Plan& plan : state.plans) {
         if (plan.id == id) {
             return &plan;
         }
     }
     return nullptr;
+}
+
+Plan* FindPlan(State& state, const GUID* scheme) {
+    return scheme == nullptr ? nullptr : FindPlan(state, detail::FromPlatformRecord(*scheme));
 }
 
 // cppcheck-suppress constParameter ; the seconds found are handed out for changing

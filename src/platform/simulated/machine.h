@@ -76,6 +76,9 @@ Machine& TheMachine();
 std::optional<platform::Status> FireFault(State& state, Operation operation);
 
 /// The plan with this identifier, or nullptr.
+Plan* FindPlan(State& state, const Guid& id);
+
+/// The plan that a platform call names by record, or nullptr (also for no record).
 Plan* FindPlan(State& state, const GUID* scheme);
 
 /// The stored seconds that a subgroup and setting name in `plan`, or nullptr.
