@@ -5,7 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/power_settings.h"
-#include "power_class/identifiers.h"
+#include "platform/conversions.h"
 
 #include <benchmark/benchmark.h>
 

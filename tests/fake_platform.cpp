@@ -1,7 +1,7 @@
 #include "fake_platform.h"
 
 #include "platform/platform.h"
-#include "power_class/identifiers.h"
+#include "platform/conversions.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Listing the installed plans, one platform call per index.
 #include <calvoro/power_class.h>
 
-#include "identifiers.h"
+#include "platform/conversions.h"
 #include "platform/platform.h"
 
 namespace Calvoro {

@@ -1,7 +1,7 @@
 // A plan's name and description: the two-call read of the name, and the write of both.
 #include <calvoro/power_class.h>
 
-#include "identifiers.h"
+#include "platform/conversions.h"
 #include "platform/platform.h"
 #include "status_rule.h"
 #include "texts.h"

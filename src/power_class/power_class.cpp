@@ -1,6 +1,6 @@
 #include <calvoro/power_class.h>
 
-#include "identifiers.h"
+#include "platform/conversions.h"
 
 namespace Calvoro {
 

@@ -2,7 +2,7 @@
 // identifier conversion and the conversion between minutes and seconds.
 #include <calvoro/power_class.h>
 
-#include "identifiers.h"
+#include "platform/conversions.h"
 #include "platform/platform.h"
 #include "platform/power_settings.h"
 #include "status_rule.h"

@@ -1,6 +1,6 @@
 #include <calvoro/power_class.h>
 
-#include "power_class/identifiers.h"
+#include "platform/conversions.h"
 #include "power_class/status_rule.h"
 #include "power_class/units.h"
 

@@ -3,7 +3,7 @@
 
 #include "platform/platform.h"
 #include "platform/power_settings.h"
-#include "power_class/identifiers.h"
+#include "platform/conversions.h"
 
 #include <gtest/gtest.h>
 

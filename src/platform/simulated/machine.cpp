@@ -1,7 +1,7 @@
 #include "machine.h"
 
 #include "platform/power_settings.h"
-#include "power_class/identifiers.h"
+#include "platform/conversions.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,8 +1,7 @@
 // The boundary answered by the simulated machine, with the statuses Windows gives.
 #include "machine.h"
 #include "platform/registry_text.h"
-#include "power_class/identifiers.h"
-#include "power_class/texts.h"
+#include "platform/conversions.h"
 
 #include <cstdlib>
 #include <cstring>

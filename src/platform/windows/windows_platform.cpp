@@ -1,8 +1,8 @@
 // The boundary on Windows: each operation forwards to powrprof, kernel32 or advapi32 and
 // only adapts types (DWORD is unsigned long there, a 32-bit type the logic calls uint32_t).
 #include "platform/platform.h"
+#include "platform/conversions.h"
 #include "platform/registry_text.h"
-#include "power_class/texts.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
