@@ -15,16 +15,15 @@ using platform::TimeoutSetting;
 
 std::uint32_t ReadTimeout(const TimeoutSetting& timeout, const Guid& SchemeGuid, bool bOnAC) {
     const GUID scheme = detail::ToPlatformRecord(SchemeGuid);
-    // The status is not examined: a failed read leaves the seconds at 0.
     std::uint32_t seconds = 0;
-    if (bOnAC) {
-        platform::PowerReadACValueIndex(nullptr, &scheme, &timeout.subgroup, &timeout.setting,
-                                        &seconds);
-    } else {
-        platform::PowerReadDCValueIndex(nullptr, &scheme, &timeout.subgroup, &timeout.setting,
-                                        &seconds);
-    }
-    return detail::SecondsToMinutes(seconds);
+    const platform::Status status =
+        bOnAC ? platform::PowerReadACValueIndex(nullptr, &scheme, &timeout.subgroup,
+                                                &timeout.setting, &seconds)
+              : platform::PowerReadDCValueIndex(nullptr, &scheme, &timeout.subgroup,
+                                                &timeout.setting, &seconds);
+    // A failed read is 0 minutes, whatever the platform may have written before failing.
+    // This is no judgement of success: the getters report no failure, only a number.
+    return status == platform::status::Success ? detail::SecondsToMinutes(seconds) : 0;
 }
 
 bool WriteTimeout(const TimeoutSetting& timeout, const Guid& SchemeGuid, bool bOnAC,

@@ -2,13 +2,15 @@
 #include <calvoro/power_class.h>
 
 #include "fake_platform.h"
-#include "power_class/identifiers.h"
+#include "platform/conversions.h"
 
 #include "known_ids.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -69,10 +71,16 @@ TEST_P(TimeoutCall, GetterReadsTheSettingAndReturnsWholeMinutes) {
     EXPECT_TRUE(call.outputGiven);
 }
 
-TEST_P(TimeoutCall, GetterReturnsZeroWhenTheReadFailsWithoutWriting) {
+TEST_P(TimeoutCall, GetterReturnsZeroWhenTheReadFails) {
     const TimeoutCase c = GetParam();
-    fake::State().status = 2;
-    EXPECT_EQ((power.*c.get)(kBalanced, c.onAC), 0u);
+    // A failed read that left the value alone, and ones that wrote seconds before failing.
+    const std::pair<std::optional<std::uint32_t>, std::uint32_t> failures[] = {
+        {std::nullopt, 2}, {600, 2}, {4294967295u, 0x80070005u}};
+    for (const auto& [written, status] : failures) {
+        fake::State().readValue = written;
+        fake::State().status = status;
+        EXPECT_EQ((power.*c.get)(kBalanced, c.onAC), 0u) << "status " << status;
+    }
 }
 
 TEST_P(TimeoutCall, SetterWritesSecondsAndJudgesTheStatus) {
