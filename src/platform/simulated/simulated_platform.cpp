@@ -110,11 +110,10 @@ Status PowerEnumerate(RootKey, const GUID*, const GUID*, std::uint32_t AccessFla
         if (Index >= state.plans.size()) {
             return status::NoMoreItems;
         }
+        // As Windows documents it: no buffer, or one too small, is ERROR_MORE_DATA with the
+        // size needed written back.
         const bool fits = Buffer != nullptr && *BufferSize >= sizeof(GUID);
         *BufferSize = sizeof(GUID);
-        if (Buffer == nullptr) {
-            return status::Success;
-        }
         if (!fits) {
             return status::MoreData;
         }
