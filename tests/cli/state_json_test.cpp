@@ -1,10 +1,16 @@
 // The state file's JSON, in memory: what is saved loads back to the same machine.
 #include "errors.h"
+#include "machine_file.h"
 #include "state_json.h"
+#include "text.h"
 
 #include <calvoro/simulation.h>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -38,6 +44,45 @@ TEST(StateJson, ATextThatUtf8CannotCarryIsNotSaved) {
     plan.name = std::u16string(1, u'\xD800');  // a lone surrogate
     state.plans.push_back(plan);
     EXPECT_THROW(calvoro_cli::StateToJson(state), std::invalid_argument);
+}
+
+TEST(StateFile, DefaultPlaceFollowsXdgStateHomeThenHome) {
+    const auto restore = [](const char* name, const char* saved) {
+        saved != nullptr ? ::setenv(name, saved, 1) : ::unsetenv(name);
+    };
+    const char* savedState = std::getenv("XDG_STATE_HOME");
+    const std::optional<std::string> keptState =
+        savedState != nullptr ? std::optional<std::string>(savedState) : std::nullopt;
+    const char* savedHome = std::getenv("HOME");
+    const std::optional<std::string> keptHome =
+        savedHome != nullptr ? std::optional<std::string>(savedHome) : std::nullopt;
+
+    ::setenv("HOME", "/home/admin", 1);
+    ::setenv("XDG_STATE_HOME", "/var/state", 1);
+    EXPECT_EQ(calvoro_cli::DefaultStatePath(), "/var/state/calvoro/machine.json");
+    ::setenv("XDG_STATE_HOME", "", 1);
+    EXPECT_EQ(calvoro_cli::DefaultStatePath(), "/home/admin/.local/state/calvoro/machine.json");
+    ::unsetenv("XDG_STATE_HOME");
+    EXPECT_EQ(calvoro_cli::DefaultStatePath(), "/home/admin/.local/state/calvoro/machine.json");
+    ::unsetenv("HOME");
+    EXPECT_THROW(calvoro_cli::DefaultStatePath(), calvoro_cli::StateFileError);
+
+    restore("XDG_STATE_HOME", keptState ? keptState->c_str() : nullptr);
+    restore("HOME", keptHome ? keptHome->c_str() : nullptr);
+}
+
+TEST(DisplayText, LoneSurrogatesShowAsReplacementAndNothingIsReadPastTheEnd) {
+    const std::pair<std::u16string, std::string> cases[] = {
+        {u"\uE000", "\uE000"},
+        {u"a\uFFFF", "a\uFFFF"},
+        {u"\U0001F50B", "\U0001F50B"},
+        {std::u16string(1, u'\xDC00'), "\uFFFD"},              // a lone low surrogate
+        {std::u16string(u"x") + u'\xDBFF', "x\uFFFD"},          // a high one at the end
+        {std::u16string(1, u'\xD800') + u"\uE000", "\uFFFD\uE000"},  // high, then no low
+    };
+    for (const auto& [utf16, shown] : cases) {
+        EXPECT_EQ(calvoro_cli::ToUtf8ForDisplay(utf16), shown);
+    }
 }
 
 }  // namespace

@@ -46,6 +46,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{"(238c9fa8-0aad-41ed-83f4-97be242c8f20)", true},
                     TextCase{"238C9FA80AAD41ED83F497BE242C8F20", true},
                     TextCase{" \t{238C9FA8-0AAD-41ED-83F4-97BE242C8F20}\t ", true},
+                    TextCase{" 238C9FA8-0AAD-41ED-83F4-97BE242C8F20", true},   // one blank each
+                    TextCase{"238C9FA8-0AAD-41ED-83F4-97BE242C8F20\t", true},
                     TextCase{"", false},
                     TextCase{"   ", false},
                     TextCase{"238C9FA8-0AAD-41ED-83F4-97BE242C8F2", false},     // a digit short
@@ -84,6 +86,12 @@ TEST(GuidText, ErrorQuotesTheTextCutAndEscaped) {
         FAIL() << "no error";
     } catch (const std::invalid_argument& error) {
         EXPECT_EQ(std::string(error.what()), "not a GUID: \"" + std::string(64, 'x') + "\"...");
+    }
+    try {
+        Guid::Parse(std::string(64, 'x'));  // exactly at the limit: nothing is cut
+        FAIL() << "no error";
+    } catch (const std::invalid_argument& error) {
+        EXPECT_EQ(std::string(error.what()), "not a GUID: \"" + std::string(64, 'x') + "\"");
     }
     try {
         Guid::Parse(std::u16string(u"a\"b\\\n\u00E9\U0001F50B"));

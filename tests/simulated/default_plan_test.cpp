@@ -75,7 +75,16 @@ INSTANTIATE_TEST_SUITE_P(
         RegistryCase{"EmptyKey",
                      [] {
                          SetAC(Sim::RegistryValue::String(u""));
-                         Sim::DeleteRegistryValue(Sim::DefaultPlanKey, u"AC");
+                         EXPECT_TRUE(Sim::DeleteRegistryValue(Sim::DefaultPlanKey, u"ac"));
+                         EXPECT_FALSE(Sim::DeleteRegistryValue(Sim::DefaultPlanKey, u"AC"));
+                     },
+                     Outcome::NoPlan, Outcome::NoPlan},
+        RegistryCase{"KeyDeleted",
+                     [] {
+                         SetAC(Sim::RegistryValue::String(u"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C"));
+                         EXPECT_TRUE(Sim::DeleteRegistryKey(Sim::DefaultPlanKey));
+                         EXPECT_FALSE(Sim::DeleteRegistryKey(Sim::DefaultPlanKey));
+                         EXPECT_FALSE(Sim::DeleteRegistryValue(Sim::DefaultPlanKey, u"AC"));
                      },
                      Outcome::NoPlan, Outcome::NoPlan},
         RegistryCase{"ACOnly",
