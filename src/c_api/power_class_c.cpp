@@ -1,0 +1,150 @@
+// PowerClass for C: each function checks its pointers, calls the one operation and hands
+// back its result; exceptions become statuses.
+#include <calvoro/calvoro_c.h>
+#include <calvoro/power_class.h>
+
+#include "translate.h"
+
+
+
+using Calvoro::PowerClass;
+using namespace Calvoro::c_api;
+
+namespace {
+
+using Getter = std::uint32_t (PowerClass::*)(const Calvoro::Guid&, bool) const;
+using Setter = bool (PowerClass::*)(const Calvoro::Guid&, bool, std::uint32_t) const;
+
+calvoro_status GetTimer(const char* function, Getter get, const calvoro_guid* SchemeGuid,
+                        std::int32_t bOnAC, std::uint32_t* minutes) noexcept {
+    if (!AllSet(SchemeGuid, minutes)) {
+        return NullPointer(function);
+    }
+    return Guarded(function, [&] {
+        *minutes = (PowerClass().*get)(FromC(*SchemeGuid), bOnAC != 0);
+        return CALVORO_OK;
+    });
+}
+
+calvoro_status SetTimer(const char* function, Setter set, const calvoro_guid* SchemeGuid,
+                        std::int32_t bOnAC, std::uint32_t timer, std::int32_t* stored) noexcept {
+    if (!AllSet(SchemeGuid, stored)) {
+        return NullPointer(function);
+    }
+    return Guarded(function, [&] {
+        *stored = (PowerClass().*set)(FromC(*SchemeGuid), bOnAC != 0, timer) ? 1 : 0;
+        return CALVORO_OK;
+    });
+}
+
+}  // namespace
+
+extern "C" {
+
+const char* calvoro_Version(void) { return CALVORO_VERSION_STRING; }
+
+const char* calvoro_LastErrorMessage(void) { return LastErrorMessage(); }
+
+calvoro_status calvoro_NoPowerSchemeGuid(calvoro_guid* result) {
+    if (result == nullptr) {
+        return NullPointer(__func__);
+    }
+    *result = ToC(Calvoro::NoPowerSchemeGuid);
+    return CALVORO_OK;
+}
+
+calvoro_status calvoro_ToGUID(const calvoro_guid* guid, calvoro_guid* result) {
+    if (!AllSet(guid, result)) {
+        return NullPointer(__func__);
+    }
+    *result = ToC(PowerClass().ToGUID(FromC(*guid)));
+    return CALVORO_OK;
+}
+
+calvoro_status calvoro_EnumPowerSchemeGuid(uint32_t PowerSchemeIndex, calvoro_guid* result) {
+    if (result == nullptr) {
+        return NullPointer(__func__);
+    }
+    return Guarded(__func__, [&] {
+        *result = ToC(PowerClass().EnumPowerSchemeGuid(PowerSchemeIndex));
+        return CALVORO_OK;
+    });
+}
+
+calvoro_status calvoro_ReadPowerSchemeName(const calvoro_guid* PowerSchemeGuid, uint16_t* buffer,
+                                           uint32_t capacity, uint32_t* length, int32_t* present) {
+    const char* const function = __func__;
+    if (!AllSet(PowerSchemeGuid, length, present)) {
+        return NullPointer(__func__);
+    }
+    return Guarded(function, [&] {
+        // Each call reads the name afresh, so a name that grew since the size query is
+        // reported at its new length, never cut.
+        const auto name = PowerClass().ReadPowerSchemeName(FromC(*PowerSchemeGuid));
+        *present = name ? 1 : 0;
+        if (!name) {
+            *length = 0;
+            return CALVORO_OK;
+        }
+        return TextToC(*name, buffer, capacity, length, function);
+    });
+}
+
+calvoro_status calvoro_WritePowerSchemeNameDescription(const calvoro_guid* PowerSchemeGuid,
+                                                       const uint16_t* SchemeName,
+                                                       uint32_t SchemeNameLength,
+                                                       const uint16_t* SchemeDescription,
+                                                       uint32_t SchemeDescriptionLength,
+                                                       int32_t* result) {
+    if (!AllSet(PowerSchemeGuid, SchemeName, SchemeDescription, result)) {
+        return NullPointer(__func__);
+    }
+    return Guarded(__func__, [&] {
+        *result = PowerClass().WritePowerSchemeNameDescription(
+            FromC(*PowerSchemeGuid), TextFromC(SchemeName, SchemeNameLength),
+            TextFromC(SchemeDescription, SchemeDescriptionLength));
+        return CALVORO_OK;
+    });
+}
+
+calvoro_status calvoro_GetDefaultPlaneGUID(int32_t b_OnAC, calvoro_guid* result) {
+    if (result == nullptr) {
+        return NullPointer(__func__);
+    }
+    return Guarded(__func__, [&] {
+        *result = ToC(PowerClass().GetDefaultPlaneGUID(b_OnAC != 0));
+        return CALVORO_OK;
+    });
+}
+
+calvoro_status calvoro_GetSleepTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
+                                     uint32_t* minutes) {
+    return GetTimer(__func__, &PowerClass::GetSleepTimer, SchemeGuid, bOnAC, minutes);
+}
+
+calvoro_status calvoro_GetHibernationTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
+                                           uint32_t* minutes) {
+    return GetTimer(__func__, &PowerClass::GetHibernationTimer, SchemeGuid, bOnAC, minutes);
+}
+
+calvoro_status calvoro_GetDisplayTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
+                                       uint32_t* minutes) {
+    return GetTimer(__func__, &PowerClass::GetDisplayTimer, SchemeGuid, bOnAC, minutes);
+}
+
+calvoro_status calvoro_SetSleepTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
+                                     uint32_t timer, int32_t* stored) {
+    return SetTimer(__func__, &PowerClass::SetSleepTimer, SchemeGuid, bOnAC, timer, stored);
+}
+
+calvoro_status calvoro_SetHibernationTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
+                                           uint32_t timer, int32_t* stored) {
+    return SetTimer(__func__, &PowerClass::SetHibernationTimer, SchemeGuid, bOnAC, timer, stored);
+}
+
+calvoro_status calvoro_SetDisplayTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
+                                       uint32_t timer, int32_t* stored) {
+    return SetTimer(__func__, &PowerClass::SetDisplayTimer, SchemeGuid, bOnAC, timer, stored);
+}
+
+}  // extern "C"

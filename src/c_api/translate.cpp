@@ -1,0 +1,77 @@
+// The C interface's shared translation: exceptions into statuses, texts into the caller's
+// buffers, and the per-thread message of the last error.
+#include <calvoro/errors.h>
+
+#include "translate.h"
+
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+namespace Calvoro::c_api {
+namespace {
+
+// The message of the last failing call on each thread.
+thread_local std::string lastError;
+
+}  // namespace
+
+const char* LastErrorMessage() noexcept { return lastError.c_str(); }
+
+calvoro_status Fail(calvoro_status status, std::string_view function,
+                    std::string_view message) noexcept {
+    try {
+        lastError.assign(function);
+        lastError.append(": ");
+        lastError.append(message);
+    } catch (...) {
+        lastError.clear();  // no memory for the message; the status still says what failed
+    }
+    return status;
+}
+
+calvoro_status FailFromCurrentException(const char* function) noexcept {
+    try {
+        throw;
+    } catch (const GuidParseError& error) {
+        return Fail(CALVORO_E_GUID_PARSE, function, error.what());
+    } catch (const RegistryAccessError& error) {
+        return Fail(CALVORO_E_REGISTRY_ACCESS, function, error.what());
+    } catch (const std::bad_alloc&) {
+        return Fail(CALVORO_E_OUT_OF_MEMORY, function, "out of memory");
+    } catch (const std::exception& error) {
+        return Fail(CALVORO_E_PLATFORM, function, error.what());
+    } catch (...) {
+        return Fail(CALVORO_E_PLATFORM, function,
+                    "the platform raised an exception that is not a std::exception");
+    }
+}
+
+calvoro_status NullPointer(const char* function) noexcept {
+    return Fail(CALVORO_E_NULL_POINTER, function, "a required pointer is null");
+}
+
+calvoro_status TextToC(const std::u16string& text, std::uint16_t* buffer, std::uint32_t capacity,
+                       std::uint32_t* length, const char* function) noexcept {
+    if (text.size() >= UINT32_MAX) {
+        return Fail(CALVORO_E_INVALID_ARGUMENT, function, "the text is too long for a 32-bit length");
+    }
+    const auto units = static_cast<std::uint32_t>(text.size());
+    *length = units;
+    if (buffer == nullptr && capacity == 0) {
+        return CALVORO_OK;  // a size query
+    }
+    if (buffer == nullptr) {
+        return NullPointer(function);
+    }
+    if (capacity <= units) {
+        return Fail(CALVORO_E_BUFFER_TOO_SMALL, function,
+                    "the buffer holds " + std::to_string(capacity) + " code units; the text needs " +
+                        std::to_string(units + 1) + " with its NUL");
+    }
+    std::memcpy(buffer, text.data(), units * sizeof(char16_t));
+    buffer[units] = 0;
+    return CALVORO_OK;
+}
+
+}  // namespace Calvoro::c_api

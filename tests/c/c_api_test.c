@@ -1,0 +1,311 @@
+/* The C interface driven from C99: each function once, with its error paths. Natively the
+ * simulated platform stands behind it; under Wine the real Windows binding, with the
+ * stand-in powrprof.dll (which exports the simulation's C controls) and Wine's registry. */
+#include <calvoro/calvoro_c.h>
+#include <calvoro/simulation_c.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+static int passed;
+static int failed;
+
+#define CHECK(condition)                                                   \
+    do {                                                                   \
+        if (condition) {                                                   \
+            ++passed;                                                      \
+        } else {                                                           \
+            ++failed;                                                      \
+            printf("%s:%d: failed: %s\n", __FILE__, __LINE__, #condition); \
+        }                                                                  \
+    } while (0)
+
+/* The call failed with `status` and a message that names `word`. */
+#define CHECK_FAILS(call, status, word)                          \
+    do {                                                         \
+        CHECK((call) == (status));                               \
+        CHECK(strstr(calvoro_LastErrorMessage(), word) != NULL); \
+    } while (0)
+
+/* The simulation's controls: under Wine they live in the stand-in powrprof.dll, whose messages
+ * calvoro.dll's calvoro_LastErrorMessage does not see. */
+#ifdef _WIN32
+#define CHECK_SIM_FAILS(call, status, word) CHECK((call) == (status))
+#else
+#define CHECK_SIM_FAILS CHECK_FAILS
+#endif
+
+static const calvoro_guid kBalanced = {0x381B4222, 0xF694, 0x41F0,
+                                       {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}};
+static const calvoro_guid kPowerSaver = {0xA1841308, 0x3541, 0x4FAB,
+                                         {0xBC, 0x81, 0xF7, 0x15, 0x56, 0xF2, 0x0B, 0x4A}};
+static const calvoro_guid kUnknown = {0x01234567, 0x89AB, 0xCDEF, {1, 2, 3, 4, 5, 6, 7, 8}};
+static const calvoro_guid kNoPlan = {0x4515AD82, 0x4C32, 0x4F78,
+                                     {0x82, 0xC4, 0xB2, 0x0B, 0x62, 0x43, 0x0B, 0x0A}};
+
+static int Same(const calvoro_guid* a, const calvoro_guid* b) {
+    return memcmp(a, b, sizeof *a) == 0;
+}
+
+/* ASCII text as UTF-16 code units; returns the length. */
+static uint32_t Units(const char* ascii, uint16_t* out) {
+    uint32_t n = 0;
+    for (; ascii[n] != '\0'; ++n) {
+        out[n] = (uint16_t)(unsigned char)ascii[n];
+    }
+    return n;
+}
+
+/* The name read back equals the `length` code units at `expected`. */
+static int NameIs(const calvoro_guid* plan, const uint16_t* expected, uint32_t length) {
+    uint16_t buffer[64];
+    uint32_t read = 0;
+    int32_t present = 0;
+    return calvoro_ReadPowerSchemeName(plan, buffer, 64, &read, &present) == CALVORO_OK &&
+           present == 1 && read == length && memcmp(buffer, expected, length * 2) == 0 &&
+           buffer[length] == 0;
+}
+
+static uint16_t keyPath[64];
+static uint32_t keyPathLength;
+
+/* The "AC" value of the default-plan key: where GetDefaultPlaneGUID reads it. */
+static void SetDefaultText(const char* text) {
+#ifdef _WIN32
+    HKEY key;
+    wchar_t wide[64];
+    int n = 0;
+    for (; text[n] != '\0'; ++n) {
+        wide[n] = (wchar_t)text[n];
+    }
+    wide[n] = 0;
+    RegCreateKeyExW(HKEY_CURRENT_USER, (const wchar_t*)keyPath, 0, NULL, 0, KEY_WRITE, NULL,
+                    &key, NULL);
+    RegSetValueExW(key, L"AC", 0, REG_SZ, (const BYTE*)wide, (DWORD)((n + 1) * 2));
+    RegCloseKey(key);
+#else
+    uint16_t ac[2];
+    uint16_t units[64];
+    const uint32_t length = Units(text, units);
+    CHECK(calvoro_sim_SetRegistryString(keyPath, keyPathLength, ac, Units("AC", ac), units,
+                                        length) == CALVORO_OK);
+#endif
+}
+
+static void ClearDefaults(void) {
+#ifdef _WIN32
+    RegDeleteKeyW(HKEY_CURRENT_USER, (const wchar_t*)keyPath);
+#else
+    int32_t deleted = 0;
+    CHECK(calvoro_sim_DeleteRegistryKey(keyPath, keyPathLength, &deleted) == CALVORO_OK);
+#endif
+}
+
+static void IdentifiersAndVersion(void) {
+    calvoro_guid guid;
+    CHECK(strcmp(calvoro_Version(), CALVORO_EXPECTED_VERSION) == 0);
+    CHECK(calvoro_NoPowerSchemeGuid(&guid) == CALVORO_OK && Same(&guid, &kNoPlan));
+    CHECK_FAILS(calvoro_NoPowerSchemeGuid(NULL), CALVORO_E_NULL_POINTER, "calvoro_NoPowerSchemeGuid");
+    CHECK(calvoro_ToGUID(&kBalanced, &guid) == CALVORO_OK && Same(&guid, &kBalanced));
+    CHECK(((const uint8_t*)&guid)[0] == 0x22 && ((const uint8_t*)&guid)[3] == 0x38);
+    CHECK_FAILS(calvoro_ToGUID(NULL, &guid), CALVORO_E_NULL_POINTER, "calvoro_ToGUID");
+}
+
+static void Enumeration(void) {
+    calvoro_guid guid;
+    CHECK(calvoro_EnumPowerSchemeGuid(0, &guid) == CALVORO_OK && Same(&guid, &kBalanced));
+    CHECK(calvoro_EnumPowerSchemeGuid(2, &guid) == CALVORO_OK && Same(&guid, &kPowerSaver));
+    CHECK(calvoro_EnumPowerSchemeGuid(3, &guid) == CALVORO_OK && Same(&guid, &kNoPlan));
+    CHECK_FAILS(calvoro_EnumPowerSchemeGuid(0, NULL), CALVORO_E_NULL_POINTER, "Enum");
+}
+
+static void Names(void) {
+    /* "Énergie ☀", U+1F50B, a lone surrogate, and a text with a NUL in it. */
+    static const uint16_t energie[] = {0xC9, 'n', 'e', 'r', 'g', 'i', 'e', ' ', 0x2600};
+    static const uint16_t battery[] = {0xD83D, 0xDD0B};
+    static const uint16_t lone[] = {'x', 0xDC00};
+    static const uint16_t withNul[] = {'a', 'b', 0, 'c'};
+    uint16_t buffer[16];
+    uint32_t length = 99;
+    int32_t present = 9;
+    int32_t result = 9;
+
+    CHECK(calvoro_ReadPowerSchemeName(&kBalanced, NULL, 0, &length, &present) == CALVORO_OK);
+    CHECK(length == 8 && present == 1);
+    CHECK_FAILS(calvoro_ReadPowerSchemeName(&kBalanced, buffer, 8, &length, &present),
+                CALVORO_E_BUFFER_TOO_SMALL, "needs 9");
+    Units("Balanced", buffer);
+    CHECK(NameIs(&kBalanced, buffer, 8));
+    CHECK(calvoro_ReadPowerSchemeName(&kUnknown, buffer, 16, &length, &present) == CALVORO_OK);
+    CHECK(present == 0 && length == 0);
+    CHECK_FAILS(calvoro_ReadPowerSchemeName(&kBalanced, buffer, 16, NULL, &present),
+                CALVORO_E_NULL_POINTER, "ReadPowerSchemeName");
+    CHECK_FAILS(calvoro_ReadPowerSchemeName(&kBalanced, NULL, 16, &length, &present),
+                CALVORO_E_NULL_POINTER, "ReadPowerSchemeName");
+
+    CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, energie, 9, battery, 2,
+                                                  &result) == CALVORO_OK && result == 1);
+    CHECK(NameIs(&kPowerSaver, energie, 9));
+
+    /* A name that grows after the size query is reported at its new length, not cut. */
+    CHECK(calvoro_ReadPowerSchemeName(&kPowerSaver, NULL, 0, &length, &present) == CALVORO_OK);
+    CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, buffer, Units("Power saver", buffer),
+                                                  buffer, 0, &result) == CALVORO_OK && result == 1);
+    CHECK(calvoro_ReadPowerSchemeName(&kPowerSaver, buffer, length + 1, &length, &present) ==
+              CALVORO_E_BUFFER_TOO_SMALL && length == 11);
+    CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, battery, 2, energie, 0, &result) ==
+              CALVORO_OK && result == 1 && NameIs(&kPowerSaver, battery, 2));
+    CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, lone, 2, lone, 2, &result) ==
+              CALVORO_OK && NameIs(&kPowerSaver, lone, 2));
+    CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, withNul, 4, lone, 2, &result) ==
+              CALVORO_OK && NameIs(&kPowerSaver, withNul, 2));
+    CHECK(calvoro_WritePowerSchemeNameDescription(&kUnknown, battery, 2, battery, 2, &result) ==
+              CALVORO_OK && result == 0);
+    CHECK_FAILS(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, NULL, 0, battery, 2, &result),
+                CALVORO_E_NULL_POINTER, "WritePowerSchemeNameDescription");
+    CHECK_FAILS(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, battery, 2, NULL, 0, &result),
+                CALVORO_E_NULL_POINTER, "WritePowerSchemeNameDescription");
+}
+
+static void Timeouts(void) {
+    typedef calvoro_status (*Getter)(const calvoro_guid*, int32_t, uint32_t*);
+    typedef calvoro_status (*Setter)(const calvoro_guid*, int32_t, uint32_t, int32_t*);
+    static const Getter getters[] = {calvoro_GetSleepTimer, calvoro_GetHibernationTimer,
+                                     calvoro_GetDisplayTimer};
+    static const Setter setters[] = {calvoro_SetSleepTimer, calvoro_SetHibernationTimer,
+                                     calvoro_SetDisplayTimer};
+    int i;
+    for (i = 0; i < 3; ++i) {
+        uint32_t minutes = 0;
+        uint32_t other = 0;
+        int32_t stored = 9;
+        CHECK(setters[i](&kBalanced, 1, 71582788 - (uint32_t)i, &stored) == CALVORO_OK && stored == 1);
+        CHECK(setters[i](&kBalanced, 0, (uint32_t)i, &stored) == CALVORO_OK && stored == 1);
+        CHECK(getters[i](&kBalanced, 1, &minutes) == CALVORO_OK && minutes == 71582788 - (uint32_t)i);
+        CHECK(getters[i](&kBalanced, 0, &other) == CALVORO_OK && other == (uint32_t)i);
+        CHECK(setters[i](&kBalanced, 1, 71582789, &stored) == CALVORO_OK && stored == 0);
+        CHECK(getters[i](&kUnknown, 1, &minutes) == CALVORO_OK && minutes == 0);
+        CHECK(setters[i](&kUnknown, 1, 1, &stored) == CALVORO_OK && stored == 0);
+        CHECK_FAILS(getters[i](&kBalanced, 1, NULL), CALVORO_E_NULL_POINTER, "Timer");
+        CHECK_FAILS(setters[i](NULL, 1, 1, &stored), CALVORO_E_NULL_POINTER, "Timer");
+    }
+}
+
+static void PlatformException(void) {
+    uint32_t minutes = 0;
+    CHECK(calvoro_sim_InjectException(CALVORO_SIM_POWER_READ_AC_VALUE_INDEX, "boom \xE2\x98\x80",
+                                      CALVORO_SIM_ONCE, 0) == CALVORO_OK);
+    CHECK_FAILS(calvoro_GetSleepTimer(&kBalanced, 1, &minutes), CALVORO_E_PLATFORM,
+                "calvoro_GetSleepTimer: boom \xE2\x98\x80");
+    CHECK(calvoro_GetSleepTimer(&kBalanced, 1, &minutes) == CALVORO_OK);
+}
+
+static void DefaultPlan(void) {
+    calvoro_guid guid;
+    ClearDefaults();
+    CHECK(calvoro_GetDefaultPlaneGUID(1, &guid) == CALVORO_OK && Same(&guid, &kNoPlan));
+    SetDefaultText("{a1841308-3541-4fab-bc81-f71556f20b4a}");
+    CHECK(calvoro_GetDefaultPlaneGUID(1, &guid) == CALVORO_OK && Same(&guid, &kPowerSaver));
+    CHECK(calvoro_GetDefaultPlaneGUID(0, &guid) == CALVORO_OK && Same(&guid, &kNoPlan));
+    SetDefaultText("not a plan");
+    CHECK_FAILS(calvoro_GetDefaultPlaneGUID(1, &guid), CALVORO_E_GUID_PARSE, "\"not a plan\"");
+    CHECK_FAILS(calvoro_GetDefaultPlaneGUID(1, NULL), CALVORO_E_NULL_POINTER, "GetDefaultPlaneGUID");
+#ifndef _WIN32 /* Wine does not enforce registry security */
+    CHECK(calvoro_sim_RefuseKeyAccess(keyPath, keyPathLength) == CALVORO_OK);
+    CHECK_FAILS(calvoro_GetDefaultPlaneGUID(0, &guid), CALVORO_E_REGISTRY_ACCESS, "access refused");
+#endif
+    ClearDefaults();
+}
+
+/* The simulation's own controls. Under Wine they act on the stand-in's machine. */
+static void Simulation(void) {
+    static const uint16_t name[] = {'N', 0xD800};
+    const calvoro_sim_plan added = {{7, 7, 7, {7}}, {60, 120}, {0, 0}, {300, 600}};
+    calvoro_sim_plan plan;
+    calvoro_sim_registry_value value;
+    calvoro_sim_state* state = NULL;
+    uint16_t text[8];
+    uint8_t bytes[2];
+    uint32_t count = 0, nameLength = 0, descriptionLength = 0, seconds = 0;
+    uint64_t made = 0, live = 9, opened = 0, open = 9;
+    int32_t flag = 9;
+    const uint32_t bin = Units("Bin", text);
+
+    CHECK(calvoro_sim_Snapshot(&state) == CALVORO_OK && state != NULL);
+    CHECK(calvoro_sim_AddPlan(&added, name, 2, name, 0, &flag) == CALVORO_OK && flag == 1);
+    CHECK(calvoro_sim_AddPlan(&added, name, 2, name, 0, &flag) == CALVORO_OK && flag == 0);
+    CHECK(calvoro_sim_PlanCount(&count) == CALVORO_OK && count == 4);
+    CHECK(calvoro_sim_PlanAt(3, &plan, NULL, 0, &nameLength, NULL, 0, &descriptionLength,
+                             &flag) == CALVORO_OK && flag == 1);
+    CHECK(nameLength == 2 && descriptionLength == 0 && plan.display.dc == 600);
+    CHECK_SIM_FAILS(calvoro_sim_PlanAt(3, &plan, text + 4, 2, &nameLength, text + 4, 1,
+                                   &descriptionLength, &flag),
+                CALVORO_E_BUFFER_TOO_SMALL, "calvoro_sim_PlanAt");
+    CHECK(calvoro_sim_PlanAt(4, &plan, NULL, 0, &nameLength, NULL, 0, &descriptionLength,
+                             &flag) == CALVORO_OK && flag == 0);
+    CHECK(calvoro_sim_ReadSeconds(&added.id, CALVORO_SIM_SLEEP, 0, &seconds, &flag) ==
+              CALVORO_OK && flag == 1 && seconds == 120);
+    CHECK_SIM_FAILS(calvoro_sim_ReadSeconds(&added.id, 3, 0, &seconds, &flag),
+                CALVORO_E_INVALID_ARGUMENT, "timeout");
+    CHECK(calvoro_sim_WriteSeconds(&added.id, CALVORO_SIM_DISPLAY, 1, 5, &flag) == CALVORO_OK &&
+          flag == 1);
+    CHECK(calvoro_sim_RemovePlan(&added.id, &flag) == CALVORO_OK && flag == 1);
+    CHECK(calvoro_sim_RemovePlan(&added.id, &flag) == CALVORO_OK && flag == 0);
+    CHECK(calvoro_sim_WriteSeconds(&added.id, CALVORO_SIM_DISPLAY, 1, 5, &flag) == CALVORO_OK &&
+          flag == 0);
+
+    CHECK(calvoro_sim_InjectStatus(CALVORO_SIM_POWER_ENUMERATE, 5, CALVORO_SIM_ALWAYS, 1) ==
+          CALVORO_OK);
+    CHECK_SIM_FAILS(calvoro_sim_InjectStatus(9, 5, CALVORO_SIM_ONCE, 0), CALVORO_E_INVALID_ARGUMENT,
+                "operation");
+    CHECK_SIM_FAILS(calvoro_sim_InjectException(0, "x", 2, 0), CALVORO_E_INVALID_ARGUMENT, "repeat");
+    CHECK(calvoro_sim_ClearFaults() == CALVORO_OK);
+
+    CHECK(calvoro_sim_SetRegistryNumber(text, bin, text, bin, 42) == CALVORO_OK);
+    CHECK(calvoro_sim_GetRegistryValue(text, bin, text, bin, &value, NULL, 0, NULL, 0) ==
+          CALVORO_OK && value.found == 1 && value.kind == CALVORO_SIM_REG_NUMBER &&
+          value.number == 42);
+    bytes[0] = 1;
+    bytes[1] = 255;
+    CHECK(calvoro_sim_SetRegistryBinary(text, bin, text, bin, bytes, 2) == CALVORO_OK);
+    CHECK_SIM_FAILS(calvoro_sim_GetRegistryValue(text, bin, text, bin, &value, NULL, 0, bytes, 1),
+                CALVORO_E_BUFFER_TOO_SMALL, "bytes");
+    CHECK(calvoro_sim_SetRegistryString(text, bin, text, bin, text, bin) == CALVORO_OK);
+    CHECK(calvoro_sim_GetRegistryValue(text, bin, text, bin, &value, text + 4, 4, NULL, 0) ==
+          CALVORO_OK && value.kind == CALVORO_SIM_REG_STRING && value.textLength == 3 &&
+          text[4] == 'B' && text[7] == 0);
+    CHECK(calvoro_sim_RefuseValueAccess(text, bin, text, bin) == CALVORO_OK);
+    CHECK(calvoro_sim_DeleteRegistryValue(text, bin, text, bin, &flag) == CALVORO_OK && flag == 1);
+    CHECK(calvoro_sim_DeleteRegistryValue(text, bin, text, bin, &flag) == CALVORO_OK && flag == 0);
+    CHECK(calvoro_sim_GetRegistryValue(text, bin, text, bin, &value, NULL, 0, NULL, 0) ==
+          CALVORO_OK && value.found == 0);
+    CHECK_SIM_FAILS(calvoro_sim_SetRegistryNumber(NULL, 0, text, bin, 1), CALVORO_E_NULL_POINTER,
+                "calvoro_sim_SetRegistryNumber");
+
+    CHECK(calvoro_sim_Restore(state) == CALVORO_OK);
+    calvoro_sim_FreeState(state);
+    calvoro_sim_FreeState(NULL);
+    CHECK(calvoro_sim_PlanCount(&count) == CALVORO_OK && count == 3);
+    CHECK(calvoro_sim_Allocations(&made, &live) == CALVORO_OK && live == 0);
+    CHECK(calvoro_sim_RegistryKeys(&opened, &open) == CALVORO_OK && open == 0);
+    CHECK(calvoro_sim_Reset() == CALVORO_OK);
+}
+
+int main(void) {
+    keyPathLength = Units("Software\\Quandrel\\Zephlo\\PowerPolicies\\DEV_DEFAULT_PLANE", keyPath);
+    keyPath[keyPathLength] = 0;
+    CHECK(calvoro_sim_Reset() == CALVORO_OK);
+    IdentifiersAndVersion();
+    Enumeration();
+    Names();
+    Timeouts();
+    PlatformException();
+    DefaultPlan();
+    Simulation();
+    printf("c_api: %d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+}
