@@ -20,7 +20,7 @@ calvoro_status GetTimer(const char* function, Getter get, const calvoro_guid* Sc
     if (!AllSet(SchemeGuid, minutes)) {
         return NullPointer(function);
     }
-    return Guarded(function, [&] {
+    return Guarded([&] {
         *minutes = (PowerClass().*get)(FromC(*SchemeGuid), bOnAC != 0);
         return CALVORO_OK;
     });
@@ -31,7 +31,7 @@ calvoro_status SetTimer(const char* function, Setter set, const calvoro_guid* Sc
     if (!AllSet(SchemeGuid, stored)) {
         return NullPointer(function);
     }
-    return Guarded(function, [&] {
+    return Guarded([&] {
         *stored = (PowerClass().*set)(FromC(*SchemeGuid), bOnAC != 0, timer) ? 1 : 0;
         return CALVORO_OK;
     });
@@ -65,7 +65,7 @@ calvoro_status calvoro_EnumPowerSchemeGuid(uint32_t PowerSchemeIndex, calvoro_gu
     if (result == nullptr) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         *result = ToC(PowerClass().EnumPowerSchemeGuid(PowerSchemeIndex));
         return CALVORO_OK;
     });
@@ -77,7 +77,7 @@ calvoro_status calvoro_ReadPowerSchemeName(const calvoro_guid* PowerSchemeGuid, 
     if (!AllSet(PowerSchemeGuid, length, present)) {
         return NullPointer(__func__);
     }
-    return Guarded(function, [&] {
+    return Guarded([&] {
         // Each call reads the name afresh, so a name that grew since the size query is
         // reported at its new length, never cut.
         const auto name = PowerClass().ReadPowerSchemeName(FromC(*PowerSchemeGuid));
@@ -99,7 +99,7 @@ calvoro_status calvoro_WritePowerSchemeNameDescription(const calvoro_guid* Power
     if (!AllSet(PowerSchemeGuid, SchemeName, SchemeDescription, result)) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         *result = PowerClass().WritePowerSchemeNameDescription(
             FromC(*PowerSchemeGuid), TextFromC(SchemeName, SchemeNameLength),
             TextFromC(SchemeDescription, SchemeDescriptionLength));
@@ -111,7 +111,7 @@ calvoro_status calvoro_GetDefaultPlaneGUID(int32_t b_OnAC, calvoro_guid* result)
     if (result == nullptr) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         *result = ToC(PowerClass().GetDefaultPlaneGUID(b_OnAC != 0));
         return CALVORO_OK;
     });

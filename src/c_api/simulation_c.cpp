@@ -28,7 +28,7 @@ bool IsTimeout(int32_t timeout) {
 bool IsRepeat(int32_t repeat) { return repeat == CALVORO_SIM_ONCE || repeat == CALVORO_SIM_ALWAYS; }
 
 calvoro_status OutOfRange(const char* function, const char* what) noexcept {
-    return Fail(CALVORO_E_INVALID_ARGUMENT, function, std::string(what) + " is out of range");
+    return Fail(CALVORO_E_INVALID_ARGUMENT, function, what);
 }
 
 Sim::TimeoutSeconds FromC(const calvoro_sim_seconds& seconds) { return {seconds.ac, seconds.dc}; }
@@ -48,7 +48,7 @@ calvoro_status SetValue(const uint16_t* keyPath, uint32_t keyPathLength,
 extern "C" {
 
 calvoro_status calvoro_sim_Reset(void) {
-    return Guarded(__func__, [] {
+    return Guarded([] {
         Sim::Reset();
         return CALVORO_OK;
     });
@@ -58,7 +58,7 @@ calvoro_status calvoro_sim_PlanCount(uint32_t* count) {
     if (count == nullptr) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         *count = static_cast<uint32_t>(Sim::Plans().size());
         return CALVORO_OK;
     });
@@ -72,7 +72,7 @@ calvoro_status calvoro_sim_PlanAt(uint32_t index, calvoro_sim_plan* plan, uint16
     if (!AllSet(plan, nameLength, descriptionLength, found)) {
         return NullPointer(__func__);
     }
-    return Guarded(function, [&] {
+    return Guarded([&] {
         const std::vector<Sim::Plan> plans = Sim::Plans();
         *found = index < plans.size() ? 1 : 0;
         if (*found == 0) {
@@ -95,7 +95,7 @@ calvoro_status calvoro_sim_AddPlan(const calvoro_sim_plan* plan, const uint16_t*
     if (!AllSet(plan, name, description, added)) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         const Sim::Plan stored{FromC(plan->id),          TextFromC(name, nameLength),
                                TextFromC(description, descriptionLength),
                                FromC(plan->sleep),       FromC(plan->hibernate),
@@ -109,7 +109,7 @@ calvoro_status calvoro_sim_RemovePlan(const calvoro_guid* id, int32_t* removed) 
     if (!AllSet(id, removed)) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         *removed = Sim::RemovePlan(FromC(*id)) ? 1 : 0;
         return CALVORO_OK;
     });
@@ -121,9 +121,9 @@ calvoro_status calvoro_sim_ReadSeconds(const calvoro_guid* plan, int32_t timeout
         return NullPointer(__func__);
     }
     if (!IsTimeout(timeout)) {
-        return OutOfRange(__func__, "timeout");
+        return OutOfRange(__func__, ": timeout is out of range");
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         const auto stored =
             Sim::ReadSeconds(FromC(*plan), static_cast<Sim::Timeout>(timeout), onAC != 0);
         *found = stored ? 1 : 0;
@@ -138,9 +138,9 @@ calvoro_status calvoro_sim_WriteSeconds(const calvoro_guid* plan, int32_t timeou
         return NullPointer(__func__);
     }
     if (!IsTimeout(timeout)) {
-        return OutOfRange(__func__, "timeout");
+        return OutOfRange(__func__, ": timeout is out of range");
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         *written = Sim::WriteSeconds(FromC(*plan), static_cast<Sim::Timeout>(timeout), onAC != 0,
                                      seconds)
                        ? 1
@@ -152,9 +152,9 @@ calvoro_status calvoro_sim_WriteSeconds(const calvoro_guid* plan, int32_t timeou
 calvoro_status calvoro_sim_InjectStatus(int32_t operation, uint32_t status, int32_t repeat,
                                         uint32_t callsToSkip) {
     if (!IsOperation(operation) || !IsRepeat(repeat)) {
-        return OutOfRange(__func__, IsOperation(operation) ? "repeat" : "operation");
+        return OutOfRange(__func__, IsOperation(operation) ? ": repeat is out of range" : ": operation is out of range");
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         Sim::InjectStatus(static_cast<Sim::Operation>(operation), status,
                           static_cast<Sim::Repeat>(repeat), callsToSkip);
         return CALVORO_OK;
@@ -167,9 +167,9 @@ calvoro_status calvoro_sim_InjectException(int32_t operation, const char* messag
         return NullPointer(__func__);
     }
     if (!IsOperation(operation) || !IsRepeat(repeat)) {
-        return OutOfRange(__func__, IsOperation(operation) ? "repeat" : "operation");
+        return OutOfRange(__func__, IsOperation(operation) ? ": repeat is out of range" : ": operation is out of range");
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         Sim::InjectException(static_cast<Sim::Operation>(operation), message,
                              static_cast<Sim::Repeat>(repeat), callsToSkip);
         return CALVORO_OK;
@@ -177,7 +177,7 @@ calvoro_status calvoro_sim_InjectException(int32_t operation, const char* messag
 }
 
 calvoro_status calvoro_sim_ClearFaults(void) {
-    return Guarded(__func__, [] {
+    return Guarded([] {
         Sim::ClearFaults();
         return CALVORO_OK;
     });
@@ -187,7 +187,7 @@ calvoro_status calvoro_sim_Allocations(uint64_t* made, uint64_t* live) {
     if (!AllSet(made, live)) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         const Sim::AllocationCounts counts = Sim::Allocations();
         *made = counts.made;
         *live = counts.live;
@@ -199,7 +199,7 @@ calvoro_status calvoro_sim_RegistryKeys(uint64_t* opened, uint64_t* open) {
     if (!AllSet(opened, open)) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         const Sim::RegistryKeyCounts counts = Sim::RegistryKeys();
         *opened = counts.opened;
         *open = counts.open;
@@ -213,7 +213,7 @@ calvoro_status calvoro_sim_SetRegistryString(const uint16_t* keyPath, uint32_t k
     if (!AllSet(keyPath, valueName, text)) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         return SetValue(keyPath, keyPathLength, valueName, valueNameLength,
                         Sim::RegistryValue::String(TextFromC(text, textLength)));
     });
@@ -225,7 +225,7 @@ calvoro_status calvoro_sim_SetRegistryNumber(const uint16_t* keyPath, uint32_t k
     if (!AllSet(keyPath, valueName)) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         return SetValue(keyPath, keyPathLength, valueName, valueNameLength,
                         Sim::RegistryValue::Number(number));
     });
@@ -237,7 +237,7 @@ calvoro_status calvoro_sim_SetRegistryBinary(const uint16_t* keyPath, uint32_t k
     if (!AllSet(keyPath, valueName, bytes)) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         return SetValue(keyPath, keyPathLength, valueName, valueNameLength,
                         Sim::RegistryValue::Binary({bytes, bytes + byteCount}));
     });
@@ -252,7 +252,7 @@ calvoro_status calvoro_sim_GetRegistryValue(const uint16_t* keyPath, uint32_t ke
     if (!AllSet(keyPath, valueName, value)) {
         return NullPointer(__func__);
     }
-    return Guarded(function, [&] {
+    return Guarded([&] {
         *value = {};
         const auto stored = Sim::GetRegistryValue(TextFromC(keyPath, keyPathLength),
                                                   TextFromC(valueName, valueNameLength));
@@ -272,7 +272,7 @@ calvoro_status calvoro_sim_GetRegistryValue(const uint16_t* keyPath, uint32_t ke
         if (stored->kind == Sim::RegistryValue::Kind::Binary) {
             if (bytesCapacity < value->byteCount) {
                 return Fail(CALVORO_E_BUFFER_TOO_SMALL, function,
-                            "the buffer holds " + std::to_string(bytesCapacity) +
+                            ": the buffer holds " + std::to_string(bytesCapacity) +
                                 " bytes; the value has " + std::to_string(value->byteCount));
             }
             if (!stored->bytes.empty()) {
@@ -289,7 +289,7 @@ calvoro_status calvoro_sim_DeleteRegistryValue(const uint16_t* keyPath, uint32_t
     if (!AllSet(keyPath, valueName, deleted)) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         *deleted = Sim::DeleteRegistryValue(TextFromC(keyPath, keyPathLength),
                                             TextFromC(valueName, valueNameLength))
                        ? 1
@@ -303,7 +303,7 @@ calvoro_status calvoro_sim_DeleteRegistryKey(const uint16_t* keyPath, uint32_t k
     if (!AllSet(keyPath, deleted)) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         *deleted = Sim::DeleteRegistryKey(TextFromC(keyPath, keyPathLength)) ? 1 : 0;
         return CALVORO_OK;
     });
@@ -313,7 +313,7 @@ calvoro_status calvoro_sim_RefuseKeyAccess(const uint16_t* keyPath, uint32_t key
     if (keyPath == nullptr) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         Sim::RefuseKeyAccess(TextFromC(keyPath, keyPathLength));
         return CALVORO_OK;
     });
@@ -325,7 +325,7 @@ calvoro_status calvoro_sim_RefuseValueAccess(const uint16_t* keyPath, uint32_t k
     if (!AllSet(keyPath, valueName)) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         Sim::RefuseValueAccess(TextFromC(keyPath, keyPathLength),
                                TextFromC(valueName, valueNameLength));
         return CALVORO_OK;
@@ -337,7 +337,7 @@ calvoro_status calvoro_sim_Snapshot(calvoro_sim_state** state) {
         return NullPointer(__func__);
     }
     *state = nullptr;
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         *state = new calvoro_sim_state{Sim::Snapshot()};
         return CALVORO_OK;
     });
@@ -347,7 +347,7 @@ calvoro_status calvoro_sim_Restore(const calvoro_sim_state* state) {
     if (state == nullptr) {
         return NullPointer(__func__);
     }
-    return Guarded(__func__, [&] {
+    return Guarded([&] {
         Sim::Restore(state->state);
         return CALVORO_OK;
     });

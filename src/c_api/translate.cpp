@@ -4,6 +4,7 @@
 
 #include "translate.h"
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -18,43 +19,42 @@ thread_local std::string lastError;
 
 const char* LastErrorMessage() noexcept { return lastError.c_str(); }
 
-calvoro_status Fail(calvoro_status status, std::string_view function,
-                    std::string_view message) noexcept {
+calvoro_status Fail(calvoro_status status, std::string_view message,
+                    std::string_view detail) noexcept {
     try {
-        lastError.assign(function);
-        lastError.append(": ");
-        lastError.append(message);
+        lastError.assign(message);
+        lastError.append(detail);
     } catch (...) {
         lastError.clear();  // no memory for the message; the status still says what failed
     }
     return status;
 }
 
-calvoro_status FailFromCurrentException(const char* function) noexcept {
+calvoro_status FailFromCurrentException() noexcept {
+    // The exception's own message, unchanged: the caller knows which function it called.
     try {
         throw;
     } catch (const GuidParseError& error) {
-        return Fail(CALVORO_E_GUID_PARSE, function, error.what());
+        return Fail(CALVORO_E_GUID_PARSE, error.what());
     } catch (const RegistryAccessError& error) {
-        return Fail(CALVORO_E_REGISTRY_ACCESS, function, error.what());
+        return Fail(CALVORO_E_REGISTRY_ACCESS, error.what());
     } catch (const std::bad_alloc&) {
-        return Fail(CALVORO_E_OUT_OF_MEMORY, function, "out of memory");
+        return Fail(CALVORO_E_OUT_OF_MEMORY, "out of memory");
     } catch (const std::exception& error) {
-        return Fail(CALVORO_E_PLATFORM, function, error.what());
+        return Fail(CALVORO_E_PLATFORM, error.what());
     } catch (...) {
-        return Fail(CALVORO_E_PLATFORM, function,
-                    "the platform raised an exception that is not a std::exception");
+        return Fail(CALVORO_E_PLATFORM, "the platform raised an exception that is not a std::exception");
     }
 }
 
 calvoro_status NullPointer(const char* function) noexcept {
-    return Fail(CALVORO_E_NULL_POINTER, function, "a required pointer is null");
+    return Fail(CALVORO_E_NULL_POINTER, function, ": a required pointer is null");
 }
 
 calvoro_status TextToC(const std::u16string& text, std::uint16_t* buffer, std::uint32_t capacity,
                        std::uint32_t* length, const char* function) noexcept {
     if (text.size() >= UINT32_MAX) {
-        return Fail(CALVORO_E_INVALID_ARGUMENT, function, "the text is too long for a 32-bit length");
+        return Fail(CALVORO_E_INVALID_ARGUMENT, function, ": the text is too long for a 32-bit length");
     }
     const auto units = static_cast<std::uint32_t>(text.size());
     *length = units;
@@ -65,9 +65,12 @@ calvoro_status TextToC(const std::u16string& text, std::uint16_t* buffer, std::u
         return NullPointer(function);
     }
     if (capacity <= units) {
-        return Fail(CALVORO_E_BUFFER_TOO_SMALL, function,
-                    "the buffer holds " + std::to_string(capacity) + " code units; the text needs " +
-                        std::to_string(units + 1) + " with its NUL");
+        char detail[96];
+        (void)std::snprintf(detail, sizeof detail,
+                            ": the buffer holds %lu code units; the text needs %lu with its NUL",
+                            static_cast<unsigned long>(capacity),
+                            static_cast<unsigned long>(units) + 1);
+        return Fail(CALVORO_E_BUFFER_TOO_SMALL, function, detail);
     }
     std::memcpy(buffer, text.data(), units * sizeof(char16_t));
     buffer[units] = 0;

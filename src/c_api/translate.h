@@ -14,21 +14,21 @@
 
 namespace Calvoro::c_api {
 
-/// Records `function` and `message` ("calvoro_X: message") as this thread's last error and
-/// returns `status`.
-calvoro_status Fail(calvoro_status status, std::string_view function,
-                    std::string_view message) noexcept;
+/// Records `message` followed by `detail` as this thread's last error and returns `status`.
+calvoro_status Fail(calvoro_status status, std::string_view message,
+                    std::string_view detail = {}) noexcept;
 
 /// The status and message for the exception being handled (call inside a catch block only).
-calvoro_status FailFromCurrentException(const char* function) noexcept;
+calvoro_status FailFromCurrentException() noexcept;
 
-/// Runs `work`, which returns a status; any exception becomes a status instead.
+/// Runs `work`, which returns a status; any exception becomes a status instead, with the
+/// exception's message.
 template <typename Work>
-calvoro_status Guarded(const char* function, Work&& work) noexcept {
+calvoro_status Guarded(Work&& work) noexcept {
     try {
         return work();
     } catch (...) {
-        return FailFromCurrentException(function);
+        return FailFromCurrentException();
     }
 }
 

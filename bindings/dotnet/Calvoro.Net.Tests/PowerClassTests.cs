@@ -1,0 +1,227 @@
+using System;
+using System.Collections.Generic;
+using System.Linq;
+using System.Threading;
+using Calvoro;
+using Xunit;
+
+[assembly: CollectionBehavior(DisableTestParallelization = true)]  // one simulated machine
+
+namespace Calvoro.Tests
+{
+    // The binding's mapping into .NET, on the simulated machine. The library's rules are
+    // tested in C++; these show that each reaches .NET in its .NET form.
+    public sealed class PowerClassTests : IDisposable
+    {
+        private static readonly Guid Balanced = new Guid("381B4222-F694-41F0-9685-FF5BB260DF2E");
+        private static readonly Guid HighPerformance = new Guid("8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C");
+        private static readonly Guid PowerSaver = new Guid("A1841308-3541-4FAB-BC81-F71556F20B4A");
+
+        private readonly PowerClass power = new PowerClass();
+
+        public PowerClassTests() => Simulation.Reset();
+
+        public void Dispose()
+        {
+            Assert.Equal(0ul, Simulation.Allocations().Outstanding);
+            Assert.Equal(0ul, Simulation.RegistryKeys().Outstanding);
+            Simulation.Reset();
+        }
+
+        [Fact]
+        public void ListsTheSeededPlansInOrderThenNoPlan()
+        {
+            Assert.Equal(new Guid("4515AD82-4C32-4F78-82C4-B20B62430B0A"), PowerClass.NoPowerSchemeGuid);
+            Assert.Equal(new[] { Balanced, HighPerformance, PowerSaver, PowerClass.NoPowerSchemeGuid },
+                Enumerable.Range(0, 4).Select(i => power.EnumPowerSchemeGuid((uint)i)));
+            Assert.Equal(new[] { "Balanced", "High performance", "Power saver" },
+                Simulation.Plans().Select(plan => plan.Name));
+            Assert.Equal(Balanced, power.ToGUID(Balanced));
+            Assert.Equal(Balanced.ToByteArray(), power.ToGUID(Balanced).ToByteArray());
+        }
+
+        [Theory]
+        [InlineData("Énergie ☀", "Énergie ☀")]
+        [InlineData("\U0001F50B", "\U0001F50B")]
+        [InlineData("lone \uD800 surrogate", "lone \uD800 surrogate")]
+        [InlineData("cut\0here", "cut")]
+        [InlineData("", "")]
+        public void RenamesReadBackExactly(string written, string read)
+        {
+            Assert.Equal(1, power.WritePowerSchemeNameDescription(PowerSaver, written, "described"));
+            Assert.Equal(read, power.ReadPowerSchemeName(PowerSaver));
+        }
+
+        [Fact]
+        public void NamesLongerThanTheFirstBufferAndAbsentNames()
+        {
+            string longName = new string('x', 1000) + "☀";
+            Assert.Equal(1, power.WritePowerSchemeNameDescription(Balanced, longName, longName));
+            Assert.Equal(longName, power.ReadPowerSchemeName(Balanced));
+            Assert.Null(power.ReadPowerSchemeName(Guid.NewGuid()));
+            Assert.Equal(0, power.WritePowerSchemeNameDescription(Guid.NewGuid(), "a", "b"));
+            Assert.Throws<ArgumentNullException>("SchemeName", () => power.WritePowerSchemeNameDescription(Balanced, null!, "b"));
+            Assert.Throws<ArgumentNullException>("SchemeDescription", () => power.WritePowerSchemeNameDescription(Balanced, "a", null!));
+            Assert.Equal(longName, power.ReadPowerSchemeName(Balanced));
+        }
+
+        public static IEnumerable<object[]> Timeouts()
+        {
+            var get = new Func<PowerClass, Guid, bool, uint>[]
+            {
+                (p, g, ac) => p.GetSleepTimer(g, ac), (p, g, ac) => p.GetHibernationTimer(g, ac),
+                (p, g, ac) => p.GetDisplayTimer(g, ac),
+            };
+            var set = new Func<PowerClass, Guid, bool, uint, bool>[]
+            {
+                (p, g, ac, m) => p.SetSleepTimer(g, ac, m), (p, g, ac, m) => p.SetHibernationTimer(g, ac, m),
+                (p, g, ac, m) => p.SetDisplayTimer(g, ac, m),
+            };
+            for (int i = 0; i < 3; i++)
+            {
+                foreach (bool ac in new[] { true, false })
+                {
+                    yield return new object[] { (Simulation.Timeout)i, ac, get[i], set[i] };
+                }
+            }
+        }
+
+        [Theory]
+        [MemberData(nameof(Timeouts))]
+        public void EachTimeoutRoundTripsOnItsOwn(Simulation.Timeout timeout, bool onAC,
+            Func<PowerClass, Guid, bool, uint> get, Func<PowerClass, Guid, bool, uint, bool> set)
+        {
+            uint otherSide = Simulation.ReadSeconds(Balanced, timeout, !onAC)!.Value;
+            Assert.True(set(power, Balanced, onAC, 71582788));
+            Assert.Equal(71582788u, get(power, Balanced, onAC));
+            Assert.Equal(4294967280u, Simulation.ReadSeconds(Balanced, timeout, onAC));
+            Assert.Equal(otherSide, Simulation.ReadSeconds(Balanced, timeout, !onAC));
+            foreach (Simulation.Timeout other in Enum.GetValues(typeof(Simulation.Timeout)))
+            {
+                if (other != timeout)
+                {
+                    Assert.NotEqual(4294967280u, Simulation.ReadSeconds(Balanced, other, onAC));
+                }
+            }
+            Assert.False(set(power, Balanced, onAC, 71582789));
+            Assert.Equal(71582788u, get(power, Balanced, onAC));
+            Assert.Equal(0u, get(power, Guid.NewGuid(), onAC));
+        }
+
+        public static IEnumerable<object?[]> DefaultPlans() => new[]
+        {
+            new object?[] { Simulation.RegistryValue.String("{a1841308-3541-4fab-bc81-f71556f20b4a}"), PowerSaver, null },
+            new object?[] { null, PowerClass.NoPowerSchemeGuid, null },
+            new object?[] { Simulation.RegistryValue.FromNumber(42), null, typeof(GuidParseException) },
+            new object?[] { Simulation.RegistryValue.Binary(new byte[] { 1, 2 }), null, typeof(GuidParseException) },
+        };
+
+        [Theory]
+        [MemberData(nameof(DefaultPlans))]
+        public void DefaultPlanLookup(Simulation.RegistryValue? value, Guid? expected, Type? error)
+        {
+            if (value != null)
+            {
+                Simulation.SetRegistryValue(Simulation.DefaultPlanKey, "ac", value);
+            }
+            if (error != null)
+            {
+                var thrown = Assert.Throws(error, () => power.GetDefaultPlaneGUID(true));
+                Assert.IsAssignableFrom<FormatException>(thrown);
+                Assert.Contains("\"AC\"", thrown.Message);
+            }
+            else
+            {
+                Assert.Equal(expected, power.GetDefaultPlaneGUID(true));
+            }
+            Assert.Equal(PowerClass.NoPowerSchemeGuid, power.GetDefaultPlaneGUID(false));
+        }
+
+        [Fact]
+        public void RefusedRegistryAccessIsAnUnauthorizedAccess()
+        {
+            Simulation.RefuseValueAccess(Simulation.DefaultPlanKey, "DC");
+            var refused = Assert.Throws<RegistryAccessException>(() => power.GetDefaultPlaneGUID(false));
+            Assert.IsAssignableFrom<UnauthorizedAccessException>(refused);
+            Simulation.RefuseKeyAccess(Simulation.DefaultPlanKey);
+            Assert.Throws<RegistryAccessException>(() => power.GetDefaultPlaneGUID(true));
+        }
+
+        [Fact]
+        public void APlatformExceptionSurfacesWithItsMessage()
+        {
+            Simulation.InjectException(Simulation.Operation.PowerWriteDCValueIndex, "boom ☀");
+            var thrown = Assert.Throws<PlatformException>(() => power.SetDisplayTimer(Balanced, false, 1));
+            Assert.Equal("boom ☀", thrown.Message);
+            Assert.True(power.SetDisplayTimer(Balanced, false, 1));
+            Simulation.InjectStatus(Simulation.Operation.PowerEnumerate, 5, Simulation.Repeat.Always);
+            Assert.Equal(PowerClass.NoPowerSchemeGuid, power.EnumPowerSchemeGuid(0));
+        }
+
+        [Fact]
+        public void EightThreadsReadAndRenameOnePlanWithoutTornNames()
+        {
+            string[] names = { "first name", "a much longer second name ☀ " + new string('y', 200) };
+            var torn = new List<string?>();
+            var threads = Enumerable.Range(0, 8).Select(t => new Thread(() =>
+            {
+                for (int i = 0; i < 300; i++)
+                {
+                    if (t % 2 == 0)
+                    {
+                        power.WritePowerSchemeNameDescription(HighPerformance, names[(t / 2 + i) % 2], "d");
+                    }
+                    string? name = power.ReadPowerSchemeName(HighPerformance);
+                    if (name != "High performance" && !names.Contains(name))
+                    {
+                        lock (torn) { torn.Add(name); }
+                    }
+                }
+            })).ToList();
+            threads.ForEach(thread => thread.Start());
+            threads.ForEach(thread => thread.Join());
+            Assert.Empty(torn);
+        }
+
+        [Fact]
+        public void SimulationRoundTripsPlansRegistryAndSnapshots()
+        {
+            using (Simulation.MachineSnapshot seeded = Simulation.Snapshot())
+            {
+                var plan = new Simulation.Plan
+                {
+                    Id = Guid.NewGuid(), Name = "\uDC00x", Description = "d",
+                    Display = new Simulation.TimeoutSeconds(60, 120),
+                };
+                Assert.True(Simulation.AddPlan(plan));
+                Assert.False(Simulation.AddPlan(plan));
+                Simulation.Plan stored = Simulation.Plans().Last();
+                Assert.Equal((plan.Id, plan.Name, 120u), (stored.Id, stored.Name, stored.Display.Dc));
+                Assert.True(Simulation.WriteSeconds(plan.Id, Simulation.Timeout.Sleep, true, 7));
+                Assert.Equal(7u, Simulation.ReadSeconds(plan.Id, Simulation.Timeout.Sleep, true));
+                Assert.True(Simulation.RemovePlan(plan.Id));
+                Assert.Null(Simulation.ReadSeconds(plan.Id, Simulation.Timeout.Sleep, true));
+
+                Simulation.SetRegistryValue("Key", "Bin", Simulation.RegistryValue.Binary(new byte[] { 0, 255 }));
+                Assert.Equal(new byte[] { 0, 255 }, Simulation.GetRegistryValue("KEY", "bin")!.Bytes);
+                Assert.True(Simulation.DeleteRegistryValue("Key", "Bin"));
+                Assert.Null(Simulation.GetRegistryValue("Key", "Bin"));
+                Assert.True(Simulation.DeleteRegistryKey("Key"));
+                Assert.False(Simulation.DeleteRegistryKey("Key"));
+
+                Assert.True(Simulation.RemovePlan(Balanced));
+                Simulation.Restore(seeded);
+                Assert.Equal(Balanced, power.EnumPowerSchemeGuid(0));
+            }
+        }
+
+        [Fact]
+        public void AMissingSimulationIsNotSupported()
+        {
+            var thrown = Assert.Throws<PlatformNotSupportedException>(
+                () => Simulation.Call(() => throw new EntryPointNotFoundException("calvoro_sim_Reset")));
+            Assert.Contains("Windows build", thrown.Message);
+            Assert.Matches(@"^\d+\.\d+\.\d+$", PowerClass.LibraryVersion);
+        }
+    }
+}
