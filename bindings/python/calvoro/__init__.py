@@ -1,0 +1,138 @@
+"""Windows power plans as plain Python values, through the native calvoro library.
+
+    >>> import calvoro
+    >>> power = calvoro.PowerClass()
+    >>> plan = power.EnumPowerSchemeGuid(0)            # a uuid.UUID
+    >>> power.ReadPowerSchemeName(plan), power.GetSleepTimer(plan, True)
+
+Failures are results (0 minutes, False, 0, NoPowerSchemeGuid, None for a name). Only
+GetDefaultPlaneGUID raises errors of its own (GuidParseError, RegistryAccessError); an
+exception that the platform raises becomes PlatformError with its message.
+"""
+import ctypes
+
+from . import _native
+from ._errors import GuidParseError, LibraryNotFoundError, PlatformError, RegistryAccessError
+
+__all__ = ["PowerClass", "NoPowerSchemeGuid", "GuidParseError", "RegistryAccessError",
+           "PlatformError", "LibraryNotFoundError", "library_version", "simulation"]
+
+
+def __getattr__(name):
+    # NoPowerSchemeGuid is the library's constant, asked of it on first use.
+    if name == "NoPowerSchemeGuid":
+        guid = _native.Guid()
+        _native.check(_native.library().calvoro_NoPowerSchemeGuid(ctypes.byref(guid)))
+        globals()[name] = _native.from_c(guid)
+        return globals()[name]
+    raise AttributeError(f"module 'calvoro' has no attribute {name!r}")
+
+
+def library_version():
+    """The native library's version, "MAJOR.MINOR.PATCH"."""
+    return _native.library().calvoro_Version().decode("ascii")
+
+
+def _call(function, *arguments):
+    _native.check(getattr(_native.library(), function)(*arguments))
+
+
+def _uint32(value, what):
+    # ctypes would wrap an out-of-range number silently into another one.
+    if not isinstance(value, int) or not 0 <= value <= 0xFFFFFFFF:
+        raise ValueError(f"{what} is a whole number from 0 to 4294967295, not {value!r}")
+    return value
+
+
+def _guid_result(function, *arguments):
+    result = _native.Guid()
+    _call(function, *arguments, ctypes.byref(result))
+    return _native.from_c(result)
+
+
+class PowerClass:
+    """The operating system's power plans. Holds no state; any method may be called from any
+    thread. Identifiers are uuid.UUID; timeouts are whole minutes, for mains power (bOnAC
+    True) or battery (False)."""
+
+    def ToGUID(self, guid):
+        """The platform's record of `guid`: the same 16 bytes."""
+        return _guid_result("calvoro_ToGUID", ctypes.byref(_native.to_c(guid)))
+
+    def EnumPowerSchemeGuid(self, PowerSchemeIndex):
+        """The installed plan at the index (from 0); NoPowerSchemeGuid past the last one."""
+        return _guid_result("calvoro_EnumPowerSchemeGuid", _uint32(PowerSchemeIndex, "PowerSchemeIndex"))
+
+    def ReadPowerSchemeName(self, PowerSchemeGuid):
+        """The plan's name, or None when the plan does not exist or its name cannot be read."""
+        guid = _native.to_c(PowerSchemeGuid)
+        length, present = ctypes.c_uint32(), ctypes.c_int32()
+        capacity = 128
+        while True:  # again at the reported length whenever the name outgrew the buffer
+            buffer = (ctypes.c_uint16 * capacity)()
+            status = _native.library().calvoro_ReadPowerSchemeName(
+                ctypes.byref(guid), buffer, capacity, ctypes.byref(length), ctypes.byref(present))
+            if status != _native.BUFFER_TOO_SMALL:
+                break
+            capacity = length.value + 1
+        _native.check(status)
+        return _native.text_of(buffer, length.value) if present.value else None
+
+    def WritePowerSchemeNameDescription(self, PowerSchemeGuid, SchemeName, SchemeDescription):
+        """Writes the plan's name, then its description, each up to its first NUL. Returns 1
+        when both were stored, otherwise 0."""
+        guid = _native.to_c(PowerSchemeGuid)
+        name, name_length = _native.units(SchemeName, "SchemeName")
+        description, description_length = _native.units(SchemeDescription, "SchemeDescription")
+        result = ctypes.c_int32()
+        _call("calvoro_WritePowerSchemeNameDescription", ctypes.byref(guid), name, name_length,
+              description, description_length, ctypes.byref(result))
+        return result.value
+
+    def GetDefaultPlaneGUID(self, b_OnAC):
+        """The plan that the current user's registry records as the default for mains power
+        (value "AC") or battery ("DC"); NoPowerSchemeGuid when none is recorded. Raises
+        GuidParseError for a value that is not GUID text and RegistryAccessError when access is
+        refused."""
+        return _guid_result("calvoro_GetDefaultPlaneGUID", 1 if b_OnAC else 0)
+
+    def _get(self, function, SchemeGuid, bOnAC):
+        minutes = ctypes.c_uint32()
+        _call(function, ctypes.byref(_native.to_c(SchemeGuid)), 1 if bOnAC else 0,
+              ctypes.byref(minutes))
+        return minutes.value
+
+    def _set(self, function, SchemeGuid, bOnAC, timer):
+        stored = ctypes.c_int32()
+        _call(function, ctypes.byref(_native.to_c(SchemeGuid)), 1 if bOnAC else 0,
+              _uint32(timer, "timer"),
+              ctypes.byref(stored))
+        return bool(stored.value)
+
+    def GetSleepTimer(self, SchemeGuid, bOnAC):
+        """The sleep timeout in minutes; 0 when the platform cannot read it."""
+        return self._get("calvoro_GetSleepTimer", SchemeGuid, bOnAC)
+
+    def GetHibernationTimer(self, SchemeGuid, bOnAC):
+        """The hibernation timeout in minutes; 0 when the platform cannot read it."""
+        return self._get("calvoro_GetHibernationTimer", SchemeGuid, bOnAC)
+
+    def GetDisplayTimer(self, SchemeGuid, bOnAC):
+        """The display-off timeout in minutes; 0 when the platform cannot read it."""
+        return self._get("calvoro_GetDisplayTimer", SchemeGuid, bOnAC)
+
+    def SetSleepTimer(self, SchemeGuid, bOnAC, timer):
+        """Stores the sleep timeout; True when stored, False when refused (and, without asking
+        the platform, above 71582788 minutes)."""
+        return self._set("calvoro_SetSleepTimer", SchemeGuid, bOnAC, timer)
+
+    def SetHibernationTimer(self, SchemeGuid, bOnAC, timer):
+        """Stores the hibernation timeout, as SetSleepTimer."""
+        return self._set("calvoro_SetHibernationTimer", SchemeGuid, bOnAC, timer)
+
+    def SetDisplayTimer(self, SchemeGuid, bOnAC, timer):
+        """Stores the display-off timeout, as SetSleepTimer."""
+        return self._set("calvoro_SetDisplayTimer", SchemeGuid, bOnAC, timer)
+
+
+from . import simulation  # noqa: E402  (uses the names above)

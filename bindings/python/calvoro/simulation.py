@@ -1,0 +1,277 @@
+"""Control of the simulated platform: the in-memory machine that stands in for Windows' power
+plans in every non-Windows build of the native library. Put it into a known state, then use
+calvoro.PowerClass as usual. A Windows build has no simulated platform: there every function
+raises NotImplementedError.
+
+    >>> from calvoro import simulation
+    >>> simulation.reset()
+    >>> simulation.set_registry_value(simulation.DEFAULT_PLAN_KEY, "AC", "{...}")
+    >>> with simulation.snapshot() as seeded:
+    ...     ...                                        # change the machine
+    ...     seeded.restore()
+"""
+import ctypes
+import dataclasses
+import enum
+import uuid
+
+from . import _native
+
+DEFAULT_PLAN_KEY = "Software\\Quandrel\\Zephlo\\PowerPolicies\\DEV_DEFAULT_PLANE"
+
+
+class Operation(enum.IntEnum):
+    """The platform operations whose answers can be forced."""
+    PowerEnumerate = 0
+    PowerReadFriendlyName = 1
+    PowerWriteFriendlyName = 2
+    PowerWriteDescription = 3
+    PowerReadACValueIndex = 4
+    PowerReadDCValueIndex = 5
+    PowerWriteACValueIndex = 6
+    PowerWriteDCValueIndex = 7
+    LocalAlloc = 8  # any injected status makes the allocation fail
+
+
+class Timeout(enum.IntEnum):
+    SLEEP = 0
+    HIBERNATE = 1
+    DISPLAY = 2
+
+
+class Repeat(enum.IntEnum):
+    ONCE = 0    # on one call of the operation only
+    ALWAYS = 1  # on every call from then on, until clear_faults()
+
+
+@dataclasses.dataclass
+class Plan:
+    """One plan as the machine stores it; each timeout is (seconds on AC, seconds on DC)."""
+    id: uuid.UUID
+    name: str = ""
+    description: str = ""
+    sleep: tuple = (0, 0)
+    hibernate: tuple = (0, 0)
+    display: tuple = (0, 0)
+
+
+@dataclasses.dataclass(frozen=True)
+class Counts:
+    """Blocks made and still live, or registry keys opened and still open."""
+    total: int
+    outstanding: int
+
+
+def _function(name):
+    function = getattr(_native.library(), name, None)
+    if function is None:
+        raise NotImplementedError(
+            "the native calvoro library has no simulated platform: it is a Windows build, "
+            "which uses the real power plans")
+    return function
+
+
+def _call(name, *arguments):
+    _native.check(_function(name)(*arguments))
+
+
+def _flag(name, *arguments):
+    flag = ctypes.c_int32()
+    _call(name, *arguments, ctypes.byref(flag))
+    return bool(flag.value)
+
+
+def _key(key_path, value_name=None):
+    arguments = list(_native.units(key_path, "key_path"))
+    if value_name is not None:
+        arguments += _native.units(value_name, "value_name")
+    return arguments
+
+
+def reset():
+    """Back to the seeded machine: Balanced, High performance and Power saver; no faults."""
+    _call("calvoro_sim_Reset")
+
+
+def plans():
+    """The plans in the platform's order."""
+    result = []
+    plan_at = _function("calvoro_sim_PlanAt")
+    values, found = _native.SimPlan(), ctypes.c_int32()
+    name_length, description_length = ctypes.c_uint32(), ctypes.c_uint32()
+    while True:
+        index = len(result)
+        _native.check(plan_at(index, ctypes.byref(values), None, 0, ctypes.byref(name_length),
+                              None, 0, ctypes.byref(description_length), ctypes.byref(found)))
+        if not found.value:
+            return result
+        name = (ctypes.c_uint16 * (name_length.value + 1))()
+        description = (ctypes.c_uint16 * (description_length.value + 1))()
+        status = plan_at(index, ctypes.byref(values), name, len(name), ctypes.byref(name_length),
+                         description, len(description), ctypes.byref(description_length),
+                         ctypes.byref(found))
+        if status == _native.BUFFER_TOO_SMALL or not found.value:
+            continue  # the plan changed in between: ask again
+        _native.check(status)
+        result.append(Plan(_native.from_c(values.id), _native.text_of(name, name_length.value),
+                           _native.text_of(description, description_length.value),
+                           *(tuple(getattr(values, t)) for t in ("sleep", "hibernate", "display"))))
+
+
+def add_plan(plan):
+    """Appends `plan`; False, changing nothing, when a plan with its id exists."""
+    values = _native.SimPlan(_native.to_c(plan.id),
+                             *((ctypes.c_uint32 * 2)(*getattr(plan, t))
+                               for t in ("sleep", "hibernate", "display")))
+    return _flag("calvoro_sim_AddPlan", ctypes.byref(values), *_native.units(plan.name, "name"),
+                 *_native.units(plan.description, "description"))
+
+
+def remove_plan(id):
+    """Removes the plan; False when there is no such plan."""
+    return _flag("calvoro_sim_RemovePlan", ctypes.byref(_native.to_c(id)))
+
+
+def read_seconds(plan, timeout, on_ac):
+    """The stored seconds of one timeout, or None when there is no such plan."""
+    seconds = ctypes.c_uint32()
+    found = _flag("calvoro_sim_ReadSeconds", ctypes.byref(_native.to_c(plan)), Timeout(timeout),
+                  1 if on_ac else 0, ctypes.byref(seconds))
+    return seconds.value if found else None
+
+
+def write_seconds(plan, timeout, on_ac, seconds):
+    """Stores seconds directly; False when there is no such plan."""
+    return _flag("calvoro_sim_WriteSeconds", ctypes.byref(_native.to_c(plan)), Timeout(timeout),
+                 1 if on_ac else 0, seconds)
+
+
+def inject_status(operation, status, repeat=Repeat.ONCE, calls_to_skip=0):
+    """Makes the operation return `status` instead of doing its work, after `calls_to_skip`
+    calls; replaces any fault injected for it before."""
+    _call("calvoro_sim_InjectStatus", Operation(operation), status, Repeat(repeat), calls_to_skip)
+
+
+def inject_exception(operation, message, repeat=Repeat.ONCE, calls_to_skip=0):
+    """Makes the operation raise an exception with `message`; PowerClass then raises
+    calvoro.PlatformError with it."""
+    _call("calvoro_sim_InjectException", Operation(operation), message.encode("utf-8"),
+          Repeat(repeat), calls_to_skip)
+
+
+def clear_faults():
+    """Removes every injected fault."""
+    _call("calvoro_sim_ClearFaults")
+
+
+def _counts(name):
+    total, outstanding = ctypes.c_uint64(), ctypes.c_uint64()
+    _call(name, ctypes.byref(total), ctypes.byref(outstanding))
+    return Counts(total.value, outstanding.value)
+
+
+def allocations():
+    """Name blocks handed out so far (total) and not yet released (outstanding)."""
+    return _counts("calvoro_sim_Allocations")
+
+
+def registry_keys():
+    """Registry keys opened so far (total) and not yet closed (outstanding)."""
+    return _counts("calvoro_sim_RegistryKeys")
+
+
+def set_registry_value(key_path, value_name, value):
+    """Sets a value of the current user's registry, creating its key: a str is a string value,
+    an int a number value, bytes a binary value."""
+    key = _key(key_path, value_name)
+    if isinstance(value, str):
+        _call("calvoro_sim_SetRegistryString", *key, *_native.units(value, "value"))
+    elif isinstance(value, bool) or not isinstance(value, (int, bytes, bytearray)):
+        raise TypeError(f"a registry value is a str, int or bytes, not {type(value).__name__}")
+    elif isinstance(value, int):
+        if not 0 <= value <= 0xFFFFFFFF:
+            raise ValueError(f"a number value is from 0 to 4294967295, not {value}")
+        _call("calvoro_sim_SetRegistryNumber", *key, value)
+    else:
+        data = (ctypes.c_uint8 * max(len(value), 1)).from_buffer_copy(bytes(value) or b"\0")
+        _call("calvoro_sim_SetRegistryBinary", *key, data, len(value))
+
+
+def get_registry_value(key_path, value_name):
+    """The value (str, int or bytes), or None when the key or the value does not exist."""
+    key = _key(key_path, value_name)
+    while True:
+        info = _native.SimRegistryValue()
+        _call("calvoro_sim_GetRegistryValue", *key, ctypes.byref(info), None, 0, None, 0)
+        if not info.found:
+            return None
+        text = (ctypes.c_uint16 * (info.textLength + 1))()
+        data = (ctypes.c_uint8 * (info.byteCount + 1))()
+        status = _function("calvoro_sim_GetRegistryValue")(
+            *key, ctypes.byref(info), text, len(text), data, len(data))
+        if status == _native.BUFFER_TOO_SMALL:
+            continue  # changed in between: read it again
+        _native.check(status)
+        if not info.found:
+            return None
+        return [lambda: _native.text_of(text, info.textLength), lambda: info.number,
+                lambda: bytes(data[:info.byteCount])][info.kind]()
+
+
+def delete_registry_value(key_path, value_name):
+    """Deletes one value; False when there was none."""
+    return _flag("calvoro_sim_DeleteRegistryValue", *_key(key_path, value_name))
+
+
+def delete_registry_key(key_path):
+    """Deletes a key with its values; False when there was none."""
+    return _flag("calvoro_sim_DeleteRegistryKey", *_key(key_path))
+
+
+def refuse_key_access(key_path):
+    """Makes opening the key fail with access denied (creating it when needed)."""
+    _call("calvoro_sim_RefuseKeyAccess", *_key(key_path))
+
+
+def refuse_value_access(key_path, value_name):
+    """Makes reading one value of the key fail with access denied."""
+    _call("calvoro_sim_RefuseValueAccess", *_key(key_path, value_name))
+
+
+class Snapshot:
+    """The machine's stored state (plans and registry), taken by snapshot(). A context
+    manager: the state is released on leaving it, or by close()."""
+
+    def __init__(self):
+        self._state = ctypes.c_void_p()
+        _call("calvoro_sim_Snapshot", ctypes.byref(self._state))
+
+    def restore(self):
+        """Puts the state back; refused access is lifted, faults stay."""
+        if not self._state:
+            raise ValueError("this snapshot was closed")
+        _call("calvoro_sim_Restore", self._state)
+
+    def close(self):
+        if self._state:
+            _function("calvoro_sim_FreeState")(self._state)
+            self._state = ctypes.c_void_p()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exception):
+        self.close()
+
+    def __del__(self):
+        self.close()
+
+
+def snapshot():
+    """Takes the machine's stored state."""
+    return Snapshot()
+
+
+def restore(state):
+    """Puts a taken state back (the same as state.restore())."""
+    state.restore()

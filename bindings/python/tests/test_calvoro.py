@@ -1,0 +1,168 @@
+"""The binding's mapping into Python, on the simulated machine: each of the library's rules
+reaches Python in Python's form. (The rules themselves are tested in C++.)"""
+import os
+import subprocess
+import sys
+import threading
+import uuid
+
+import pytest
+
+import calvoro
+from calvoro import simulation
+
+BALANCED = uuid.UUID("381B4222-F694-41F0-9685-FF5BB260DF2E")
+HIGH_PERFORMANCE = uuid.UUID("8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C")
+POWER_SAVER = uuid.UUID("A1841308-3541-4FAB-BC81-F71556F20B4A")
+power = calvoro.PowerClass()
+
+
+@pytest.fixture(autouse=True)
+def seeded_machine():
+    simulation.reset()
+    yield
+    assert simulation.allocations().outstanding == 0
+    assert simulation.registry_keys().outstanding == 0
+    simulation.reset()
+
+
+def test_plans_in_order_then_no_plan():
+    assert calvoro.NoPowerSchemeGuid == uuid.UUID("4515AD82-4C32-4F78-82C4-B20B62430B0A")
+    assert [power.EnumPowerSchemeGuid(i) for i in range(4)] == [
+        BALANCED, HIGH_PERFORMANCE, POWER_SAVER, calvoro.NoPowerSchemeGuid]
+    assert [plan.name for plan in simulation.plans()] == ["Balanced", "High performance", "Power saver"]
+    assert power.ToGUID(BALANCED) == BALANCED
+    assert calvoro.library_version().count(".") == 2
+
+
+@pytest.mark.parametrize("written, read", [
+    ("Énergie ☀", "Énergie ☀"),
+    ("\U0001F50B", "\U0001F50B"),
+    ("lone \ud800 surrogate", "lone \ud800 surrogate"),
+    ("cut\0here", "cut"),
+    ("x" * 1000, "x" * 1000),
+])
+def test_renames_read_back_exactly(written, read):
+    assert power.WritePowerSchemeNameDescription(POWER_SAVER, written, "described") == 1
+    assert power.ReadPowerSchemeName(POWER_SAVER) == read
+
+
+def test_absent_names_and_bad_arguments():
+    assert power.ReadPowerSchemeName(uuid.uuid4()) is None
+    assert power.WritePowerSchemeNameDescription(uuid.uuid4(), "a", "b") == 0
+    with pytest.raises(TypeError):
+        power.WritePowerSchemeNameDescription(BALANCED, None, "b")
+    with pytest.raises(TypeError):
+        power.GetSleepTimer(str(BALANCED), True)
+    for bad in (-1, 2**32):
+        with pytest.raises(ValueError):
+            power.SetSleepTimer(BALANCED, True, bad)
+        with pytest.raises(ValueError):
+            power.EnumPowerSchemeGuid(bad)
+    assert power.ReadPowerSchemeName(BALANCED) == "Balanced"
+
+
+@pytest.mark.parametrize("timeout, get, set", [
+    (simulation.Timeout.SLEEP, "GetSleepTimer", "SetSleepTimer"),
+    (simulation.Timeout.HIBERNATE, "GetHibernationTimer", "SetHibernationTimer"),
+    (simulation.Timeout.DISPLAY, "GetDisplayTimer", "SetDisplayTimer"),
+])
+@pytest.mark.parametrize("on_ac", [True, False])
+def test_each_timeout_round_trips_on_its_own(timeout, get, set, on_ac):
+    before = {(t, ac): simulation.read_seconds(BALANCED, t, ac)
+              for t in simulation.Timeout for ac in (True, False)}
+    assert getattr(power, set)(BALANCED, on_ac, 71582788) is True
+    assert getattr(power, get)(BALANCED, on_ac) == 71582788
+    assert simulation.read_seconds(BALANCED, timeout, on_ac) == 4294967280
+    before[(timeout, on_ac)] = 4294967280
+    assert {key: simulation.read_seconds(BALANCED, *key) for key in before} == before
+    assert getattr(power, set)(BALANCED, on_ac, 71582789) is False
+    assert getattr(power, get)(BALANCED, on_ac) == 71582788
+    assert getattr(power, get)(uuid.uuid4(), on_ac) == 0
+
+
+@pytest.mark.parametrize("value, outcome", [
+    ("{a1841308-3541-4fab-bc81-f71556f20b4a}", POWER_SAVER),
+    (None, None),
+    (42, calvoro.GuidParseError),
+    (b"\x01\x02", calvoro.GuidParseError),
+    ("not a plan", calvoro.GuidParseError),
+])
+def test_default_plan_lookup(value, outcome):
+    if value is not None:
+        simulation.set_registry_value(simulation.DEFAULT_PLAN_KEY, "ac", value)
+        assert simulation.get_registry_value(simulation.DEFAULT_PLAN_KEY, "AC") == value
+    if isinstance(outcome, type):
+        with pytest.raises(ValueError, match='"AC"'):
+            power.GetDefaultPlaneGUID(True)
+    else:
+        assert power.GetDefaultPlaneGUID(True) == (outcome or calvoro.NoPowerSchemeGuid)
+    assert power.GetDefaultPlaneGUID(False) == calvoro.NoPowerSchemeGuid
+
+
+def test_refused_registry_access_is_a_permission_error():
+    simulation.refuse_value_access(simulation.DEFAULT_PLAN_KEY, "DC")
+    with pytest.raises(PermissionError):
+        power.GetDefaultPlaneGUID(False)
+    simulation.refuse_key_access(simulation.DEFAULT_PLAN_KEY)
+    with pytest.raises(calvoro.RegistryAccessError):
+        power.GetDefaultPlaneGUID(True)
+
+
+def test_a_platform_exception_surfaces_with_its_message():
+    simulation.inject_exception(simulation.Operation.PowerWriteDCValueIndex, "boom ☀")
+    with pytest.raises(calvoro.PlatformError) as raised:
+        power.SetDisplayTimer(BALANCED, False, 1)
+    assert str(raised.value) == "boom ☀"
+    assert power.SetDisplayTimer(BALANCED, False, 1) is True
+    simulation.inject_status(simulation.Operation.PowerEnumerate, 5, simulation.Repeat.ALWAYS)
+    assert power.EnumPowerSchemeGuid(0) == calvoro.NoPowerSchemeGuid
+
+
+def test_threads_read_and_rename_without_torn_names():
+    names = {"first", "a much longer second name ☀ " + "y" * 200}
+    seen = set()
+
+    def work(rename):
+        for i in range(200):
+            if rename:
+                power.WritePowerSchemeNameDescription(HIGH_PERFORMANCE, sorted(names)[i % 2], "d")
+            seen.add(power.ReadPowerSchemeName(HIGH_PERFORMANCE))
+
+    threads = [threading.Thread(target=work, args=(t % 2 == 0,)) for t in range(8)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    assert seen <= names | {"High performance"}
+
+
+def test_simulation_plans_registry_and_snapshots():
+    with simulation.snapshot() as seeded:
+        plan = simulation.Plan(uuid.uuid4(), "\udc00x", "d", display=(60, 120))
+        assert simulation.add_plan(plan) is True
+        assert simulation.add_plan(plan) is False
+        assert simulation.plans()[-1] == plan
+        assert simulation.write_seconds(plan.id, simulation.Timeout.SLEEP, True, 7) is True
+        assert simulation.read_seconds(plan.id, simulation.Timeout.SLEEP, True) == 7
+        assert simulation.remove_plan(plan.id) is True
+        assert simulation.read_seconds(plan.id, simulation.Timeout.SLEEP, True) is None
+        assert simulation.delete_registry_value("Key", "Bin") is False
+        simulation.set_registry_value("Key", "Bin", b"")
+        assert simulation.get_registry_value("KEY", "bin") == b""
+        assert simulation.delete_registry_key("Key") is True
+        assert simulation.remove_plan(BALANCED) is True
+        seeded.restore()
+    assert power.EnumPowerSchemeGuid(0) == BALANCED
+
+
+def test_a_missing_library_names_every_place_tried():
+    # In a process of its own: this one has the library loaded already, which the system's
+    # loader would hand out again by its name.
+    environment = dict(os.environ, CALVORO_LIBRARY="/nowhere/libcalvoro.so")
+    run = subprocess.run([sys.executable, "-c", "import calvoro; calvoro.library_version()"],
+                         env=environment, capture_output=True, text=True)
+    assert run.returncode != 0
+    assert "LibraryNotFoundError" in run.stderr
+    assert "CALVORO_LIBRARY: /nowhere/libcalvoro.so" in run.stderr
+    assert "beside the package" in run.stderr and "the system's loader" in run.stderr
