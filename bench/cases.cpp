@@ -1,6 +1,7 @@
 #include "cases.h"
 
 #include <calvoro/calvoro.h>
+#include <calvoro/calvoro_c.h>
 #include <calvoro/simulation.h>
 
 #include "platform/platform.h"
@@ -76,6 +77,25 @@ void DirectWriteNames() {
 void LibraryDefaultPlan() { benchmark::DoNotOptimize(kPower.GetDefaultPlaneGUID(true)); }
 void DirectDefaultPlan() { benchmark::DoNotOptimize(p::RegReadCurrentUserValue(kKey, u"AC")); }
 
+// The C interface beside the C++ call it makes.
+const calvoro_guid kCPlan{0xA1841308, 0x3541, 0x4FAB, {0xBC, 0x81, 0xF7, 0x15, 0x56, 0xF2, 0x0B, 0x4A}};
+
+void CGetSleep() {
+    std::uint32_t minutes = 0;
+    benchmark::DoNotOptimize(calvoro_GetSleepTimer(&kCPlan, 1, &minutes));
+    benchmark::DoNotOptimize(minutes);
+}
+void CSetDisplay() {
+    std::int32_t stored = 0;
+    benchmark::DoNotOptimize(calvoro_SetDisplayTimer(&kCPlan, 0, 7, &stored));
+    benchmark::DoNotOptimize(stored);
+}
+void CEnumerate() {
+    calvoro_guid plan;  // as a C caller would leave it: the call fills it
+    benchmark::DoNotOptimize(calvoro_EnumPowerSchemeGuid(2, &plan));
+    benchmark::DoNotOptimize(plan);
+}
+
 }  // namespace
 
 void Prepare() {
@@ -91,6 +111,10 @@ const Pair kPairs[] = {
     {"ReadPowerSchemeName", LibraryReadName, DirectReadName},
     {"WritePowerSchemeNameDescription", LibraryWriteNames, DirectWriteNames},
     {"GetDefaultPlaneGUID", LibraryDefaultPlan, DirectDefaultPlan},
+    // "library" is the C function here, "direct" the C++ operation it calls.
+    {"calvoro_GetSleepTimer", CGetSleep, LibraryGetSleep},
+    {"calvoro_SetDisplayTimer", CSetDisplay, LibrarySetDisplay},
+    {"calvoro_EnumPowerSchemeGuid", CEnumerate, LibraryEnumerate},
 };
 const std::size_t kPairCount = std::size(kPairs);
 

@@ -3,6 +3,8 @@
 #include <calvoro/calvoro_c.h>
 #include <calvoro/power_class.h>
 
+#include "power_class/enumeration.h"
+#include "power_class/timeouts.h"
 #include "translate.h"
 
 
@@ -12,27 +14,28 @@ using namespace Calvoro::c_api;
 
 namespace {
 
-using Getter = std::uint32_t (PowerClass::*)(const Calvoro::Guid&, bool) const;
-using Setter = bool (PowerClass::*)(const Calvoro::Guid&, bool, std::uint32_t) const;
-
-calvoro_status GetTimer(const char* function, Getter get, const calvoro_guid* SchemeGuid,
-                        std::int32_t bOnAC, std::uint32_t* minutes) noexcept {
+// The operations themselves are inline (timeouts.h) and template arguments here, so that
+// the C function adds no call of its own.
+template <std::uint32_t (*Get)(const Calvoro::Guid&, bool)>
+calvoro_status GetTimer(const char* function, const calvoro_guid* SchemeGuid, std::int32_t bOnAC,
+                        std::uint32_t* minutes) noexcept {
     if (!AllSet(SchemeGuid, minutes)) {
         return NullPointer(function);
     }
     return Guarded([&] {
-        *minutes = (PowerClass().*get)(FromC(*SchemeGuid), bOnAC != 0);
+        *minutes = Get(FromC(*SchemeGuid), bOnAC != 0);
         return CALVORO_OK;
     });
 }
 
-calvoro_status SetTimer(const char* function, Setter set, const calvoro_guid* SchemeGuid,
-                        std::int32_t bOnAC, std::uint32_t timer, std::int32_t* stored) noexcept {
+template <bool (*Set)(const Calvoro::Guid&, bool, std::uint32_t)>
+calvoro_status SetTimer(const char* function, const calvoro_guid* SchemeGuid, std::int32_t bOnAC,
+                        std::uint32_t timer, std::int32_t* stored) noexcept {
     if (!AllSet(SchemeGuid, stored)) {
         return NullPointer(function);
     }
     return Guarded([&] {
-        *stored = (PowerClass().*set)(FromC(*SchemeGuid), bOnAC != 0, timer) ? 1 : 0;
+        *stored = Set(FromC(*SchemeGuid), bOnAC != 0, timer) ? 1 : 0;
         return CALVORO_OK;
     });
 }
@@ -66,7 +69,7 @@ calvoro_status calvoro_EnumPowerSchemeGuid(uint32_t PowerSchemeIndex, calvoro_gu
         return NullPointer(__func__);
     }
     return Guarded([&] {
-        *result = ToC(PowerClass().EnumPowerSchemeGuid(PowerSchemeIndex));
+        *result = ToC(Calvoro::detail::EnumPowerSchemeGuid(PowerSchemeIndex));
         return CALVORO_OK;
     });
 }
@@ -119,32 +122,32 @@ calvoro_status calvoro_GetDefaultPlaneGUID(int32_t b_OnAC, calvoro_guid* result)
 
 calvoro_status calvoro_GetSleepTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
                                      uint32_t* minutes) {
-    return GetTimer(__func__, &PowerClass::GetSleepTimer, SchemeGuid, bOnAC, minutes);
+    return GetTimer<Calvoro::detail::GetSleepTimer>(__func__, SchemeGuid, bOnAC, minutes);
 }
 
 calvoro_status calvoro_GetHibernationTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
                                            uint32_t* minutes) {
-    return GetTimer(__func__, &PowerClass::GetHibernationTimer, SchemeGuid, bOnAC, minutes);
+    return GetTimer<Calvoro::detail::GetHibernationTimer>(__func__, SchemeGuid, bOnAC, minutes);
 }
 
 calvoro_status calvoro_GetDisplayTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
                                        uint32_t* minutes) {
-    return GetTimer(__func__, &PowerClass::GetDisplayTimer, SchemeGuid, bOnAC, minutes);
+    return GetTimer<Calvoro::detail::GetDisplayTimer>(__func__, SchemeGuid, bOnAC, minutes);
 }
 
 calvoro_status calvoro_SetSleepTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
                                      uint32_t timer, int32_t* stored) {
-    return SetTimer(__func__, &PowerClass::SetSleepTimer, SchemeGuid, bOnAC, timer, stored);
+    return SetTimer<Calvoro::detail::SetSleepTimer>(__func__, SchemeGuid, bOnAC, timer, stored);
 }
 
 calvoro_status calvoro_SetHibernationTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
                                            uint32_t timer, int32_t* stored) {
-    return SetTimer(__func__, &PowerClass::SetHibernationTimer, SchemeGuid, bOnAC, timer, stored);
+    return SetTimer<Calvoro::detail::SetHibernationTimer>(__func__, SchemeGuid, bOnAC, timer, stored);
 }
 
 calvoro_status calvoro_SetDisplayTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
                                        uint32_t timer, int32_t* stored) {
-    return SetTimer(__func__, &PowerClass::SetDisplayTimer, SchemeGuid, bOnAC, timer, stored);
+    return SetTimer<Calvoro::detail::SetDisplayTimer>(__func__, SchemeGuid, bOnAC, timer, stored);
 }
 
 }  // extern "C"

@@ -6,10 +6,11 @@
 #include <calvoro/calvoro_c.h>
 #include <calvoro/guid.h>
 
-#include "platform/conversions.h"
-
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <type_traits>
 #include <string_view>
 
 namespace Calvoro::c_api {
@@ -44,11 +45,23 @@ calvoro_status NullPointer(const char* function) noexcept;
 /// This thread's last error message.
 const char* LastErrorMessage() noexcept;
 
-inline Guid FromC(const calvoro_guid& guid) { return detail::SameIdentifier<Guid>(guid); }
+// calvoro_guid is Guid's 16-byte image, field for field, so the two copy as bytes; that lets
+// the compiler move an identifier between them in two words.
+static_assert(sizeof(calvoro_guid) == 16 && sizeof(Guid) == 16 && sizeof(GUID) == 16);
+static_assert(offsetof(calvoro_guid, Data4) == 8 && offsetof(Guid, Data4) == 8);
+static_assert(std::is_trivially_copyable_v<Guid> && std::is_trivially_copyable_v<GUID>);
+
+inline Guid FromC(const calvoro_guid& guid) {
+    Guid result;
+    std::memcpy(static_cast<void*>(&result), &guid, sizeof result);
+    return result;
+}
 
 template <typename Identifier>
 calvoro_guid ToC(const Identifier& guid) {
-    return detail::SameIdentifier<calvoro_guid>(guid);
+    calvoro_guid result;
+    std::memcpy(static_cast<void*>(&result), &guid, sizeof result);
+    return result;
 }
 
 /// The caller's `length` code units at `units` (non-null).

@@ -1,71 +1,33 @@
-// The sleep, hibernation and display-off timeouts: one platform call each, framed by the
-// identifier conversion and the conversion between minutes and seconds.
+// The sleep, hibernation and display-off timeouts (timeouts.h holds their code).
 #include <calvoro/power_class.h>
 
-#include "platform/conversions.h"
-#include "platform/platform.h"
-#include "platform/power_settings.h"
-#include "status_rule.h"
-#include "units.h"
+#include "timeouts.h"
 
 namespace Calvoro {
-namespace {
-
-using platform::TimeoutSetting;
-
-std::uint32_t ReadTimeout(const TimeoutSetting& timeout, const Guid& SchemeGuid, bool bOnAC) {
-    const GUID scheme = detail::ToPlatformRecord(SchemeGuid);
-    std::uint32_t seconds = 0;
-    const platform::Status status =
-        bOnAC ? platform::PowerReadACValueIndex(nullptr, &scheme, &timeout.subgroup,
-                                                &timeout.setting, &seconds)
-              : platform::PowerReadDCValueIndex(nullptr, &scheme, &timeout.subgroup,
-                                                &timeout.setting, &seconds);
-    // A failed read is 0 minutes, whatever the platform may have written before failing.
-    // This is no judgement of success: the getters report no failure, only a number.
-    return status == platform::status::Success ? detail::SecondsToMinutes(seconds) : 0;
-}
-
-bool WriteTimeout(const TimeoutSetting& timeout, const Guid& SchemeGuid, bool bOnAC,
-                  std::uint32_t minutes) {
-    const auto seconds = detail::MinutesToSeconds(minutes);
-    if (!seconds) {
-        return false;  // storing the wrapped value would report a timeout nobody asked for
-    }
-    const GUID scheme = detail::ToPlatformRecord(SchemeGuid);
-    const platform::Status status =
-        bOnAC ? platform::PowerWriteACValueIndex(nullptr, &scheme, &timeout.subgroup,
-                                                 &timeout.setting, *seconds)
-              : platform::PowerWriteDCValueIndex(nullptr, &scheme, &timeout.subgroup,
-                                                 &timeout.setting, *seconds);
-    return detail::Succeeded(status);
-}
-
-}  // namespace
 
 std::uint32_t PowerClass::GetSleepTimer(const Guid& SchemeGuid, bool bOnAC) const {
-    return ReadTimeout(platform::kSleepTimeout, SchemeGuid, bOnAC);
+    return detail::GetSleepTimer(SchemeGuid, bOnAC);
 }
 
 std::uint32_t PowerClass::GetHibernationTimer(const Guid& SchemeGuid, bool bOnAC) const {
-    return ReadTimeout(platform::kHibernateTimeout, SchemeGuid, bOnAC);
+    return detail::GetHibernationTimer(SchemeGuid, bOnAC);
 }
 
 std::uint32_t PowerClass::GetDisplayTimer(const Guid& SchemeGuid, bool bOnAC) const {
-    return ReadTimeout(platform::kDisplayTimeout, SchemeGuid, bOnAC);
+    return detail::GetDisplayTimer(SchemeGuid, bOnAC);
 }
 
 bool PowerClass::SetSleepTimer(const Guid& SchemeGuid, bool bOnAC, std::uint32_t timer) const {
-    return WriteTimeout(platform::kSleepTimeout, SchemeGuid, bOnAC, timer);
+    return detail::SetSleepTimer(SchemeGuid, bOnAC, timer);
 }
 
 bool PowerClass::SetHibernationTimer(const Guid& SchemeGuid, bool bOnAC,
                                      std::uint32_t timer) const {
-    return WriteTimeout(platform::kHibernateTimeout, SchemeGuid, bOnAC, timer);
+    return detail::SetHibernationTimer(SchemeGuid, bOnAC, timer);
 }
 
 bool PowerClass::SetDisplayTimer(const Guid& SchemeGuid, bool bOnAC, std::uint32_t timer) const {
-    return WriteTimeout(platform::kDisplayTimeout, SchemeGuid, bOnAC, timer);
+    return detail::SetDisplayTimer(SchemeGuid, bOnAC, timer);
 }
 
 }  // namespace Calvoro

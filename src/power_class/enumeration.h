@@ -1,0 +1,24 @@
+// Listing the installed plans, one platform call per index; inline, so that PowerClass and
+// the C interface run the same code with no call between them.
+#pragma once
+
+#include <calvoro/guid.h>
+
+#include "platform/conversions.h"
+#include "platform/platform.h"
+
+#include <cstdint>
+
+namespace Calvoro::detail {
+
+inline Guid EnumPowerSchemeGuid(std::uint32_t PowerSchemeIndex) {
+    GUID record{};
+    std::uint32_t size = sizeof record;
+    const platform::Status status = platform::PowerEnumerate(
+        nullptr, nullptr, nullptr, platform::kAccessScheme, PowerSchemeIndex,
+        reinterpret_cast<std::uint8_t*>(&record), &size);
+    const Guid found = FromPlatformRecord(record);
+    return status == platform::status::Success ? found : NoPowerSchemeGuid;
+}
+
+}  // namespace Calvoro::detail
