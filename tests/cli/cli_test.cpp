@@ -168,6 +168,96 @@ TEST_F(Program, AmbiguousNamesListTheCandidates) {
     EXPECT_EQ(Run({"query", "A1841308-3541-4FAB-BC81-F71556F20B4A"}).status, 0);
 }
 
+TEST_F(Program, AliasesAndNamesInAnyLetterCase) {
+    const json set = RunJson({"set", "scheme_max", "display", "dc", "3", "--json"});
+    EXPECT_EQ(set, json::parse(R"({"changes": [{"id": "A1841308-3541-4FAB-BC81-F71556F20B4A",
+        "plan": "Power saver", "setting": "display.dc", "from": 2, "to": 3, "applied": true}],
+        "refused": 0})"));
+    EXPECT_EQ(RunJson({"query", "SCHEME_MIN", "--json"})["plans"][0]["name"], "High performance");
+    EXPECT_EQ(RunJson({"query", "Scheme_Balanced", "--json"})["plans"][0]["name"], "Balanced");
+
+    const json renamed = RunJson({"rename", "power SAVER", "Énergie ☀", "d", "--json"});
+    EXPECT_EQ(renamed["changes"][0]["to"], "Énergie ☀");
+    EXPECT_EQ(renamed["changes"][0]["from"], "Power saver");
+    EXPECT_EQ(RunJson({"query", "énergie ☀", "--json"})["plans"][0]["name"], "Énergie ☀");
+
+    // An exact name wins over names that differ in case; two of those are ambiguous.
+    ASSERT_EQ(Run({"rename", "Balanced", "énergie ☀", "twin"}).status, 0);
+    EXPECT_EQ(RunJson({"query", "énergie ☀", "--json"})["plans"][0]["id"],
+              "381B4222-F694-41F0-9685-FF5BB260DF2E");
+    const Result ambiguous = Run({"query", "ÉNERGIE ☀"});
+    EXPECT_EQ(ambiguous.status, 2);
+    EXPECT_NE(ambiguous.err.find("ambiguous"), std::string::npos) << ambiguous.err;
+}
+
+TEST_F(Program, ExportImportRoundTripsAndABadDocumentChangesNothing) {
+    ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
+    const Result exported = Run({"export"});
+    ASSERT_EQ(exported.status, 0);
+    const fs::path document = folder_ / "plans.json";
+    ASSERT_EQ(Run({"export", "--output", document.string()}).status, 0);
+    EXPECT_EQ(ReadFile(document), exported.out);
+    const std::string before = ReadFile(state_);
+
+    const Result again = Run({"import", document.string()});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_NE(again.out.find("Nothing to change"), std::string::npos);
+    EXPECT_EQ(ReadFile(state_), before);
+
+    const json good = json::parse(exported.out);
+    const auto with = [&good](const std::string& pointer, const json& value) {
+        json changed = good;
+        changed[json::json_pointer(pointer)] = value;
+        return changed.dump();
+    };
+    json twice = good;
+    twice["plans"].push_back(good["plans"][0]);
+    json unknown = good;
+    unknown["plans"][1]["colour"] = "red";
+    json descriptionAlone = good;
+    descriptionAlone["plans"][1].erase("name");
+    descriptionAlone["plans"][1]["description"] = "alone";
+    const std::pair<std::string, std::string> cases[] = {
+        {"{\"format\": ", "not valid JSON"},
+        {"[]", "document: expected an object"},
+        {with("/format", "other"), "document.format"},
+        {with("/version", 2), "document.version"},
+        {with("/plans", json::object()), "document.plans: expected an array"},
+        {with("/plans/0/timeouts/sleep/ac", 71582789), "document.plans[0].timeouts.sleep.ac"},
+        {with("/plans/2/timeouts/display/dc", -1), "document.plans[2].timeouts.display.dc"},
+        {with("/plans/1/timeouts/hibernate/ac", "ten"), "plans[1].timeouts.hibernate.ac"},
+        {with("/plans/1/id", "01234567-89ab-cdef-0123-456789abcdef"), "plans[1].id: no installed plan"},
+        {with("/plans/1/name", "Renamed"), "plans[1].name: the name differs"},
+        {descriptionAlone.dump(), "plans[1].description: a description is written together"},
+        {twice.dump(), "plans[3].id: the plan 381B4222"},
+        {unknown.dump(), "plans[1]: unknown field \"colour\""},
+    };
+    for (const auto& [content, said] : cases) {
+        { std::ofstream(document, std::ios::binary | std::ios::trunc) << content; }
+        const Result result = Run({"import", document.string()});
+        EXPECT_EQ(result.status, 2) << content;
+        EXPECT_NE(result.err.find(document.string() + ": "), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
+        EXPECT_EQ(ReadFile(state_), before) << content;
+    }
+
+    // A change and a rename, said first by a dry run, which writes nothing.
+    json renaming = json::parse(with("/plans/2/timeouts/sleep/dc", 0));
+    renaming["plans"][0]["name"] = "Quiet";
+    renaming["plans"][0]["description"] = "Fans low";
+    { std::ofstream(document, std::ios::binary | std::ios::trunc) << renaming.dump(); }
+    const json dry = RunJson({"import", document.string(), "--dry-run", "--json"});
+    EXPECT_EQ(dry["dry_run"], true);
+    ASSERT_EQ(dry["changes"].size(), 2u);
+    EXPECT_EQ(dry["changes"][0]["setting"], "name");
+    EXPECT_EQ(dry["changes"][1]["setting"], "sleep.dc");
+    EXPECT_EQ(ReadFile(state_), before);
+    EXPECT_EQ(Run({"import", document.string()}).status, 0);
+    EXPECT_EQ(RunJson({"query", "Quiet", "--json"})["plans"][0]["id"],
+              "381B4222-F694-41F0-9685-FF5BB260DF2E");
+    EXPECT_EQ(RunJson({"query", "SCHEME_MAX", "--json"})["plans"][0]["timeouts"]["sleep"]["dc"], 0);
+}
+
 TEST_F(Program, ADefaultThatIsNotAnIdentifierFailsWithStatus1) {
     ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
     json state = json::parse(ReadFile(state_));

@@ -1,4 +1,5 @@
 // The state file's JSON, in memory: what is saved loads back to the same machine.
+#include "commands.h"
 #include "errors.h"
 #include "machine_file.h"
 #include "state_json.h"
@@ -8,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -44,6 +48,28 @@ TEST(StateJson, ATextThatUtf8CannotCarryIsNotSaved) {
     plan.name = std::u16string(1, u'\xD800');  // a lone surrogate
     state.plans.push_back(plan);
     EXPECT_THROW(calvoro_cli::StateToJson(state), std::invalid_argument);
+}
+
+TEST(Import, ARefusedChangeIsReportedAndTheOthersStay) {
+    Sim::Reset();
+    const Calvoro::Guid balanced = Calvoro::Guid::Parse("381B4222-F694-41F0-9685-FF5BB260DF2E");
+    const std::string file = testing::TempDir() + "calvoro-import-refused.json";
+    std::ofstream(file) << R"({"format": "calvoro-plans", "version": 1, "plans": [
+        {"id": "381B4222-F694-41F0-9685-FF5BB260DF2E",
+         "timeouts": {"sleep": {"ac": 1, "dc": 2}, "display": {"dc": 3}}}]})";
+    Sim::InjectStatus(Sim::Operation::PowerWriteDCValueIndex, 5, Sim::Repeat::Once);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status =
+        calvoro_cli::ImportPlans(Calvoro::PowerClass(), file, false, {out, err, false});
+    std::remove(file.c_str());
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.str().find("refused: Balanced (381B4222-F694-41F0-9685-FF5BB260DF2E): sleep on DC"),
+              std::string::npos) << err.str();
+    EXPECT_EQ(Sim::ReadSeconds(balanced, Sim::Timeout::Sleep, true), 60u);
+    EXPECT_EQ(Sim::ReadSeconds(balanced, Sim::Timeout::Sleep, false), 900u);  // as seeded
+    EXPECT_EQ(Sim::ReadSeconds(balanced, Sim::Timeout::Display, false), 180u);
+    Sim::Reset();
 }
 
 TEST(StateFile, DefaultPlaceFollowsXdgStateHomeThenHome) {

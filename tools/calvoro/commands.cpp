@@ -1,13 +1,18 @@
 #include "commands.h"
 
 #include "errors.h"
+#include "plan_document.h"
 #include "plans.h"
 #include "text.h"
 
 #include <nlohmann/json.hpp>
 
+#include <fstream>
+#include <functional>
 #include <iomanip>
+#include <iterator>
 #include <ostream>
+#include <sstream>
 
 namespace calvoro_cli {
 namespace {
@@ -69,6 +74,71 @@ json IdJson(const std::optional<Guid>& id) {
 
 std::string MinutesText(std::uint32_t minutes) {
     return minutes == 0 ? "never" : std::to_string(minutes) + " min";
+}
+
+// One change that set, rename or import makes, and how it went. In JSON every command
+// reports its changes the same way: {"changes": [...], "refused": N}.
+struct Change {
+    InstalledPlan plan;
+    std::string setting;  // "sleep.ac" ... "display.dc", or "name"
+    json from;
+    json to;
+    std::optional<std::string> description;  // written with a new name
+    std::function<bool()> apply;
+    std::optional<bool> applied;  // not yet tried (or a dry run)
+
+    json Json() const {
+        json change = {{"id", plan.id.ToString()}, {"plan", NameJson(plan)},
+                       {"setting", setting},       {"from", from},
+                       {"to", to},                 {"applied", applied ? json(*applied) : json(nullptr)}};
+        if (description) {
+            change["description"] = *description;
+        }
+        return change;
+    }
+
+    std::string Text() const {
+        if (setting == "name") {
+            return Describe(plan) + ": name " + from.dump() + " becomes " + to.dump() +
+                   ", with a new description";
+        }
+        const std::size_t dot = setting.find('.');
+        std::string source = setting.substr(dot + 1);
+        for (char& c : source) {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+        return Describe(plan) + ": " + setting.substr(0, dot) + " on " + source + " " +
+               MinutesText(from.get<std::uint32_t>()) + " becomes " +
+               MinutesText(to.get<std::uint32_t>());
+    }
+};
+
+// Applies each change (unless `dryRun`); refusals are said on `err`. Returns the number refused.
+int Apply(std::vector<Change>& changes, bool dryRun, const Output& output) {
+    int refused = 0;
+    for (Change& change : changes) {
+        if (dryRun) {
+            continue;
+        }
+        change.applied = change.apply();
+        if (!*change.applied) {
+            ++refused;
+            output.err << "calvoro: the platform refused: " << change.Text() << '\n';
+        }
+    }
+    return refused;
+}
+
+json ChangesJson(const std::vector<Change>& changes, int refused) {
+    json list = json::array();
+    for (const Change& change : changes) {
+        list.push_back(change.Json());
+    }
+    return {{"changes", list}, {"refused", refused}};
+}
+
+std::string SettingName(const Timeout& timeout, bool onAC) {
+    return std::string(timeout.name) + (onAC ? ".ac" : ".dc");
 }
 
 }  // namespace
@@ -163,15 +233,18 @@ int SetTimeout(const PowerClass& power, const std::string& plan, const std::stri
     const bool onAC = ParseSource(source);
     const std::uint32_t value = ParseMinutes(minutes);
     const InstalledPlan target = ResolvePlan(power, plan);
-    const char* sourceName = onAC ? "AC" : "DC";
-    if (!(power.*chosen.set)(target.id, onAC, value)) {
-        output.err << "calvoro: the platform did not store the " << chosen.name << " timeout on "
-                   << sourceName << " for " << Describe(target) << '\n';
-        return 1;
+    std::vector<Change> changes{{target, SettingName(chosen, onAC),
+                                 (power.*chosen.get)(target.id, onAC), value, std::nullopt,
+                                 [&] { return (power.*chosen.set)(target.id, onAC, value); },
+                                 std::nullopt}};
+    const int refused = Apply(changes, false, output);
+    if (output.json) {
+        output.out << ChangesJson(changes, refused).dump(2) << '\n';
+    } else if (refused == 0) {
+        output.out << Describe(target) << ": " << chosen.name << " on " << (onAC ? "AC" : "DC")
+                   << " is now " << MinutesText(value) << '\n';
     }
-    output.out << Describe(target) << ": " << chosen.name << " on " << sourceName << " is now "
-               << MinutesText(value) << '\n';
-    return 0;
+    return refused == 0 ? 0 : 1;
 }
 
 int RenamePlan(const PowerClass& power, const std::string& plan, const std::string& name,
@@ -179,13 +252,111 @@ int RenamePlan(const PowerClass& power, const std::string& plan, const std::stri
     const std::u16string newName = ToUtf16(name, "NAME");
     const std::u16string newDescription = ToUtf16(description, "DESCRIPTION");
     const InstalledPlan target = ResolvePlan(power, plan);
-    if (power.WritePowerSchemeNameDescription(target.id, newName, newDescription) != 1) {
-        output.err << "calvoro: the platform did not store the name and description of "
-                   << Describe(target) << '\n';
+    std::vector<Change> changes{{target, "name", NameJson(target), name, description,
+                                 [&] {
+                                     return power.WritePowerSchemeNameDescription(
+                                                target.id, newName, newDescription) == 1;
+                                 },
+                                 std::nullopt}};
+    const int refused = Apply(changes, false, output);
+    if (output.json) {
+        output.out << ChangesJson(changes, refused).dump(2) << '\n';
+    } else if (refused == 0) {
+        output.out << target.id << " is now named \"" << name << "\"\n";
+    }
+    return refused == 0 ? 0 : 1;
+}
+
+int ExportPlans(const PowerClass& power, const std::vector<std::string>& plans,
+                const std::optional<std::string>& file, const Output& output) {
+    std::vector<InstalledPlan> chosen;
+    for (const std::string& plan : plans) {
+        chosen.push_back(ResolvePlan(power, plan));
+    }
+    const json document =
+        DocumentToJson(ExportEntries(power, plans.empty() ? InstalledPlans(power) : chosen));
+    if (!file) {
+        output.out << document.dump(2) << '\n';
+        return 0;
+    }
+    std::ofstream out(*file, std::ios::binary | std::ios::trunc);
+    out << document.dump(2) << '\n';
+    out.close();
+    if (!out) {
+        output.err << "calvoro: cannot write " << *file << '\n';
         return 1;
     }
-    output.out << target.id << " is now named \"" << name << "\"\n";
     return 0;
+}
+
+int ImportPlans(const PowerClass& power, const std::string& file, bool dryRun,
+                const Output& output) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        throw UsageError("cannot read " + file);
+    }
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    json document;
+    try {
+        document = json::parse(text);
+    } catch (const json::parse_error& error) {
+        throw UsageError(file + ": not valid JSON: " + error.what());
+    }
+    const std::vector<InstalledPlan> installed = InstalledPlans(power);
+    std::vector<PlanEntry> entries;
+    try {
+        entries = CheckDocument(document, installed);
+    } catch (const UsageError& error) {
+        throw UsageError(file + ": " + error.what());
+    }
+
+    // Every change, known before the first is written.
+    std::vector<Change> changes;
+    for (const PlanEntry& entry : entries) {
+        InstalledPlan target{entry.id, std::nullopt};
+        for (const InstalledPlan& plan : installed) {
+            target = plan.id == entry.id ? plan : target;
+        }
+        for (std::size_t i = 0; i < kTimeoutCount; ++i) {
+            const Timeout& timeout = kTimeouts[i / 2];
+            const bool onAC = i % 2 == 0;
+            const std::uint32_t now = (power.*timeout.get)(entry.id, onAC);
+            if (!entry.minutes[i] || *entry.minutes[i] == now) {
+                continue;
+            }
+            const std::uint32_t wanted = *entry.minutes[i];
+            changes.push_back({target, SettingName(timeout, onAC), now, wanted, std::nullopt,
+                               [&power, &timeout, id = entry.id, onAC, wanted] {
+                                   return (power.*timeout.set)(id, onAC, wanted);
+                               },
+                               std::nullopt});
+        }
+        if (entry.name && entry.description) {
+            changes.push_back({target, "name", NameJson(target), ToUtf8(*entry.name),
+                               ToUtf8(*entry.description),
+                               [&power, &entry] {
+                                   return power.WritePowerSchemeNameDescription(
+                                              entry.id, *entry.name, *entry.description) == 1;
+                               },
+                               std::nullopt});
+        }
+    }
+    const int refused = Apply(changes, dryRun, output);
+    if (output.json) {
+        json report = ChangesJson(changes, refused);
+        report["dry_run"] = dryRun;
+        output.out << report.dump(2) << '\n';
+    } else {
+        for (const Change& change : changes) {
+            if (dryRun || change.applied.value_or(false)) {
+                output.out << (dryRun ? "would change: " : "changed: ") << change.Text() << '\n';
+            }
+        }
+        if (changes.empty()) {
+            output.out << "Nothing to change: the plans are as " << file << " has them.\n";
+        }
+    }
+    return refused == 0 ? 0 : 1;
 }
 
 int ShowDefault(const PowerClass& power, const std::string& source, const Output& output) {

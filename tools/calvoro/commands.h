@@ -6,6 +6,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace calvoro_cli {
 
@@ -27,6 +28,14 @@ int SetTimeout(const Calvoro::PowerClass& power, const std::string& plan,
                const Output& output);
 int RenamePlan(const Calvoro::PowerClass& power, const std::string& plan,
                const std::string& name, const std::string& description, const Output& output);
+/// Writes the plans named (all when none is) as one JSON document, to `file` or `out`.
+int ExportPlans(const Calvoro::PowerClass& power, const std::vector<std::string>& plans,
+                const std::optional<std::string>& file, const Output& output);
+/// Applies an export document to the installed plans, after checking all of it (a faulty
+/// document is a UsageError naming the place, and nothing is written); with `dryRun`, only
+/// says what would change. Returns 1 when the platform refused a change.
+int ImportPlans(const Calvoro::PowerClass& power, const std::string& file, bool dryRun,
+                const Output& output);
 int ShowDefault(const Calvoro::PowerClass& power, const std::string& source,
                 const Output& output);
 

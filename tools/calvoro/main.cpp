@@ -13,6 +13,9 @@
 
 #include <functional>
 #include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
 
 using namespace calvoro_cli;
 
@@ -23,7 +26,12 @@ constexpr int kUsageStatus = 2;
 // The whole run; returns the exit status.
 int Run(int argc, char** argv) {
     CLI::App app{"Shows and changes the power plans of this machine: their names and their "
-                 "sleep, hibernate and display-off timeouts, for mains power (ac) and battery (dc)."};
+                 "sleep, hibernate and display-off timeouts, for mains power (ac) and battery (dc).\n"
+                 "A PLAN is an identifier, one of the aliases SCHEME_BALANCED, SCHEME_MIN (High "
+                 "performance) and SCHEME_MAX (Power saver) in any letter case, or a plan's name "
+                 "(its exact name, else the one name that matches ignoring letter case). A "
+                 "localised Windows names its plans in its own language: in scripts, use the "
+                 "aliases or identifiers."};
     app.name("calvoro");
     // Unknown words are collected rather than rejected, to name them in one clear message.
     app.require_subcommand(0, 1);
@@ -37,6 +45,10 @@ int Run(int argc, char** argv) {
     std::string minutes;
     std::string name;
     std::string description;
+    std::vector<std::string> plans;
+    std::optional<std::string> file;
+    std::string document;
+    bool dryRun = false;
     const Calvoro::PowerClass power;
     std::function<int(const Output&)> command;
 
@@ -49,25 +61,44 @@ int Run(int argc, char** argv) {
     list->callback([&] { command = [&](const Output& o) { return ListPlans(power, o); }; });
 
     CLI::App* query = app.add_subcommand("query", "Show a plan's timeouts (all plans if none named)");
-    query->add_option("PLAN", maybePlan, "Identifier or exact name of a plan");
+    query->add_option("PLAN", maybePlan, "Identifier, alias or name of a plan");
     addJson(query);
     query->callback([&] { command = [&](const Output& o) { return QueryPlans(power, maybePlan, o); }; });
 
     CLI::App* set = app.add_subcommand("set", "Change one timeout of a plan");
-    set->add_option("PLAN", plan, "Identifier or exact name of a plan")->required();
+    set->add_option("PLAN", plan, "Identifier, alias or name of a plan")->required();
     set->add_option("TIMEOUT", timeout, "sleep, hibernate or display")->required();
     set->add_option("SOURCE", source, "ac (mains power) or dc (battery)")->required();
     set->add_option("MINUTES", minutes, "Whole minutes, 0 for never")->required();
+    addJson(set);
     set->callback([&] {
         command = [&](const Output& o) { return SetTimeout(power, plan, timeout, source, minutes, o); };
     });
 
     CLI::App* rename = app.add_subcommand("rename", "Change a plan's name and description");
-    rename->add_option("PLAN", plan, "Identifier or exact name of a plan")->required();
+    rename->add_option("PLAN", plan, "Identifier, alias or name of a plan")->required();
     rename->add_option("NAME", name, "The new name")->required();
     rename->add_option("DESCRIPTION", description, "The new description")->required();
+    addJson(rename);
     rename->callback([&] {
         command = [&](const Output& o) { return RenamePlan(power, plan, name, description, o); };
+    });
+
+    CLI::App* exporter =
+        app.add_subcommand("export", "Write plans (all if none named) as one JSON document");
+    exporter->add_option("PLAN", plans, "Identifier, alias or name of a plan");
+    exporter->add_option("--output", file, "Write to FILE instead of standard output");
+    exporter->callback([&] {
+        command = [&](const Output& o) { return ExportPlans(power, plans, file, o); };
+    });
+
+    CLI::App* importer = app.add_subcommand(
+        "import", "Apply an export document to the installed plans, matched by identifier");
+    importer->add_option("FILE", document, "The document, as export writes it")->required();
+    importer->add_flag("--dry-run", dryRun, "Say what would change; write nothing");
+    addJson(importer);
+    importer->callback([&] {
+        command = [&](const Output& o) { return ImportPlans(power, document, dryRun, o); };
     });
 
     CLI::App* defaults = app.add_subcommand("default", "Show the plan recorded as the default");
@@ -89,7 +120,7 @@ int Run(int argc, char** argv) {
     CLI::App* setDefault =
         simulation->add_subcommand("set-default", "Record a plan as the default for a source");
     setDefault->add_option("SOURCE", source, "ac or dc")->required();
-    setDefault->add_option("PLAN", plan, "Identifier or exact name of a plan")->required();
+    setDefault->add_option("PLAN", plan, "Identifier, alias or name of a plan")->required();
     setDefault->callback([&] {
         command = [&](const Output& o) { return SetDefault(power, source, plan, o); };
     });

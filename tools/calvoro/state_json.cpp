@@ -1,6 +1,7 @@
 #include "state_json.h"
 
 #include "errors.h"
+#include "json_reader.h"
 #include "text.h"
 
 #include <calvoro/guid.h>
@@ -15,6 +16,8 @@ namespace {
 namespace Sim = Calvoro::Simulation;
 using nlohmann::json;
 
+[[noreturn]] void ThrowStateFileError(const std::string& message) { throw StateFileError(message); }
+
 constexpr const char* kFormat = "calvoro-simulated-machine";
 constexpr int kVersion = 1;
 
@@ -25,76 +28,6 @@ struct TimeoutField {
 constexpr TimeoutField kTimeouts[] = {{"sleep", &Sim::Plan::sleep},
                                       {"hibernate", &Sim::Plan::hibernate},
                                       {"display", &Sim::Plan::display}};
-
-// Reads a document, naming the path to each part in errors ("plans[1].seconds.sleep.ac").
-class Reader {
-public:
-    Reader(const json& value, std::string where) : value_(value), where_(std::move(where)) {}
-
-    [[noreturn]] void Fail(const std::string& problem) const {
-        throw StateFileError(where_ + ": " + problem);
-    }
-
-    Reader Field(const char* name) const {
-        ExpectObject();
-        const auto found = value_.find(name);
-        if (found == value_.end()) {
-            Fail(std::string("missing \"") + name + "\"");
-        }
-        return Reader(*found, where_ + "." + name);
-    }
-
-    const json& Array() const {
-        if (!value_.is_array()) {
-            Fail("expected an array");
-        }
-        return value_;
-    }
-
-    Reader Element(std::size_t index) const {
-        return Reader(value_.at(index), where_ + "[" + std::to_string(index) + "]");
-    }
-
-    std::string Text() const {
-        if (!value_.is_string()) {
-            Fail("expected a string");
-        }
-        return value_.get<std::string>();
-    }
-
-    std::u16string Utf16() const { return ToUtf16(Text(), where_); }
-
-    std::uint32_t Uint32() const {
-        // A whole number, whether JSON's reader took it as signed or unsigned.
-        const bool inRange =
-            value_.is_number_unsigned()
-                ? value_.get<std::uint64_t>() <= UINT32_MAX
-                : value_.is_number_integer() && value_.get<std::int64_t>() >= 0 &&
-                      value_.get<std::int64_t>() <= std::int64_t{UINT32_MAX};
-        if (!inRange) {
-            Fail("expected a whole number from 0 to 4294967295, not " + value_.dump());
-        }
-        return static_cast<std::uint32_t>(value_.get<std::uint64_t>());
-    }
-
-    Calvoro::Guid Id() const {
-        try {
-            return Calvoro::Guid::Parse(Text());
-        } catch (const Calvoro::GuidParseError& error) {
-            Fail(error.what());
-        }
-    }
-
-    void ExpectObject() const {
-        if (!value_.is_object()) {
-            Fail("expected an object");
-        }
-    }
-
-private:
-    const json& value_;
-    std::string where_;
-};
 
 json ValueToJson(const Sim::RegistryValue& value) {
     switch (value.kind) {
@@ -161,7 +94,7 @@ json StateToJson(const Sim::MachineState& state) {
 }
 
 Sim::MachineState StateFromJson(const json& document) {
-    const Reader root(document, "state");
+    const Reader root(document, "state", ThrowStateFileError);
     if (root.Field("format").Text() != kFormat) {
         root.Field("format").Fail(std::string("expected \"") + kFormat + "\"");
     }

@@ -1,0 +1,132 @@
+#include "plan_document.h"
+
+#include "errors.h"
+#include "json_reader.h"
+#include "text.h"
+
+#include <set>
+
+namespace calvoro_cli {
+namespace {
+
+using Calvoro::Guid;
+using Calvoro::PowerClass;
+using nlohmann::json;
+
+constexpr const char* kFormat = "calvoro-plans";
+constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kMaxMinutes = 71582788;
+
+using Getter = std::uint32_t (PowerClass::*)(const Guid&, bool) const;
+constexpr Getter kGetters[] = {&PowerClass::GetSleepTimer, &PowerClass::GetHibernationTimer,
+                               &PowerClass::GetDisplayTimer};
+
+[[noreturn]] void ThrowUsageError(const std::string& message) { throw UsageError(message); }
+
+}  // namespace
+
+std::vector<PlanEntry> ExportEntries(const PowerClass& power,
+                                     const std::vector<InstalledPlan>& plans) {
+    std::vector<PlanEntry> entries;
+    for (const InstalledPlan& plan : plans) {
+        PlanEntry entry{plan.id, plan.name, std::nullopt, {}};
+        for (std::size_t i = 0; i < kTimeoutCount; ++i) {
+            entry.minutes[i] = (power.*kGetters[i / 2])(plan.id, i % 2 == 0);
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+json DocumentToJson(const std::vector<PlanEntry>& entries) {
+    json plans = json::array();
+    for (const PlanEntry& entry : entries) {
+        json plan = {{"id", entry.id.ToString()}};
+        if (entry.name) {
+            plan["name"] = ToUtf8(*entry.name);
+        }
+        if (entry.description) {
+            plan["description"] = ToUtf8(*entry.description);
+        }
+        json timeouts = json::object();
+        for (std::size_t i = 0; i < kTimeoutCount; ++i) {
+            if (entry.minutes[i]) {
+                timeouts[kTimeoutNames[i / 2]][kSourceNames[i % 2]] = *entry.minutes[i];
+            }
+        }
+        if (!timeouts.empty()) {
+            plan["timeouts"] = timeouts;
+        }
+        plans.push_back(std::move(plan));
+    }
+    return {{"format", kFormat}, {"version", kVersion}, {"plans", plans}};
+}
+
+std::vector<PlanEntry> CheckDocument(const json& document,
+                                     const std::vector<InstalledPlan>& installed) {
+    const Reader root(document, "document", ThrowUsageError);
+    root.OnlyFields({"format", "version", "plans"});
+    if (root.Field("format").Text() != kFormat) {
+        root.Field("format").Fail(std::string("expected \"") + kFormat + "\"");
+    }
+    if (root.Field("version").Uint32() != kVersion) {
+        root.Field("version").Fail("this program reads version " + std::to_string(kVersion));
+    }
+
+    std::vector<PlanEntry> entries;
+    std::set<std::array<std::uint8_t, 16>> seen;
+    const Reader plans = root.Field("plans");
+    for (std::size_t i = 0; i < plans.Array().size(); ++i) {
+        const Reader plan = plans.Element(i);
+        plan.OnlyFields({"id", "name", "description", "timeouts"});
+        PlanEntry entry;
+        entry.id = plan.Field("id").Id();
+        const InstalledPlan* target = nullptr;
+        for (const InstalledPlan& candidate : installed) {
+            target = candidate.id == entry.id ? &candidate : target;
+        }
+        if (target == nullptr) {
+            plan.Field("id").Fail("no installed plan has the identifier " + entry.id.ToString());
+        }
+        if (!seen.insert(entry.id.Bytes()).second) {
+            plan.Field("id").Fail("the plan " + entry.id.ToString() + " appears a second time");
+        }
+        if (const auto name = plan.OptionalField("name")) {
+            entry.name = name->Utf16();
+        }
+        if (const auto description = plan.OptionalField("description")) {
+            entry.description = description->Utf16();
+        }
+        // The platform takes a name only together with its description.
+        if (entry.description && !entry.name) {
+            plan.Field("description").Fail("a description is written together with a name; "
+                                           "add \"name\"");
+        }
+        if (entry.name && !entry.description && entry.name != target->name) {
+            plan.Field("name").Fail("the name differs from the installed plan's, and a name is "
+                                    "written only together with a description; add "
+                                    "\"description\"");
+        }
+        if (const auto timeouts = plan.OptionalField("timeouts")) {
+            timeouts->OnlyFields({"sleep", "hibernate", "display"});
+            for (std::size_t t = 0; t < kTimeoutCount; ++t) {
+                const auto pair = timeouts->OptionalField(kTimeoutNames[t / 2]);
+                if (!pair) {
+                    continue;
+                }
+                pair->OnlyFields({"ac", "dc"});
+                if (const auto minutes = pair->OptionalField(kSourceNames[t % 2])) {
+                    entry.minutes[t] = minutes->Uint32();
+                    if (*entry.minutes[t] > kMaxMinutes) {
+                        minutes->Fail("minutes must be from 0 to 71582788, not " +
+                                      std::to_string(*entry.minutes[t]));
+                    }
+                }
+            }
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+}  // namespace calvoro_cli

@@ -1,0 +1,48 @@
+// The document of `calvoro export` and `calvoro import`: plans with their names and six
+// timeouts in minutes, matched by identifier.
+#pragma once
+
+#include "plans.h"
+
+#include <calvoro/power_class.h>
+
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace calvoro_cli {
+
+/// The six timeouts in the order of kTimeoutNames and kSourceNames: sleep AC, sleep DC,
+/// hibernate AC, hibernate DC, display AC, display DC.
+inline constexpr const char* kTimeoutNames[] = {"sleep", "hibernate", "display"};
+inline constexpr const char* kSourceNames[] = {"ac", "dc"};
+inline constexpr std::size_t kTimeoutCount = 6;
+
+/// One plan of a document; what it leaves out, an import leaves as it is.
+struct PlanEntry {
+    Calvoro::Guid id;
+    std::optional<std::u16string> name;
+    std::optional<std::u16string> description;
+    std::array<std::optional<std::uint32_t>, kTimeoutCount> minutes;
+};
+
+/// The installed plans as a document: identifier, name (when readable) and six timeouts.
+std::vector<PlanEntry> ExportEntries(const Calvoro::PowerClass& power,
+                                     const std::vector<InstalledPlan>& plans);
+
+/// The document of `entries`. Throws std::invalid_argument for a name that UTF-8 cannot
+/// carry (a lone surrogate).
+nlohmann::json DocumentToJson(const std::vector<PlanEntry>& entries);
+
+/// The entries of a document, checked whole against the installed plans before anything is
+/// written: its shape, every field known, minutes from 0 to 71582788, every identifier
+/// installed and named once, and a changed name only together with a description. Throws
+/// UsageError naming the place ("plans[1].timeouts.sleep.ac: ...").
+std::vector<PlanEntry> CheckDocument(const nlohmann::json& document,
+                                     const std::vector<InstalledPlan>& installed);
+
+}  // namespace calvoro_cli
