@@ -3,12 +3,28 @@
 // own (WINEDLLOVERRIDES=powrprof=n), it lets the Windows build's real binding run its
 // success paths. The simulated machine's control functions are exported too, so that tests
 // can set the machine up and inject faults.
+//
+// For runs of the program, three variables of the environment:
+//   CALVORO_STANDIN_STATE   a state file (as the simulated program keeps it): loaded on the
+//                           first call, saved after every write, so that runs follow on
+//   CALVORO_STANDIN_ACTIVE  the active plan's identifier (Balanced when unset), or "unknown"
+//                           to make PowerGetActiveScheme fail with 120 as Wine's own does
+//   CALVORO_STANDIN_LOG     a file that gets a line for each PowerSetActiveScheme
 #include "platform/platform.h"
+#include "state_json.h"
+
+#include <calvoro/simulation.h>
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <string>
 
 namespace p = Calvoro::platform;
 
@@ -17,9 +33,38 @@ namespace p = Calvoro::platform;
 
 namespace {
 
+namespace Sim = Calvoro::Simulation;
+
+std::string Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// The state file, read once before the first call.
+void LoadState() {
+    static std::once_flag loaded;
+    std::call_once(loaded, [] {
+        std::ifstream in(Variable("CALVORO_STANDIN_STATE"), std::ios::binary);
+        if (in) {
+            Sim::Restore(calvoro_cli::StateFromJson(nlohmann::json::parse(in)));
+        }
+    });
+}
+
+// The state file, written after a successful write.
+DWORD Saved(DWORD status) {
+    const std::string path = Variable("CALVORO_STANDIN_STATE");
+    if (status == 0 && !path.empty()) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            << calvoro_cli::StateToJson(Sim::Snapshot()).dump(2);
+    }
+    return status;
+}
+
 // Runs `call` with a uint32_t standing in for an optional in/out DWORD.
 template <typename Call>
 DWORD WithUint32(DWORD* value, Call call) {
+    LoadState();
     if (value == nullptr) {
         return call(nullptr);
     }
@@ -54,16 +99,18 @@ STANDIN_EXPORT PowerWriteFriendlyName(HKEY RootPowerKey, const GUID* SchemeGuid,
                                       const GUID* SubGroupOfPowerSettingsGuid,
                                       const GUID* PowerSettingGuid, UCHAR* Buffer,
                                       DWORD BufferSize) {
-    return p::PowerWriteFriendlyName(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
-                                     PowerSettingGuid, Buffer, BufferSize);
+    LoadState();
+    return Saved(p::PowerWriteFriendlyName(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
+                                     PowerSettingGuid, Buffer, BufferSize));
 }
 
 STANDIN_EXPORT PowerWriteDescription(HKEY RootPowerKey, const GUID* SchemeGuid,
                                      const GUID* SubGroupOfPowerSettingsGuid,
                                      const GUID* PowerSettingGuid, UCHAR* Buffer,
                                      DWORD BufferSize) {
-    return p::PowerWriteDescription(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
-                                    PowerSettingGuid, Buffer, BufferSize);
+    LoadState();
+    return Saved(p::PowerWriteDescription(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
+                                    PowerSettingGuid, Buffer, BufferSize));
 }
 
 STANDIN_EXPORT PowerReadACValueIndex(HKEY RootPowerKey, const GUID* SchemeGuid,
@@ -87,13 +134,43 @@ STANDIN_EXPORT PowerReadDCValueIndex(HKEY RootPowerKey, const GUID* SchemeGuid,
 STANDIN_EXPORT PowerWriteACValueIndex(HKEY RootPowerKey, const GUID* SchemeGuid,
                                       const GUID* SubGroupOfPowerSettingsGuid,
                                       const GUID* PowerSettingGuid, DWORD AcValueIndex) {
-    return p::PowerWriteACValueIndex(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
-                                     PowerSettingGuid, AcValueIndex);
+    LoadState();
+    return Saved(p::PowerWriteACValueIndex(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
+                                     PowerSettingGuid, AcValueIndex));
 }
 
 STANDIN_EXPORT PowerWriteDCValueIndex(HKEY RootPowerKey, const GUID* SchemeGuid,
                                       const GUID* SubGroupOfPowerSettingsGuid,
                                       const GUID* PowerSettingGuid, DWORD DcValueIndex) {
-    return p::PowerWriteDCValueIndex(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
-                                     PowerSettingGuid, DcValueIndex);
+    LoadState();
+    return Saved(p::PowerWriteDCValueIndex(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
+                                     PowerSettingGuid, DcValueIndex));
+}
+
+// The active plan, and applying a plan (which only leaves a line in the log).
+STANDIN_EXPORT PowerGetActiveScheme(HKEY, GUID** ActivePolicyGuid) {
+    const std::string active = Variable("CALVORO_STANDIN_ACTIVE");
+    if (active == "unknown") {
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    }
+    const Calvoro::Guid id = Calvoro::Guid::Parse(
+        active.empty() ? std::string("381B4222-F694-41F0-9685-FF5BB260DF2E") : active);
+    auto* record = static_cast<GUID*>(::LocalAlloc(LPTR, sizeof(GUID)));
+    record->Data1 = id.Data1;
+    record->Data2 = id.Data2;
+    record->Data3 = id.Data3;
+    std::copy(id.Data4.begin(), id.Data4.end(), record->Data4);
+    *ActivePolicyGuid = record;
+    return ERROR_SUCCESS;
+}
+
+STANDIN_EXPORT PowerSetActiveScheme(HKEY, const GUID* SchemeGuid) {
+    Calvoro::Guid id;
+    id.Data1 = SchemeGuid->Data1;
+    id.Data2 = SchemeGuid->Data2;
+    id.Data3 = SchemeGuid->Data3;
+    std::copy(SchemeGuid->Data4, SchemeGuid->Data4 + 8, id.Data4.begin());
+    std::ofstream(Variable("CALVORO_STANDIN_LOG"), std::ios::app)
+        << "PowerSetActiveScheme " << id << '\n';
+    return ERROR_SUCCESS;
 }

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <iomanip>
@@ -113,9 +114,11 @@ struct Change {
     }
 };
 
-// Applies each change (unless `dryRun`); refusals are said on `err`. Returns the number refused.
+// Applies each change (unless `dryRun`); refusals are said on `err`. Then tells the output
+// which plans' timeouts changed. Returns the number refused.
 int Apply(std::vector<Change>& changes, bool dryRun, const Output& output) {
     int refused = 0;
+    std::vector<Guid> retimed;
     for (Change& change : changes) {
         if (dryRun) {
             continue;
@@ -124,7 +127,13 @@ int Apply(std::vector<Change>& changes, bool dryRun, const Output& output) {
         if (!*change.applied) {
             ++refused;
             output.err << "calvoro: the platform refused: " << change.Text() << '\n';
+        } else if (change.setting != "name" &&
+                   std::find(retimed.begin(), retimed.end(), change.plan.id) == retimed.end()) {
+            retimed.push_back(change.plan.id);
         }
+    }
+    if (output.timeoutsChanged && !retimed.empty()) {
+        output.timeoutsChanged(retimed);
     }
     return refused;
 }

@@ -3,6 +3,7 @@
 
 #include <calvoro/power_class.h>
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -15,6 +16,8 @@ struct Output {
     std::ostream& out;  // data
     std::ostream& err;  // errors
     bool json = false;  // one JSON document instead of text for a person
+    /// Told which plans had a timeout changed, once a command has stored its changes.
+    std::function<void(const std::vector<Calvoro::Guid>&)> timeoutsChanged;
 };
 
 // Each command returns the exit status: 0 when done, 1 when the platform refused or failed

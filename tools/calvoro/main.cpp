@@ -6,6 +6,9 @@
 #include "machine_file.h"
 #include "simulation_commands.h"
 #endif
+#if defined(_WIN32)
+#include "windows_console.h"
+#endif
 
 #include <calvoro/power_class.h>
 
@@ -146,7 +149,12 @@ int Run(int argc, char** argv) {
         return kUsageStatus;
     }
 
-    const Output chosen{std::cout, std::cerr, json};
+    Output chosen{std::cout, std::cerr, json, {}};
+#if defined(_WIN32)
+    chosen.timeoutsChanged = [](const std::vector<Calvoro::Guid>& retimed) {
+        windows::ReapplyIfActive(retimed, std::cerr);
+    };
+#endif
     try {
 #if CALVORO_SIMULATED
         MachineFile machine(statePath.empty() ? DefaultStatePath() : std::filesystem::path(statePath));
@@ -176,6 +184,19 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     try {
+#if defined(_WIN32)
+        // The ANSI code page cannot carry every name: take the wide command line instead.
+        const windows::UnicodeConsole console;
+        std::vector<std::string> words = windows::Utf8Arguments();
+        std::vector<char*> wide;
+        for (std::string& word : words) {
+            wide.push_back(word.data());
+        }
+        wide.push_back(nullptr);
+        if (!words.empty()) {
+            return Run(static_cast<int>(words.size()), wide.data());
+        }
+#endif
         return Run(argc, argv);
     } catch (const std::exception& error) {
         std::cerr << "calvoro: " << error.what() << '\n';

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# calvoro.exe under Wine with the stand-in powrprof.dll, as an admin runs it: on an ANSI code
+# page that is not UTF-8, with names in any language on the command line, the aliases,
+# export and import, and the active plan applied again after its timeouts changed.
+# Usage: program_test.sh WINE_RUN PREFIX calvoro.exe code_page.exe
+set -euo pipefail
+wine_run=$1 prefix=$2 program=$3 code_page=$4
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export CALVORO_STANDIN_STATE="$work/machine.json" CALVORO_STANDIN_LOG="$work/applied.log"
+export LC_ALL=C.UTF-8  # UTF-8 on the Unix side; Wine gives programs ANSI code page 1252
+
+passed=0 failed=0
+check() {  # check "what" COMMAND...: the command must succeed
+    if "${@:2}"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $1" >&2; fi
+}
+calvoro() { "$wine_run" --prefix "$prefix" "$program" "$@" | tr -d '\r'; }
+field() { python3 -c "import json,sys; d=json.load(sys.stdin); print($1)"; }
+
+acp=$("$wine_run" --prefix "$prefix" "$code_page" | tr -d '\r')
+echo "GetACP() = $acp"
+check "the ANSI code page is not UTF-8" test "$acp" != 65001
+
+calvoro rename SCHEME_BALANCED "Énergie ☀" "Plan de tous les jours" >/dev/null
+check "a name with é and ☀ reads back" \
+    test "$(calvoro list --json | field 'd["plans"][0]["name"]')" = "Énergie ☀"
+check "the name selects the plan in lower case" \
+    test "$(calvoro query "énergie ☀" --json | field 'd["plans"][0]["id"]')" = 381B4222-F694-41F0-9685-FF5BB260DF2E
+calvoro rename "énergie ☀" "🔋" "Batterie" >/dev/null
+check "U+1F50B reads back" test "$(calvoro list --json | field 'd["plans"][0]["name"]')" = "🔋"
+
+# Not the active plan (Balanced): stored, not applied again.
+check "an alias reaches Power saver" \
+    test "$(calvoro set scheme_max display dc 3 --json | field 'd["changes"][0]["plan"]')" = "Power saver"
+check "no re-apply after changing another plan" test ! -s "$CALVORO_STANDIN_LOG"
+calvoro set SCHEME_BALANCED sleep ac 20 >/dev/null
+check "one re-apply after changing the active plan" \
+    test "$(tr -d '\r' <"$CALVORO_STANDIN_LOG")" = "PowerSetActiveScheme 381B4222-F694-41F0-9685-FF5BB260DF2E"
+message=$(CALVORO_STANDIN_ACTIVE=unknown "$wine_run" --prefix "$prefix" "$program" \
+    set SCHEME_BALANCED sleep ac 21 2>&1 >/dev/null | tr -d '\r')
+check "an unknown active plan: stored, to take effect later" \
+    grep -q "takes effect when the plan is next applied" <<<"$message"
+
+calvoro export --output 'C:\plans.json' >/dev/null
+cp "$CALVORO_STANDIN_STATE" "$work/before.json"
+check "export then import changes nothing" \
+    test "$(calvoro import 'C:\plans.json' --json | field 'len(d["changes"])')" = 0
+check "the machine is as it was" cmp -s "$CALVORO_STANDIN_STATE" "$work/before.json"
+check "the exported name survived" \
+    grep -q '"name": "🔋"' "$prefix/drive_c/plans.json"
+
+echo "program under Wine: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
