@@ -15,6 +15,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -60,8 +61,10 @@ TEST(Import, ARefusedChangeIsReportedAndTheOthersStay) {
     Sim::InjectStatus(Sim::Operation::PowerWriteDCValueIndex, 5, Sim::Repeat::Once);
     std::ostringstream out;
     std::ostringstream err;
-    const int status =
-        calvoro_cli::ImportPlans(Calvoro::PowerClass(), file, false, {out, err, false});
+    std::vector<Calvoro::Guid> retimed;
+    const int status = calvoro_cli::ImportPlans(
+        Calvoro::PowerClass(), file, false,
+        {out, err, false, [&](const std::vector<Calvoro::Guid>& plans) { retimed = plans; }});
     std::remove(file.c_str());
     EXPECT_EQ(status, 1);
     EXPECT_NE(err.str().find("refused: Balanced (381B4222-F694-41F0-9685-FF5BB260DF2E): sleep on DC"),
@@ -69,6 +72,7 @@ TEST(Import, ARefusedChangeIsReportedAndTheOthersStay) {
     EXPECT_EQ(Sim::ReadSeconds(balanced, Sim::Timeout::Sleep, true), 60u);
     EXPECT_EQ(Sim::ReadSeconds(balanced, Sim::Timeout::Sleep, false), 900u);  // as seeded
     EXPECT_EQ(Sim::ReadSeconds(balanced, Sim::Timeout::Display, false), 180u);
+    EXPECT_EQ(retimed, std::vector<Calvoro::Guid>{balanced});  // told once, for the plan
     Sim::Reset();
 }
 
