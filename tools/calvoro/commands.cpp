@@ -279,6 +279,7 @@ int RenamePlan(const PowerClass& power, const std::string& plan, const std::stri
 int ExportPlans(const PowerClass& power, const std::vector<std::string>& plans,
                 const std::optional<std::string>& file, const Output& output) {
     std::vector<InstalledPlan> chosen;
+    chosen.reserve(plans.size());
     for (const std::string& plan : plans) {
         chosen.push_back(ResolvePlan(power, plan));
     }
