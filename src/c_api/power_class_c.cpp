@@ -7,8 +7,6 @@
 #include "power_class/timeouts.h"
 #include "translate.h"
 
-
-
 using Calvoro::PowerClass;
 using namespace Calvoro::c_api;
 
@@ -78,7 +76,7 @@ calvoro_status calvoro_ReadPowerSchemeName(const calvoro_guid* PowerSchemeGuid, 
                                            uint32_t capacity, uint32_t* length, int32_t* present) {
     const char* const function = __func__;
     if (!AllSet(PowerSchemeGuid, length, present)) {
-        return NullPointer(__func__);
+        return NullPointer(function);
     }
     return Guarded([&] {
         // Each call reads the name afresh, so a name that grew since the size query is

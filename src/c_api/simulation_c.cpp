@@ -70,7 +70,7 @@ calvoro_status calvoro_sim_PlanAt(uint32_t index, calvoro_sim_plan* plan, uint16
                                   uint32_t* descriptionLength, int32_t* found) {
     const char* const function = __func__;
     if (!AllSet(plan, nameLength, descriptionLength, found)) {
-        return NullPointer(__func__);
+        return NullPointer(function);
     }
     return Guarded([&] {
         const std::vector<Sim::Plan> plans = Sim::Plans();
@@ -250,7 +250,7 @@ calvoro_status calvoro_sim_GetRegistryValue(const uint16_t* keyPath, uint32_t ke
                                             uint32_t bytesCapacity) {
     const char* const function = __func__;
     if (!AllSet(keyPath, valueName, value)) {
-        return NullPointer(__func__);
+        return NullPointer(function);
     }
     return Guarded([&] {
         *value = {};

@@ -30,6 +30,13 @@ struct Result {
     std::string err;
 };
 
+// `document` as text, with the value at `pointer` replaced.
+std::string With(const json& document, const std::string& pointer, const json& value) {
+    json changed = document;
+    changed[json::json_pointer(pointer)] = value;
+    return changed.dump();
+}
+
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -206,9 +213,7 @@ TEST_F(Program, ExportImportRoundTripsAndABadDocumentChangesNothing) {
 
     const json good = json::parse(exported.out);
     const auto with = [&good](const std::string& pointer, const json& value) {
-        json changed = good;
-        changed[json::json_pointer(pointer)] = value;
-        return changed.dump();
+        return With(good, pointer, value);
     };
     json twice = good;
     twice["plans"].push_back(good["plans"][0]);
@@ -279,9 +284,7 @@ TEST_F(Program, DamagedStateFilesAreReportedAndLeftAsTheyWere) {
     ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
     const json good = json::parse(ReadFile(state_));
     const auto with = [&good](const std::string& pointer, const json& value) {
-        json changed = good;
-        changed[json::json_pointer(pointer)] = value;
-        return changed.dump();
+        return With(good, pointer, value);
     };
     json duplicate = good;
     duplicate["plans"].push_back(good["plans"][0]);
