@@ -13,7 +13,6 @@
 #include <iomanip>
 #include <iterator>
 #include <ostream>
-#include <sstream>
 
 namespace calvoro_cli {
 namespace {
