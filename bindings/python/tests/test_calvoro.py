@@ -134,7 +134,9 @@ def test_threads_read_and_rename_without_torn_names():
         thread.start()
     for thread in threads:
         thread.join()
-    assert seen <= names | {"High performance"}
+    # None: a rename lengthened the name between the read's size query and its read, which
+    # the class reports as no name. Never part of a name, or a mix of two.
+    assert seen <= names | {"High performance", None}
 
 
 def test_simulation_plans_registry_and_snapshots():
