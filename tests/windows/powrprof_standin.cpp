@@ -10,6 +10,7 @@
 //   CALVORO_STANDIN_ACTIVE  the active plan's identifier (Balanced when unset), or "unknown"
 //                           to make PowerGetActiveScheme fail with 120 as Wine's own does
 //   CALVORO_STANDIN_LOG     a file that gets a line for each PowerSetActiveScheme
+#include "platform/conversions.h"
 #include "platform/platform.h"
 #include "state_json.h"
 
@@ -20,7 +21,6 @@
 #endif
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
@@ -156,21 +156,16 @@ STANDIN_EXPORT PowerGetActiveScheme(HKEY, GUID** ActivePolicyGuid) {
     const Calvoro::Guid id = Calvoro::Guid::Parse(
         active.empty() ? std::string("381B4222-F694-41F0-9685-FF5BB260DF2E") : active);
     auto* record = static_cast<GUID*>(::LocalAlloc(LPTR, sizeof(GUID)));
-    record->Data1 = id.Data1;
-    record->Data2 = id.Data2;
-    record->Data3 = id.Data3;
-    std::copy(id.Data4.begin(), id.Data4.end(), record->Data4);
+    if (record == nullptr) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    *record = Calvoro::detail::ToPlatformRecord(id);
     *ActivePolicyGuid = record;
     return ERROR_SUCCESS;
 }
 
 STANDIN_EXPORT PowerSetActiveScheme(HKEY, const GUID* SchemeGuid) {
-    Calvoro::Guid id;
-    id.Data1 = SchemeGuid->Data1;
-    id.Data2 = SchemeGuid->Data2;
-    id.Data3 = SchemeGuid->Data3;
-    std::copy(SchemeGuid->Data4, SchemeGuid->Data4 + 8, id.Data4.begin());
     std::ofstream(Variable("CALVORO_STANDIN_LOG"), std::ios::app)
-        << "PowerSetActiveScheme " << id << '\n';
+        << "PowerSetActiveScheme " << Calvoro::detail::FromPlatformRecord(*SchemeGuid) << '\n';
     return ERROR_SUCCESS;
 }
