@@ -52,6 +52,15 @@ typedef int32_t calvoro_status;
 /** The library's version, "MAJOR.MINOR.PATCH"; a static string. */
 CALVORO_API const char* calvoro_Version(void);
 
+/** The library's version as one number, MAJOR * 1000000 + MINOR * 1000 + PATCH: what
+ *  CALVORO_VERSION_NUMBER in <calvoro/version.h> was when the library was built. A caller
+ *  that loads the library at run time refuses one whose major version is not its own. */
+CALVORO_API uint32_t calvoro_VersionNumber(void);
+
+/** The name of a status, as its constant is spelled here ("CALVORO_E_GUID_PARSE"); a static
+ *  string, "unknown status" for a value that is none of them. */
+CALVORO_API const char* calvoro_StatusName(calvoro_status status);
+
 /** The message of the last call on this thread that did not return CALVORO_OK, as UTF-8;
  *  "" when there was none. Valid until the next failing call on this thread. */
 CALVORO_API const char* calvoro_LastErrorMessage(void);

@@ -2,6 +2,7 @@
 // back its result; exceptions become statuses.
 #include <calvoro/calvoro_c.h>
 #include <calvoro/power_class.h>
+#include <calvoro/version.h>
 
 #include "power_class/enumeration.h"
 #include "power_class/timeouts.h"
@@ -43,6 +44,22 @@ calvoro_status SetTimer(const char* function, const calvoro_guid* SchemeGuid, st
 extern "C" {
 
 const char* calvoro_Version(void) { return CALVORO_VERSION_STRING; }
+
+uint32_t calvoro_VersionNumber(void) { return CALVORO_VERSION_NUMBER; }
+
+const char* calvoro_StatusName(calvoro_status status) {
+    switch (status) {
+    case CALVORO_OK: return "CALVORO_OK";
+    case CALVORO_E_NULL_POINTER: return "CALVORO_E_NULL_POINTER";
+    case CALVORO_E_BUFFER_TOO_SMALL: return "CALVORO_E_BUFFER_TOO_SMALL";
+    case CALVORO_E_GUID_PARSE: return "CALVORO_E_GUID_PARSE";
+    case CALVORO_E_REGISTRY_ACCESS: return "CALVORO_E_REGISTRY_ACCESS";
+    case CALVORO_E_PLATFORM: return "CALVORO_E_PLATFORM";
+    case CALVORO_E_INVALID_ARGUMENT: return "CALVORO_E_INVALID_ARGUMENT";
+    case CALVORO_E_OUT_OF_MEMORY: return "CALVORO_E_OUT_OF_MEMORY";
+    default: return "unknown status";
+    }
+}
 
 const char* calvoro_LastErrorMessage(void) { return LastErrorMessage(); }
 

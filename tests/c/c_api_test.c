@@ -3,6 +3,7 @@
  * stand-in powrprof.dll (which exports the simulation's C controls) and Wine's registry. */
 #include <calvoro/calvoro_c.h>
 #include <calvoro/simulation_c.h>
+#include <calvoro/version.h>
 
 #include <stdio.h>
 #include <string.h>
@@ -108,6 +109,13 @@ static void ClearDefaults(void) {
 static void IdentifiersAndVersion(void) {
     calvoro_guid guid;
     CHECK(strcmp(calvoro_Version(), CALVORO_EXPECTED_VERSION) == 0);
+    CHECK(strcmp(CALVORO_VERSION_STRING, CALVORO_EXPECTED_VERSION) == 0);
+    CHECK(calvoro_VersionNumber() == CALVORO_VERSION_NUMBER);
+    CHECK(calvoro_VersionNumber() / 1000000 == CALVORO_VERSION_MAJOR);
+    CHECK(strcmp(calvoro_StatusName(CALVORO_OK), "CALVORO_OK") == 0);
+    CHECK(strcmp(calvoro_StatusName(CALVORO_E_GUID_PARSE), "CALVORO_E_GUID_PARSE") == 0);
+    CHECK(strcmp(calvoro_StatusName(CALVORO_E_OUT_OF_MEMORY), "CALVORO_E_OUT_OF_MEMORY") == 0);
+    CHECK(strcmp(calvoro_StatusName(8), "unknown status") == 0);
     CHECK(calvoro_NoPowerSchemeGuid(&guid) == CALVORO_OK && Same(&guid, &kNoPlan));
     CHECK_FAILS(calvoro_NoPowerSchemeGuid(NULL), CALVORO_E_NULL_POINTER, "calvoro_NoPowerSchemeGuid");
     CHECK(calvoro_ToGUID(&kBalanced, &guid) == CALVORO_OK && Same(&guid, &kBalanced));

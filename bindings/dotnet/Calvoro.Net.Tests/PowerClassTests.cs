@@ -217,14 +217,5 @@ namespace Calvoro.Tests
                 Assert.Equal(Balanced, power.EnumPowerSchemeGuid(0));
             }
         }
-
-        [Fact]
-        public void AMissingSimulationIsNotSupported()
-        {
-            var thrown = Assert.Throws<PlatformNotSupportedException>(
-                () => Simulation.Call(() => throw new EntryPointNotFoundException("calvoro_sim_Reset")));
-            Assert.Contains("Windows build", thrown.Message);
-            Assert.Matches(@"^\d+\.\d+\.\d+$", PowerClass.LibraryVersion);
-        }
     }
 }

@@ -1,18 +1,16 @@
 using System;
-using System.Runtime.InteropServices;
 using System.Text;
 
 namespace Calvoro
 {
     /// <summary>
-    /// The C interface of the native calvoro library (calvoro_c.h and simulation_c.h). Every
-    /// signature is blittable: pointers, fixed-width integers and System.Guid, whose memory
-    /// image is the C struct's, so each runtime passes the arguments as they are.
+    /// The C interface of the native calvoro library (calvoro_c.h), called through function
+    /// pointers into whichever of the two libraries the process loaded. Every signature is
+    /// blittable: pointers, fixed-width integers and System.Guid, whose memory image is the C
+    /// struct's, so each runtime passes the arguments as they are.
     /// </summary>
     internal static unsafe class NativeMethods
     {
-        private const string Library = "calvoro";
-
         internal const int Ok = 0;
         internal const int NullPointer = 1;
         internal const int BufferTooSmall = 2;
@@ -22,155 +20,49 @@ namespace Calvoro
         internal const int InvalidArgument = 6;
         internal const int OutOfMemory = 7;
 
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern byte* calvoro_Version();
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern byte* calvoro_LastErrorMessage();
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_NoPowerSchemeGuid(Guid* result);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_ToGUID(Guid* guid, Guid* result);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_EnumPowerSchemeGuid(uint PowerSchemeIndex, Guid* result);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_ReadPowerSchemeName(
-            Guid* PowerSchemeGuid, char* buffer, uint capacity, uint* length, int* present);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_WritePowerSchemeNameDescription(
-            Guid* PowerSchemeGuid, char* SchemeName, uint SchemeNameLength,
-            char* SchemeDescription, uint SchemeDescriptionLength, int* result);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_GetDefaultPlaneGUID(int b_OnAC, Guid* result);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_GetSleepTimer(Guid* SchemeGuid, int bOnAC, uint* minutes);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_GetHibernationTimer(Guid* SchemeGuid, int bOnAC, uint* minutes);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_GetDisplayTimer(Guid* SchemeGuid, int bOnAC, uint* minutes);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_SetSleepTimer(Guid* SchemeGuid, int bOnAC, uint timer, int* stored);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_SetHibernationTimer(Guid* SchemeGuid, int bOnAC, uint timer, int* stored);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_SetDisplayTimer(Guid* SchemeGuid, int bOnAC, uint timer, int* stored);
-
-        // ---- The simulated platform (simulated builds only) ----
-
-        [StructLayout(LayoutKind.Sequential)]
-        internal struct SimPlan
+        /// <summary>The library's C functions, looked up once when it is opened.</summary>
+        internal sealed class Functions
         {
-            internal Guid Id;
-            internal Simulation.TimeoutSeconds Sleep;
-            internal Simulation.TimeoutSeconds Hibernate;
-            internal Simulation.TimeoutSeconds Display;
+            internal readonly delegate* unmanaged[Cdecl]<byte*> Version;
+            internal readonly delegate* unmanaged[Cdecl]<uint> VersionNumber;
+            internal readonly delegate* unmanaged[Cdecl]<int, byte*> StatusName;
+            internal readonly delegate* unmanaged[Cdecl]<byte*> LastErrorMessage;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, int> NoPowerSchemeGuid;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, Guid*, int> ToGUID;
+            internal readonly delegate* unmanaged[Cdecl]<uint, Guid*, int> EnumPowerSchemeGuid;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, char*, uint, uint*, int*, int> ReadPowerSchemeName;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, char*, uint, char*, uint, int*, int> WritePowerSchemeNameDescription;
+            internal readonly delegate* unmanaged[Cdecl]<int, Guid*, int> GetDefaultPlaneGUID;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, int, uint*, int> GetSleepTimer;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, int, uint*, int> GetHibernationTimer;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, int, uint*, int> GetDisplayTimer;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, int, uint, int*, int> SetSleepTimer;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, int, uint, int*, int> SetHibernationTimer;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, int, uint, int*, int> SetDisplayTimer;
+
+            internal Functions(CalvoroLibrary library)
+            {
+                Version = (delegate* unmanaged[Cdecl]<byte*>)library.Export("calvoro_Version");
+                VersionNumber = (delegate* unmanaged[Cdecl]<uint>)library.Export("calvoro_VersionNumber");
+                StatusName = (delegate* unmanaged[Cdecl]<int, byte*>)library.Export("calvoro_StatusName");
+                LastErrorMessage = (delegate* unmanaged[Cdecl]<byte*>)library.Export("calvoro_LastErrorMessage");
+                NoPowerSchemeGuid = (delegate* unmanaged[Cdecl]<Guid*, int>)library.Export("calvoro_NoPowerSchemeGuid");
+                ToGUID = (delegate* unmanaged[Cdecl]<Guid*, Guid*, int>)library.Export("calvoro_ToGUID");
+                EnumPowerSchemeGuid = (delegate* unmanaged[Cdecl]<uint, Guid*, int>)library.Export("calvoro_EnumPowerSchemeGuid");
+                ReadPowerSchemeName = (delegate* unmanaged[Cdecl]<Guid*, char*, uint, uint*, int*, int>)library.Export("calvoro_ReadPowerSchemeName");
+                WritePowerSchemeNameDescription = (delegate* unmanaged[Cdecl]<Guid*, char*, uint, char*, uint, int*, int>)library.Export("calvoro_WritePowerSchemeNameDescription");
+                GetDefaultPlaneGUID = (delegate* unmanaged[Cdecl]<int, Guid*, int>)library.Export("calvoro_GetDefaultPlaneGUID");
+                GetSleepTimer = (delegate* unmanaged[Cdecl]<Guid*, int, uint*, int>)library.Export("calvoro_GetSleepTimer");
+                GetHibernationTimer = (delegate* unmanaged[Cdecl]<Guid*, int, uint*, int>)library.Export("calvoro_GetHibernationTimer");
+                GetDisplayTimer = (delegate* unmanaged[Cdecl]<Guid*, int, uint*, int>)library.Export("calvoro_GetDisplayTimer");
+                SetSleepTimer = (delegate* unmanaged[Cdecl]<Guid*, int, uint, int*, int>)library.Export("calvoro_SetSleepTimer");
+                SetHibernationTimer = (delegate* unmanaged[Cdecl]<Guid*, int, uint, int*, int>)library.Export("calvoro_SetHibernationTimer");
+                SetDisplayTimer = (delegate* unmanaged[Cdecl]<Guid*, int, uint, int*, int>)library.Export("calvoro_SetDisplayTimer");
+            }
         }
 
-        [StructLayout(LayoutKind.Sequential)]
-        internal struct SimRegistryValue
-        {
-            internal int Found;
-            internal int Kind;
-            internal uint Number;
-            internal uint TextLength;
-            internal uint ByteCount;
-        }
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_Reset();
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_PlanAt(
-            uint index, SimPlan* plan, char* name, uint nameCapacity, uint* nameLength,
-            char* description, uint descriptionCapacity, uint* descriptionLength, int* found);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_AddPlan(
-            SimPlan* plan, char* name, uint nameLength, char* description, uint descriptionLength,
-            int* added);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_RemovePlan(Guid* id, int* removed);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_ReadSeconds(
-            Guid* plan, int timeout, int onAC, uint* seconds, int* found);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_WriteSeconds(
-            Guid* plan, int timeout, int onAC, uint seconds, int* written);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_InjectStatus(
-            int operation, uint status, int repeat, uint callsToSkip);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_InjectException(
-            int operation, byte* message, int repeat, uint callsToSkip);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_ClearFaults();
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_Allocations(ulong* made, ulong* live);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_RegistryKeys(ulong* opened, ulong* open);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_SetRegistryString(
-            char* keyPath, uint keyPathLength, char* valueName, uint valueNameLength,
-            char* text, uint textLength);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_SetRegistryNumber(
-            char* keyPath, uint keyPathLength, char* valueName, uint valueNameLength, uint number);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_SetRegistryBinary(
-            char* keyPath, uint keyPathLength, char* valueName, uint valueNameLength,
-            byte* bytes, uint byteCount);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_GetRegistryValue(
-            char* keyPath, uint keyPathLength, char* valueName, uint valueNameLength,
-            SimRegistryValue* value, char* text, uint textCapacity, byte* bytes, uint bytesCapacity);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_DeleteRegistryValue(
-            char* keyPath, uint keyPathLength, char* valueName, uint valueNameLength, int* deleted);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_DeleteRegistryKey(
-            char* keyPath, uint keyPathLength, int* deleted);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_RefuseKeyAccess(char* keyPath, uint keyPathLength);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_RefuseValueAccess(
-            char* keyPath, uint keyPathLength, char* valueName, uint valueNameLength);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_Snapshot(IntPtr* state);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern int calvoro_sim_Restore(IntPtr state);
-
-        [DllImport(Library, CallingConvention = CallingConvention.Cdecl)]
-        internal static extern void calvoro_sim_FreeState(IntPtr state);
+        /// <summary>The functions of the process's library, which is opened on first use.</summary>
+        internal static Functions C => NativeLibraryLoader.Library.Functions;
 
         // ---- Statuses into exceptions ----
 
@@ -194,7 +86,7 @@ namespace Calvoro
         {
             if (status != Ok)
             {
-                throw ExceptionFor(status, Utf8(calvoro_LastErrorMessage()));
+                throw ExceptionFor(status, Utf8(C.LastErrorMessage()));
             }
         }
 
@@ -214,7 +106,7 @@ namespace Calvoro
                     return new ArgumentException(message);
                 default:
                     // A null pointer or a short buffer: the binding's own mistake, not the caller's.
-                    return new InvalidOperationException($"calvoro status {status}: {message}");
+                    return new InvalidOperationException($"{Utf8(C.StatusName(status))} ({status}): {message}");
             }
         }
     }

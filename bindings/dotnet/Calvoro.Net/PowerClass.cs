@@ -24,7 +24,7 @@ namespace Calvoro
             get
             {
                 Guid result;
-                NativeMethods.Check(NativeMethods.calvoro_NoPowerSchemeGuid(&result));
+                NativeMethods.Check(NativeMethods.C.NoPowerSchemeGuid(&result));
                 return result;
             }
         }
@@ -35,7 +35,7 @@ namespace Calvoro
         public unsafe Guid ToGUID(Guid guid)
         {
             Guid result;
-            NativeMethods.Check(NativeMethods.calvoro_ToGUID(&guid, &result));
+            NativeMethods.Check(NativeMethods.C.ToGUID(&guid, &result));
             return result;
         }
 
@@ -48,7 +48,7 @@ namespace Calvoro
         public unsafe Guid EnumPowerSchemeGuid(uint PowerSchemeIndex)
         {
             Guid result;
-            NativeMethods.Check(NativeMethods.calvoro_EnumPowerSchemeGuid(PowerSchemeIndex, &result));
+            NativeMethods.Check(NativeMethods.C.EnumPowerSchemeGuid(PowerSchemeIndex, &result));
             return result;
         }
 
@@ -64,14 +64,14 @@ namespace Calvoro
             char* onStack = stackalloc char[StackUnits];
             uint length;
             int present;
-            int status = NativeMethods.calvoro_ReadPowerSchemeName(
+            int status = NativeMethods.C.ReadPowerSchemeName(
                 &PowerSchemeGuid, onStack, StackUnits, &length, &present);
             while (status == NativeMethods.BufferTooSmall)
             {
                 char[] buffer = new char[length + 1];
                 fixed (char* onHeap = buffer)
                 {
-                    status = NativeMethods.calvoro_ReadPowerSchemeName(
+                    status = NativeMethods.C.ReadPowerSchemeName(
                         &PowerSchemeGuid, onHeap, (uint)buffer.Length, &length, &present);
                     if (status == NativeMethods.Ok)
                     {
@@ -106,7 +106,7 @@ namespace Calvoro
             fixed (char* name = SchemeName)
             fixed (char* description = SchemeDescription)
             {
-                NativeMethods.Check(NativeMethods.calvoro_WritePowerSchemeNameDescription(
+                NativeMethods.Check(NativeMethods.C.WritePowerSchemeNameDescription(
                     &PowerSchemeGuid, name, (uint)SchemeName.Length,
                     description, (uint)SchemeDescription.Length, &result));
             }
@@ -127,7 +127,7 @@ namespace Calvoro
         public unsafe Guid GetDefaultPlaneGUID(bool b_OnAC)
         {
             Guid result;
-            NativeMethods.Check(NativeMethods.calvoro_GetDefaultPlaneGUID(b_OnAC ? 1 : 0, &result));
+            NativeMethods.Check(NativeMethods.C.GetDefaultPlaneGUID(b_OnAC ? 1 : 0, &result));
             return result;
         }
 
@@ -138,7 +138,7 @@ namespace Calvoro
         public unsafe uint GetSleepTimer(Guid SchemeGuid, bool bOnAC)
         {
             uint minutes;
-            NativeMethods.Check(NativeMethods.calvoro_GetSleepTimer(&SchemeGuid, bOnAC ? 1 : 0, &minutes));
+            NativeMethods.Check(NativeMethods.C.GetSleepTimer(&SchemeGuid, bOnAC ? 1 : 0, &minutes));
             return minutes;
         }
 
@@ -149,7 +149,7 @@ namespace Calvoro
         public unsafe uint GetHibernationTimer(Guid SchemeGuid, bool bOnAC)
         {
             uint minutes;
-            NativeMethods.Check(NativeMethods.calvoro_GetHibernationTimer(&SchemeGuid, bOnAC ? 1 : 0, &minutes));
+            NativeMethods.Check(NativeMethods.C.GetHibernationTimer(&SchemeGuid, bOnAC ? 1 : 0, &minutes));
             return minutes;
         }
 
@@ -160,7 +160,7 @@ namespace Calvoro
         public unsafe uint GetDisplayTimer(Guid SchemeGuid, bool bOnAC)
         {
             uint minutes;
-            NativeMethods.Check(NativeMethods.calvoro_GetDisplayTimer(&SchemeGuid, bOnAC ? 1 : 0, &minutes));
+            NativeMethods.Check(NativeMethods.C.GetDisplayTimer(&SchemeGuid, bOnAC ? 1 : 0, &minutes));
             return minutes;
         }
 
@@ -173,7 +173,7 @@ namespace Calvoro
         public unsafe bool SetSleepTimer(Guid SchemeGuid, bool bOnAC, uint timer)
         {
             int stored;
-            NativeMethods.Check(NativeMethods.calvoro_SetSleepTimer(&SchemeGuid, bOnAC ? 1 : 0, timer, &stored));
+            NativeMethods.Check(NativeMethods.C.SetSleepTimer(&SchemeGuid, bOnAC ? 1 : 0, timer, &stored));
             return stored != 0;
         }
 
@@ -185,7 +185,7 @@ namespace Calvoro
         public unsafe bool SetHibernationTimer(Guid SchemeGuid, bool bOnAC, uint timer)
         {
             int stored;
-            NativeMethods.Check(NativeMethods.calvoro_SetHibernationTimer(&SchemeGuid, bOnAC ? 1 : 0, timer, &stored));
+            NativeMethods.Check(NativeMethods.C.SetHibernationTimer(&SchemeGuid, bOnAC ? 1 : 0, timer, &stored));
             return stored != 0;
         }
 
@@ -197,11 +197,11 @@ namespace Calvoro
         public unsafe bool SetDisplayTimer(Guid SchemeGuid, bool bOnAC, uint timer)
         {
             int stored;
-            NativeMethods.Check(NativeMethods.calvoro_SetDisplayTimer(&SchemeGuid, bOnAC ? 1 : 0, timer, &stored));
+            NativeMethods.Check(NativeMethods.C.SetDisplayTimer(&SchemeGuid, bOnAC ? 1 : 0, timer, &stored));
             return stored != 0;
         }
 
         /// <summary>The version of the native calvoro library, "MAJOR.MINOR.PATCH".</summary>
-        public static unsafe string LibraryVersion => NativeMethods.Utf8(NativeMethods.calvoro_Version());
+        public static unsafe string LibraryVersion => NativeMethods.Utf8(NativeMethods.C.Version());
     }
 }

@@ -6,13 +6,17 @@ using System.Text;
 namespace Calvoro
 {
     /// <summary>
-    /// Control of the simulated platform: the in-memory machine that stands in for Windows'
-    /// power plans in every non-Windows build of the native library. Put the machine into a
-    /// known state, then use <see cref="PowerClass"/> as usual. There is one machine per
-    /// process, safe to use from many threads.
+    /// The simulated platform: an in-memory machine that answers as Windows' power plans do,
+    /// for an application's tests on any system. Call <see cref="Use"/> (or any other member)
+    /// before the first call of <see cref="PowerClass"/>, put the machine into a known state,
+    /// then use <see cref="PowerClass"/> as usual. There is one machine per process, safe to
+    /// use from many threads.
     /// </summary>
-    /// <remarks>A Windows build of the native library has no simulated platform: there every
-    /// member throws <see cref="PlatformNotSupportedException"/>.</remarks>
+    /// <remarks>On systems other than Windows the simulated machine is the only platform, and
+    /// <see cref="PowerClass"/> uses it without being asked. On Windows the real power plans
+    /// serve unless the simulation is asked for first (or CALVORO_SIMULATION=1 is set); once the
+    /// process has used the real platform, every member here throws
+    /// <see cref="InvalidOperationException"/> rather than mix the two.</remarks>
     public static unsafe class Simulation
     {
         /// <summary>The platform operations whose answers can be forced.</summary>
@@ -173,7 +177,7 @@ namespace Calvoro
             /// <inheritdoc />
             protected override bool ReleaseHandle()
             {
-                NativeMethods.calvoro_sim_FreeState(handle);
+                SimulationMethods.Sim.FreeState(handle);
                 return true;
             }
         }
@@ -182,9 +186,15 @@ namespace Calvoro
         /// <see cref="PowerClass.GetDefaultPlaneGUID"/> reads.</summary>
         public const string DefaultPlanKey = @"Software\Quandrel\Zephlo\PowerPolicies\DEV_DEFAULT_PLANE";
 
+        /// <summary>Makes this process use the simulated machine: one line before the first call
+        /// of <see cref="PowerClass"/>. Every other member does the same on its first use.</summary>
+        /// <exception cref="InvalidOperationException">The process already uses the real
+        /// platform.</exception>
+        public static void Use() => Call(() => NativeMethods.Ok);
+
         /// <summary>Back to the seeded machine: Balanced, High performance and Power saver, in
         /// that order, with their usual names and timeouts; an empty registry; no faults.</summary>
-        public static void Reset() => Call(() => NativeMethods.calvoro_sim_Reset());
+        public static void Reset() => Call(() => SimulationMethods.Sim.Reset());
 
         /// <summary>The plans in the platform's order.</summary>
         /// <returns>A copy of each plan.</returns>
@@ -195,10 +205,10 @@ namespace Calvoro
             {
                 for (uint index = 0; ; index++)
                 {
-                    NativeMethods.SimPlan values;
+                    SimulationMethods.SimPlan values;
                     uint nameLength, descriptionLength;
                     int found;
-                    int status = NativeMethods.calvoro_sim_PlanAt(index, &values, null, 0, &nameLength,
+                    int status = SimulationMethods.Sim.PlanAt(index, &values, null, 0, &nameLength,
                         null, 0, &descriptionLength, &found);
                     if (status != NativeMethods.Ok || found == 0)
                     {
@@ -209,7 +219,7 @@ namespace Calvoro
                     fixed (char* n = name)
                     fixed (char* d = description)
                     {
-                        status = NativeMethods.calvoro_sim_PlanAt(index, &values, n, (uint)name.Length,
+                        status = SimulationMethods.Sim.PlanAt(index, &values, n, (uint)name.Length,
                             &nameLength, d, (uint)description.Length, &descriptionLength, &found);
                         if (status == NativeMethods.BufferTooSmall)
                         {
@@ -244,7 +254,7 @@ namespace Calvoro
             {
                 throw new ArgumentNullException(nameof(plan));
             }
-            var values = new NativeMethods.SimPlan
+            var values = new SimulationMethods.SimPlan
             {
                 Id = plan.Id, Sleep = plan.Sleep, Hibernate = plan.Hibernate, Display = plan.Display,
             };
@@ -257,8 +267,8 @@ namespace Calvoro
                 fixed (char* d = description)
                 {
                     int result;
-                    NativeMethods.SimPlan copy = values;
-                    int status = NativeMethods.calvoro_sim_AddPlan(&copy, n, (uint)name.Length, d,
+                    SimulationMethods.SimPlan copy = values;
+                    int status = SimulationMethods.Sim.AddPlan(&copy, n, (uint)name.Length, d,
                         (uint)description.Length, &result);
                     added = result;
                     return status;
@@ -274,7 +284,7 @@ namespace Calvoro
             Flag((int* removed) =>
             {
                 Guid copy = id;
-                return NativeMethods.calvoro_sim_RemovePlan(&copy, removed);
+                return SimulationMethods.Sim.RemovePlan(&copy, removed);
             });
 
         /// <summary>The stored seconds of one timeout.</summary>
@@ -289,7 +299,7 @@ namespace Calvoro
             {
                 uint s;
                 Guid copy = plan;
-                int status = NativeMethods.calvoro_sim_ReadSeconds(&copy, (int)timeout, onAC ? 1 : 0, &s, f);
+                int status = SimulationMethods.Sim.ReadSeconds(&copy, (int)timeout, onAC ? 1 : 0, &s, f);
                 seconds = s;
                 return status;
             });
@@ -306,7 +316,7 @@ namespace Calvoro
             Flag((int* written) =>
             {
                 Guid copy = plan;
-                return NativeMethods.calvoro_sim_WriteSeconds(&copy, (int)timeout, onAC ? 1 : 0, seconds, written);
+                return SimulationMethods.Sim.WriteSeconds(&copy, (int)timeout, onAC ? 1 : 0, seconds, written);
             });
 
         /// <summary>Makes the operation return <paramref name="status"/> instead of doing its
@@ -317,7 +327,7 @@ namespace Calvoro
         /// <param name="repeat">Once, or on every call.</param>
         /// <param name="callsToSkip">Calls that still succeed first.</param>
         public static void InjectStatus(Operation operation, uint status, Repeat repeat = Repeat.Once, uint callsToSkip = 0) =>
-            Call(() => NativeMethods.calvoro_sim_InjectStatus((int)operation, status, (int)repeat, callsToSkip));
+            Call(() => SimulationMethods.Sim.InjectStatus((int)operation, status, (int)repeat, callsToSkip));
 
         /// <summary>Makes the operation raise an exception with <paramref name="message"/>
         /// instead of doing its work; <see cref="PowerClass"/> then throws a
@@ -338,23 +348,23 @@ namespace Calvoro
             {
                 fixed (byte* text = utf8)
                 {
-                    return NativeMethods.calvoro_sim_InjectException((int)operation, text, (int)repeat, callsToSkip);
+                    return SimulationMethods.Sim.InjectException((int)operation, text, (int)repeat, callsToSkip);
                 }
             });
         }
 
         /// <summary>Removes every injected fault.</summary>
-        public static void ClearFaults() => Call(() => NativeMethods.calvoro_sim_ClearFaults());
+        public static void ClearFaults() => Call(() => SimulationMethods.Sim.ClearFaults());
 
         /// <summary>Name blocks handed out so far, and those not yet released.</summary>
         /// <returns>The counts.</returns>
         public static Counts Allocations() =>
-            Pair((ulong* made, ulong* live) => NativeMethods.calvoro_sim_Allocations(made, live));
+            Pair((ulong* made, ulong* live) => SimulationMethods.Sim.Allocations(made, live));
 
         /// <summary>Registry keys opened so far, and those not yet closed.</summary>
         /// <returns>The counts.</returns>
         public static Counts RegistryKeys() =>
-            Pair((ulong* opened, ulong* open) => NativeMethods.calvoro_sim_RegistryKeys(opened, open));
+            Pair((ulong* opened, ulong* open) => SimulationMethods.Sim.RegistryKeys(opened, open));
 
         /// <summary>Sets a value of the current user's registry, creating its key when
         /// needed.</summary>
@@ -374,14 +384,14 @@ namespace Calvoro
                     case RegistryValueKind.String:
                         fixed (char* t = value.Text)
                         {
-                            return NativeMethods.calvoro_sim_SetRegistryString(k, kl, n, nl, t, (uint)value.Text.Length);
+                            return SimulationMethods.Sim.SetRegistryString(k, kl, n, nl, t, (uint)value.Text.Length);
                         }
                     case RegistryValueKind.Number:
-                        return NativeMethods.calvoro_sim_SetRegistryNumber(k, kl, n, nl, value.Number);
+                        return SimulationMethods.Sim.SetRegistryNumber(k, kl, n, nl, value.Number);
                     default:
                         fixed (byte* b = value.Bytes.Length > 0 ? value.Bytes : new byte[1])
                         {
-                            return NativeMethods.calvoro_sim_SetRegistryBinary(k, kl, n, nl, b, (uint)value.Bytes.Length);
+                            return SimulationMethods.Sim.SetRegistryBinary(k, kl, n, nl, b, (uint)value.Bytes.Length);
                         }
                 }
             });
@@ -398,8 +408,8 @@ namespace Calvoro
             {
                 while (true)
                 {
-                    NativeMethods.SimRegistryValue info;
-                    int status = NativeMethods.calvoro_sim_GetRegistryValue(k, kl, n, nl, &info, null, 0, null, 0);
+                    SimulationMethods.SimRegistryValue info;
+                    int status = SimulationMethods.Sim.GetRegistryValue(k, kl, n, nl, &info, null, 0, null, 0);
                     if (status != NativeMethods.Ok || info.Found == 0)
                     {
                         return status;
@@ -409,7 +419,7 @@ namespace Calvoro
                     fixed (char* t = text)
                     fixed (byte* b = bytes)
                     {
-                        status = NativeMethods.calvoro_sim_GetRegistryValue(k, kl, n, nl, &info, t,
+                        status = SimulationMethods.Sim.GetRegistryValue(k, kl, n, nl, &info, t,
                             (uint)text.Length, b, (uint)bytes.Length);
                         if (status == NativeMethods.BufferTooSmall)
                         {
@@ -441,7 +451,7 @@ namespace Calvoro
             WithKey(keyPath, valueName, (k, kl, n, nl) =>
             {
                 int d;
-                int status = NativeMethods.calvoro_sim_DeleteRegistryValue(k, kl, n, nl, &d);
+                int status = SimulationMethods.Sim.DeleteRegistryValue(k, kl, n, nl, &d);
                 deleted = d;
                 return status;
             });
@@ -457,7 +467,7 @@ namespace Calvoro
             WithKey(keyPath, string.Empty, (k, kl, n, nl) =>
             {
                 int d;
-                int status = NativeMethods.calvoro_sim_DeleteRegistryKey(k, kl, &d);
+                int status = SimulationMethods.Sim.DeleteRegistryKey(k, kl, &d);
                 deleted = d;
                 return status;
             });
@@ -468,13 +478,13 @@ namespace Calvoro
         /// needed).</summary>
         /// <param name="keyPath">The key.</param>
         public static void RefuseKeyAccess(string keyPath) =>
-            WithKey(keyPath, string.Empty, (k, kl, n, nl) => NativeMethods.calvoro_sim_RefuseKeyAccess(k, kl));
+            WithKey(keyPath, string.Empty, (k, kl, n, nl) => SimulationMethods.Sim.RefuseKeyAccess(k, kl));
 
         /// <summary>Makes reading one value of the key fail with access denied.</summary>
         /// <param name="keyPath">The key.</param>
         /// <param name="valueName">The value's name.</param>
         public static void RefuseValueAccess(string keyPath, string valueName) =>
-            WithKey(keyPath, valueName, (k, kl, n, nl) => NativeMethods.calvoro_sim_RefuseValueAccess(k, kl, n, nl));
+            WithKey(keyPath, valueName, (k, kl, n, nl) => SimulationMethods.Sim.RefuseValueAccess(k, kl, n, nl));
 
         /// <summary>Takes the machine's stored state: its plans and registry.</summary>
         /// <returns>The state; dispose of it when done.</returns>
@@ -484,7 +494,7 @@ namespace Calvoro
             Call(() =>
             {
                 IntPtr state;
-                int status = NativeMethods.calvoro_sim_Snapshot(&state);
+                int status = SimulationMethods.Sim.Snapshot(&state);
                 snapshot.Take(state);
                 return status;
             });
@@ -504,7 +514,7 @@ namespace Calvoro
             {
                 snapshot.DangerousAddRef(ref added);
                 IntPtr state = snapshot.DangerousGetHandle();
-                Call(() => NativeMethods.calvoro_sim_Restore(state));
+                Call(() => SimulationMethods.Sim.Restore(state));
             }
             finally
             {
@@ -517,28 +527,16 @@ namespace Calvoro
 
         // ---- Calling the native controls ----
 
-        internal const string NotSimulated =
-            "The native calvoro library has no simulated platform: it is a Windows build, which " +
-            "uses the real power plans. Use the simulated build (Linux) to test against it.";
-
         private delegate int FlagCall(int* flag);
         private delegate int PairCall(ulong* first, ulong* second);
         private delegate int KeyCall(char* key, uint keyLength, char* name, uint nameLength);
 
-        /// <summary>Runs a native control, turning its status into an exception and a missing
-        /// entry point (a Windows build) into <see cref="PlatformNotSupportedException"/>.</summary>
+        /// <summary>Runs a native control on the simulated machine, turning its status into an
+        /// exception.</summary>
         internal static void Call(Func<int> call)
         {
-            int status;
-            try
-            {
-                status = call();
-            }
-            catch (EntryPointNotFoundException missing)
-            {
-                throw new PlatformNotSupportedException(NotSimulated, missing);
-            }
-            NativeMethods.Check(status);
+            _ = SimulationMethods.Sim;
+            NativeMethods.Check(call());
         }
 
         private static bool Flag(FlagCall call)
