@@ -10,12 +10,17 @@ GetDefaultPlaneGUID raises errors of its own (GuidParseError, RegistryAccessErro
 exception that the platform raises becomes PlatformError with its message.
 """
 import ctypes
+import uuid
+from typing import Optional
 
 from . import _native
-from ._errors import GuidParseError, LibraryNotFoundError, PlatformError, RegistryAccessError
+from ._errors import (GuidParseError, LibraryNotFoundError, LibraryVersionError, PlatformError,
+                      RegistryAccessError)
+from ._version import __version__
 
 __all__ = ["PowerClass", "NoPowerSchemeGuid", "GuidParseError", "RegistryAccessError",
-           "PlatformError", "LibraryNotFoundError", "library_version", "simulation"]
+           "PlatformError", "LibraryNotFoundError", "LibraryVersionError", "library_version",
+           "simulation", "__version__"]
 
 
 def __getattr__(name):
@@ -28,7 +33,7 @@ def __getattr__(name):
     raise AttributeError(f"module 'calvoro' has no attribute {name!r}")
 
 
-def library_version():
+def library_version() -> str:
     """The native library's version, "MAJOR.MINOR.PATCH"."""
     return _native.library().calvoro_Version().decode("ascii")
 
@@ -55,15 +60,15 @@ class PowerClass:
     thread. Identifiers are uuid.UUID; timeouts are whole minutes, for mains power (bOnAC
     True) or battery (False)."""
 
-    def ToGUID(self, guid):
+    def ToGUID(self, guid: uuid.UUID) -> uuid.UUID:
         """The platform's record of `guid`: the same 16 bytes."""
         return _guid_result("calvoro_ToGUID", ctypes.byref(_native.to_c(guid)))
 
-    def EnumPowerSchemeGuid(self, PowerSchemeIndex):
+    def EnumPowerSchemeGuid(self, PowerSchemeIndex: int) -> uuid.UUID:
         """The installed plan at the index (from 0); NoPowerSchemeGuid past the last one."""
         return _guid_result("calvoro_EnumPowerSchemeGuid", _uint32(PowerSchemeIndex, "PowerSchemeIndex"))
 
-    def ReadPowerSchemeName(self, PowerSchemeGuid):
+    def ReadPowerSchemeName(self, PowerSchemeGuid: uuid.UUID) -> Optional[str]:
         """The plan's name, or None when the plan does not exist or its name cannot be read."""
         guid = _native.to_c(PowerSchemeGuid)
         length, present = ctypes.c_uint32(), ctypes.c_int32()
@@ -78,7 +83,8 @@ class PowerClass:
         _native.check(status)
         return _native.text_of(buffer, length.value) if present.value else None
 
-    def WritePowerSchemeNameDescription(self, PowerSchemeGuid, SchemeName, SchemeDescription):
+    def WritePowerSchemeNameDescription(self, PowerSchemeGuid: uuid.UUID, SchemeName: str,
+                                        SchemeDescription: str) -> int:
         """Writes the plan's name, then its description, each up to its first NUL. Returns 1
         when both were stored, otherwise 0."""
         guid = _native.to_c(PowerSchemeGuid)
@@ -89,7 +95,7 @@ class PowerClass:
               description, description_length, ctypes.byref(result))
         return result.value
 
-    def GetDefaultPlaneGUID(self, b_OnAC):
+    def GetDefaultPlaneGUID(self, b_OnAC: bool) -> uuid.UUID:
         """The plan that the current user's registry records as the default for mains power
         (value "AC") or battery ("DC"); NoPowerSchemeGuid when none is recorded. Raises
         GuidParseError for a value that is not GUID text and RegistryAccessError when access is
@@ -109,28 +115,28 @@ class PowerClass:
               ctypes.byref(stored))
         return bool(stored.value)
 
-    def GetSleepTimer(self, SchemeGuid, bOnAC):
+    def GetSleepTimer(self, SchemeGuid: uuid.UUID, bOnAC: bool) -> int:
         """The sleep timeout in minutes; 0 when the platform cannot read it."""
         return self._get("calvoro_GetSleepTimer", SchemeGuid, bOnAC)
 
-    def GetHibernationTimer(self, SchemeGuid, bOnAC):
+    def GetHibernationTimer(self, SchemeGuid: uuid.UUID, bOnAC: bool) -> int:
         """The hibernation timeout in minutes; 0 when the platform cannot read it."""
         return self._get("calvoro_GetHibernationTimer", SchemeGuid, bOnAC)
 
-    def GetDisplayTimer(self, SchemeGuid, bOnAC):
+    def GetDisplayTimer(self, SchemeGuid: uuid.UUID, bOnAC: bool) -> int:
         """The display-off timeout in minutes; 0 when the platform cannot read it."""
         return self._get("calvoro_GetDisplayTimer", SchemeGuid, bOnAC)
 
-    def SetSleepTimer(self, SchemeGuid, bOnAC, timer):
+    def SetSleepTimer(self, SchemeGuid: uuid.UUID, bOnAC: bool, timer: int) -> bool:
         """Stores the sleep timeout; True when stored, False when refused (and, without asking
         the platform, above 71582788 minutes)."""
         return self._set("calvoro_SetSleepTimer", SchemeGuid, bOnAC, timer)
 
-    def SetHibernationTimer(self, SchemeGuid, bOnAC, timer):
+    def SetHibernationTimer(self, SchemeGuid: uuid.UUID, bOnAC: bool, timer: int) -> bool:
         """Stores the hibernation timeout, as SetSleepTimer."""
         return self._set("calvoro_SetHibernationTimer", SchemeGuid, bOnAC, timer)
 
-    def SetDisplayTimer(self, SchemeGuid, bOnAC, timer):
+    def SetDisplayTimer(self, SchemeGuid: uuid.UUID, bOnAC: bool, timer: int) -> bool:
         """Stores the display-off timeout, as SetSleepTimer."""
         return self._set("calvoro_SetDisplayTimer", SchemeGuid, bOnAC, timer)
 

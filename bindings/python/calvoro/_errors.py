@@ -15,3 +15,8 @@ class PlatformError(RuntimeError):
 
 class LibraryNotFoundError(OSError):
     """The native calvoro library could not be loaded; the message names every place tried."""
+
+
+class LibraryVersionError(OSError):
+    """The native calvoro library that was found is of another major version than this package;
+    the message names both versions."""

@@ -6,9 +6,12 @@ import os
 import pathlib
 import struct
 import sys
+import threading
 import uuid
 
-from ._errors import GuidParseError, LibraryNotFoundError, PlatformError, RegistryAccessError
+from ._errors import (GuidParseError, LibraryNotFoundError, LibraryVersionError, PlatformError,
+                      RegistryAccessError)
+from ._version import __version__
 
 OK = 0
 NULL_POINTER = 1
@@ -56,40 +59,105 @@ def text_of(buffer, length):
     return ctypes.string_at(buffer, length * 2).decode("utf-16-le", "surrogatepass")
 
 
-def _candidates(environ):
-    """Where the native library may be, in the order it is looked for."""
-    names = {"win32": ["calvoro.dll"], "darwin": ["libcalvoro.dylib"]}.get(
-        sys.platform, ["libcalvoro.so", "libcalvoro.so.0"])
-    found = []
+REAL, SIMULATED = "real", "simulated"
+
+
+def file_name(flavor, platform=None):
+    """The native library's file name on a platform (sys.platform's spelling)."""
+    windows = (platform or sys.platform) == "win32"
+    if flavor == REAL:
+        return "calvoro.dll" if windows else None
+    return "calvoro_simulated.dll" if windows else "libcalvoro_simulated.so"
+
+
+def candidates(flavor, environ, platform=None):
+    """Where the native library may be, in the order it is looked for: the library that this
+    package carries, then the system's loader; CALVORO_LIBRARY, when set, instead of both."""
     if environ.get("CALVORO_LIBRARY"):
-        found.append(("CALVORO_LIBRARY", environ["CALVORO_LIBRARY"]))
-    here = pathlib.Path(__file__).resolve().parent
-    found += [("beside the package", str(here / name)) for name in names]
-    system = ctypes.util.find_library("calvoro")
-    found += [("the system's loader", name) for name in ([system] if system else []) + names]
+        return [("CALVORO_LIBRARY", environ["CALVORO_LIBRARY"])]
+    found = []
+    name = file_name(flavor, platform)
+    if name is None:
+        return found
+    found.append(("beside the package", str(pathlib.Path(__file__).resolve().parent / name)))
+    stem = name.split(".")[0]
+    system = ctypes.util.find_library(stem[3:] if stem.startswith("lib") else stem)
+    found += [("the system's loader", each) for each in dict.fromkeys(filter(None, [system, name]))]
     return found
 
 
-def load(environ=None):
-    """The native library; LibraryNotFoundError naming every place tried when none loads."""
+def check_version(number, path, package_version):
+    """Refuses a library whose major version is not this package's."""
+    major, minor, patch = number // 1000000, number // 1000 % 1000, number % 1000
+    if str(major) != package_version.split(".")[0]:
+        raise LibraryVersionError(
+            f"the native library {path} is calvoro {major}.{minor}.{patch}, but this package is "
+            f"calvoro {package_version}: their major versions differ, so they do not work together")
+
+
+def load(flavor, environ=None):
+    """The native library of `flavor`, checked; LibraryNotFoundError naming every place tried
+    when none loads."""
+    environ = os.environ if environ is None else environ
     tried = []
-    for where, name in _candidates(os.environ if environ is None else environ):
+    for where, name in candidates(flavor, environ):
         try:
-            return ctypes.CDLL(name)
+            library = ctypes.CDLL(name)
         except OSError as error:
             tried.append(f"  {where}: {name} ({error})")
-    raise LibraryNotFoundError("the native calvoro library was not found; tried:\n" + "\n".join(tried))
+            continue
+        version = getattr(library, "calvoro_VersionNumber", None)
+        if version is None:
+            raise LibraryVersionError(f"{name} is no calvoro library: it has no calvoro_VersionNumber")
+        version.restype, version.argtypes = ctypes.c_uint32, []
+        check_version(version(), name, __version__)
+        return library
+    if flavor == REAL and file_name(REAL) is None:
+        tried.append("  calvoro's real platform is Windows' power-plan API, which this system lacks")
+    raise LibraryNotFoundError(f"the native calvoro library ({flavor}) was not found; tried:\n" +
+                               "\n".join(tried))
 
 
-_library = None
+class Selection:
+    """Which library the process uses: the real one on Windows unless the simulation was asked
+    for (simulation.use() or CALVORO_SIMULATION=1) before the first call; the simulated one
+    elsewhere. Once a library is loaded the choice is final, so that a process never mixes the
+    real platform with the simulated one."""
+
+    def __init__(self, real_platform_exists, simulation_requested, opener):
+        self._real_platform_exists = real_platform_exists
+        self._simulation_requested = simulation_requested
+        self._open = opener
+        self._lock = threading.Lock()
+        self.flavor = None
+        self.library = None
+
+    def get(self):
+        if self.library is None:
+            with self._lock:
+                if self.library is None:
+                    flavor = (SIMULATED if self._simulation_requested or not self._real_platform_exists
+                              else REAL)
+                    self.library, self.flavor = self._open(flavor), flavor
+        return self.library
+
+    def use_simulation(self):
+        with self._lock:
+            if self.flavor == REAL:
+                raise RuntimeError(
+                    "calvoro already uses Windows' real power plans in this process, so it cannot "
+                    "switch to the simulated machine: call calvoro.simulation.use() (or set "
+                    "CALVORO_SIMULATION=1) before the first call of PowerClass")
+            self._simulation_requested = True
+
+
+selection = Selection(sys.platform == "win32", os.environ.get("CALVORO_SIMULATION") == "1",
+                      lambda flavor: _declare(load(flavor)))
 
 
 def library():
     """The loaded library with its prototypes, loaded on first use."""
-    global _library
-    if _library is None:
-        _library = _declare(load())
-    return _library
+    return selection.get()
 
 
 _P = ctypes.POINTER
@@ -99,6 +167,7 @@ _I32, _U32, _U64 = ctypes.c_int32, ctypes.c_uint32, ctypes.c_uint64
 
 _PROTOTYPES = {
     "calvoro_Version": (ctypes.c_char_p, []),
+    "calvoro_StatusName": (ctypes.c_char_p, [_I32]),
     "calvoro_LastErrorMessage": (ctypes.c_char_p, []),
     "calvoro_NoPowerSchemeGuid": (_I32, [_GUID]),
     "calvoro_ToGUID": (_I32, [_GUID, _GUID]),
@@ -157,7 +226,7 @@ def _declare(lib):
     for name, (result, arguments) in _PROTOTYPES.items():
         function = getattr(lib, name)
         function.restype, function.argtypes = result, arguments
-    # A Windows build has no simulated platform: its controls are simply absent.
+    # Only the simulated library has the simulation's controls.
     for name, arguments in _SIM_PROTOTYPES.items():
         function = getattr(lib, name, None)
         if function is not None:
@@ -173,6 +242,9 @@ def check(status):
     if status == OK:
         return
     message = (library().calvoro_LastErrorMessage() or b"").decode("utf-8", "replace")
+    if status in (NULL_POINTER, BUFFER_TOO_SMALL) or status > OUT_OF_MEMORY:
+        # The binding's own mistake, not the caller's: say which status it was.
+        message = f"{library().calvoro_StatusName(status).decode('ascii')} ({status}): {message}"
     raise {
         GUID_PARSE: GuidParseError,
         REGISTRY_ACCESS: RegistryAccessError,

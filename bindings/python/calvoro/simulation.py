@@ -1,9 +1,10 @@
-"""Control of the simulated platform: the in-memory machine that stands in for Windows' power
-plans in every non-Windows build of the native library. Put it into a known state, then use
-calvoro.PowerClass as usual. A Windows build has no simulated platform: there every function
-raises NotImplementedError.
+"""The simulated platform: an in-memory machine that answers as Windows' power plans do, for
+tests on any system. Put it into a known state, then use calvoro.PowerClass as usual. On
+Windows, call use() (or set CALVORO_SIMULATION=1) before the first call of PowerClass; any
+other function here does the same on its first use. Elsewhere it is the only platform.
 
     >>> from calvoro import simulation
+    >>> simulation.use()
     >>> simulation.reset()
     >>> simulation.set_registry_value(simulation.DEFAULT_PLAN_KEY, "AC", "{...}")
     >>> with simulation.snapshot() as seeded:
@@ -14,6 +15,7 @@ import ctypes
 import dataclasses
 import enum
 import uuid
+from typing import List, Optional, Union
 
 from . import _native
 
@@ -62,13 +64,18 @@ class Counts:
     outstanding: int
 
 
+def use() -> None:
+    """Makes this process use the simulated machine: call it before the first call of
+    PowerClass. Every other function here does the same on its first use. On Windows, the
+    real power plans serve until then; after the process used them, this raises RuntimeError
+    rather than mix the two."""
+    _native.selection.use_simulation()
+    _native.library()
+
+
 def _function(name):
-    function = getattr(_native.library(), name, None)
-    if function is None:
-        raise NotImplementedError(
-            "the native calvoro library has no simulated platform: it is a Windows build, "
-            "which uses the real power plans")
-    return function
+    use()
+    return getattr(_native.library(), name)
 
 
 def _call(name, *arguments):
@@ -88,12 +95,12 @@ def _key(key_path, value_name=None):
     return arguments
 
 
-def reset():
+def reset() -> None:
     """Back to the seeded machine: Balanced, High performance and Power saver; no faults."""
     _call("calvoro_sim_Reset")
 
 
-def plans():
+def plans() -> List[Plan]:
     """The plans in the platform's order."""
     result = []
     plan_at = _function("calvoro_sim_PlanAt")
@@ -118,7 +125,7 @@ def plans():
                            *(tuple(getattr(values, t)) for t in ("sleep", "hibernate", "display"))))
 
 
-def add_plan(plan):
+def add_plan(plan: Plan) -> bool:
     """Appends `plan`; False, changing nothing, when a plan with its id exists."""
     values = _native.SimPlan(_native.to_c(plan.id),
                              *((ctypes.c_uint32 * 2)(*getattr(plan, t))
@@ -127,12 +134,12 @@ def add_plan(plan):
                  *_native.units(plan.description, "description"))
 
 
-def remove_plan(id):
+def remove_plan(id: uuid.UUID) -> bool:
     """Removes the plan; False when there is no such plan."""
     return _flag("calvoro_sim_RemovePlan", ctypes.byref(_native.to_c(id)))
 
 
-def read_seconds(plan, timeout, on_ac):
+def read_seconds(plan: uuid.UUID, timeout: Timeout, on_ac: bool) -> Optional[int]:
     """The stored seconds of one timeout, or None when there is no such plan."""
     seconds = ctypes.c_uint32()
     found = _flag("calvoro_sim_ReadSeconds", ctypes.byref(_native.to_c(plan)), Timeout(timeout),
@@ -140,26 +147,28 @@ def read_seconds(plan, timeout, on_ac):
     return seconds.value if found else None
 
 
-def write_seconds(plan, timeout, on_ac, seconds):
+def write_seconds(plan: uuid.UUID, timeout: Timeout, on_ac: bool, seconds: int) -> bool:
     """Stores seconds directly; False when there is no such plan."""
     return _flag("calvoro_sim_WriteSeconds", ctypes.byref(_native.to_c(plan)), Timeout(timeout),
                  1 if on_ac else 0, seconds)
 
 
-def inject_status(operation, status, repeat=Repeat.ONCE, calls_to_skip=0):
+def inject_status(operation: Operation, status: int, repeat: Repeat = Repeat.ONCE,
+                  calls_to_skip: int = 0) -> None:
     """Makes the operation return `status` instead of doing its work, after `calls_to_skip`
     calls; replaces any fault injected for it before."""
     _call("calvoro_sim_InjectStatus", Operation(operation), status, Repeat(repeat), calls_to_skip)
 
 
-def inject_exception(operation, message, repeat=Repeat.ONCE, calls_to_skip=0):
+def inject_exception(operation: Operation, message: str, repeat: Repeat = Repeat.ONCE,
+                     calls_to_skip: int = 0) -> None:
     """Makes the operation raise an exception with `message`; PowerClass then raises
     calvoro.PlatformError with it."""
     _call("calvoro_sim_InjectException", Operation(operation), message.encode("utf-8"),
           Repeat(repeat), calls_to_skip)
 
 
-def clear_faults():
+def clear_faults() -> None:
     """Removes every injected fault."""
     _call("calvoro_sim_ClearFaults")
 
@@ -170,17 +179,17 @@ def _counts(name):
     return Counts(total.value, outstanding.value)
 
 
-def allocations():
+def allocations() -> Counts:
     """Name blocks handed out so far (total) and not yet released (outstanding)."""
     return _counts("calvoro_sim_Allocations")
 
 
-def registry_keys():
+def registry_keys() -> Counts:
     """Registry keys opened so far (total) and not yet closed (outstanding)."""
     return _counts("calvoro_sim_RegistryKeys")
 
 
-def set_registry_value(key_path, value_name, value):
+def set_registry_value(key_path: str, value_name: str, value: Union[str, int, bytes]) -> None:
     """Sets a value of the current user's registry, creating its key: a str is a string value,
     an int a number value, bytes a binary value."""
     key = _key(key_path, value_name)
@@ -197,7 +206,7 @@ def set_registry_value(key_path, value_name, value):
         _call("calvoro_sim_SetRegistryBinary", *key, data, len(value))
 
 
-def get_registry_value(key_path, value_name):
+def get_registry_value(key_path: str, value_name: str) -> Union[str, int, bytes, None]:
     """The value (str, int or bytes), or None when the key or the value does not exist."""
     key = _key(key_path, value_name)
     while True:
@@ -218,22 +227,22 @@ def get_registry_value(key_path, value_name):
                 lambda: bytes(data[:info.byteCount])][info.kind]()
 
 
-def delete_registry_value(key_path, value_name):
+def delete_registry_value(key_path: str, value_name: str) -> bool:
     """Deletes one value; False when there was none."""
     return _flag("calvoro_sim_DeleteRegistryValue", *_key(key_path, value_name))
 
 
-def delete_registry_key(key_path):
+def delete_registry_key(key_path: str) -> bool:
     """Deletes a key with its values; False when there was none."""
     return _flag("calvoro_sim_DeleteRegistryKey", *_key(key_path))
 
 
-def refuse_key_access(key_path):
+def refuse_key_access(key_path: str) -> None:
     """Makes opening the key fail with access denied (creating it when needed)."""
     _call("calvoro_sim_RefuseKeyAccess", *_key(key_path))
 
 
-def refuse_value_access(key_path, value_name):
+def refuse_value_access(key_path: str, value_name: str) -> None:
     """Makes reading one value of the key fail with access denied."""
     _call("calvoro_sim_RefuseValueAccess", *_key(key_path, value_name))
 
@@ -246,18 +255,18 @@ class Snapshot:
         self._state = ctypes.c_void_p()
         _call("calvoro_sim_Snapshot", ctypes.byref(self._state))
 
-    def restore(self):
+    def restore(self) -> None:
         """Puts the state back; refused access is lifted, faults stay."""
         if not self._state:
             raise ValueError("this snapshot was closed")
         _call("calvoro_sim_Restore", self._state)
 
-    def close(self):
+    def close(self) -> None:
         if self._state:
             _function("calvoro_sim_FreeState")(self._state)
             self._state = ctypes.c_void_p()
 
-    def __enter__(self):
+    def __enter__(self) -> "Snapshot":
         return self
 
     def __exit__(self, *exception):
@@ -267,11 +276,11 @@ class Snapshot:
         self.close()
 
 
-def snapshot():
+def snapshot() -> "Snapshot":
     """Takes the machine's stored state."""
     return Snapshot()
 
 
-def restore(state):
+def restore(state: "Snapshot") -> None:
     """Puts a taken state back (the same as state.restore())."""
     state.restore()

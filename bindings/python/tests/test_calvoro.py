@@ -1,6 +1,7 @@
 """The binding's mapping into Python, on the simulated machine: each of the library's rules
 reaches Python in Python's form. (The rules themselves are tested in C++.)"""
 import os
+import pathlib
 import subprocess
 import sys
 import threading
@@ -158,13 +159,51 @@ def test_simulation_plans_registry_and_snapshots():
     assert power.EnumPowerSchemeGuid(0) == BALANCED
 
 
-def test_a_missing_library_names_every_place_tried():
-    # In a process of its own: this one has the library loaded already, which the system's
-    # loader would hand out again by its name.
-    environment = dict(os.environ, CALVORO_LIBRARY="/nowhere/libcalvoro.so")
-    run = subprocess.run([sys.executable, "-c", "import calvoro; calvoro.library_version()"],
-                         env=environment, capture_output=True, text=True)
-    assert run.returncode != 0
-    assert "LibraryNotFoundError" in run.stderr
-    assert "CALVORO_LIBRARY: /nowhere/libcalvoro.so" in run.stderr
-    assert "beside the package" in run.stderr and "the system's loader" in run.stderr
+def _in_new_process(code, **environment):
+    # A process of its own: this one has its library loaded already, and the choice is final.
+    environ = {name: value for name, value in os.environ.items() if not name.startswith("CALVORO_")}
+    return subprocess.run([sys.executable, "-c", code], env=dict(environ, **environment),
+                          capture_output=True, text=True)
+
+
+def test_the_package_carries_its_library_and_a_missing_one_names_every_place_tried():
+    # Installed from a wheel, with CALVORO_LIBRARY unset, the library is the one inside.
+    run = _in_new_process("import calvoro; calvoro.library_version(); print(calvoro._native.library()._name)")
+    assert run.returncode == 0, run.stderr
+    assert pathlib.Path(run.stdout.strip()).parent == pathlib.Path(calvoro.__file__).parent
+    run = _in_new_process("import calvoro; calvoro.library_version()",
+                          CALVORO_LIBRARY="/nowhere/libcalvoro.so")
+    assert "LibraryNotFoundError" in run.stderr and "CALVORO_LIBRARY: /nowhere/libcalvoro.so" in run.stderr
+    assert [where for where, _ in calvoro._native.candidates("simulated", {})][:2] == \
+        ["beside the package", "the system's loader"]
+    assert calvoro._native.candidates("real", {}, platform="linux") == []
+    assert calvoro._native.candidates("real", {}, platform="win32")[0][1].endswith("calvoro.dll")
+    error = pytest.raises(calvoro.LibraryNotFoundError, calvoro._native.load, "real", {})
+    assert "Windows' power-plan API, which this system lacks" in str(error.value)
+
+
+def test_a_library_of_another_major_version_is_refused():
+    with pytest.raises(calvoro.LibraryVersionError, match=r"is calvoro 2\.0\.1, but this package is calvoro 1\.4\.0"):
+        calvoro._native.check_version(2000001, "lib.so", "1.4.0")
+    calvoro._native.check_version(1002003, "lib.so", "1.0.0")
+    other = os.environ.get("CALVORO_OTHER_MAJOR_LIBRARY")
+    if other:
+        run = _in_new_process("import calvoro; calvoro.library_version()", CALVORO_LIBRARY=other)
+        assert "LibraryVersionError" in run.stderr and f"is calvoro {int(calvoro.__version__[0]) + 1}.0.0" in run.stderr
+
+
+@pytest.mark.parametrize("windows, from_environment, used, expected", [
+    (True, False, False, "real"),
+    (True, True, False, "simulated"),   # CALVORO_SIMULATION=1
+    (True, False, True, "simulated"),   # simulation.use() first
+    (False, False, False, "simulated"),  # no real platform at all
+])
+def test_the_simulation_serves_only_when_asked_for_or_alone(windows, from_environment, used, expected):
+    selection = calvoro._native.Selection(windows, from_environment, lambda flavor: flavor)
+    if used:
+        selection.use_simulation()
+    assert selection.get() == expected
+    if expected == "real":
+        with pytest.raises(RuntimeError, match="before the first call of PowerClass"):
+            selection.use_simulation()
+        assert selection.get() == "real"
