@@ -11,7 +11,7 @@ namespace Calvoro.Bench
         private static readonly Guid PowerSaver = new Guid("A1841308-3541-4FAB-BC81-F71556F20B4A");
         private readonly PowerClass power = new PowerClass();
 
-        [DllImport("calvoro", CallingConvention = CallingConvention.Cdecl)]
+        [DllImport("calvoro_simulated", CallingConvention = CallingConvention.Cdecl)]
         private static extern int calvoro_GetSleepTimer(Guid* SchemeGuid, int bOnAC, uint* minutes);
 
         [GlobalSetup]

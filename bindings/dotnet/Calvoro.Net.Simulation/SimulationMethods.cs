@@ -81,7 +81,7 @@ namespace Calvoro
             }
         }
 
-        private static Functions? functions;
+        private static volatile Functions? functions;
 
         /// <summary>The controls; asks for the simulated machine first, which is an error once
         /// the process uses the real platform.</summary>
