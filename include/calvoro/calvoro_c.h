@@ -106,8 +106,11 @@ CALVORO_API calvoro_status calvoro_GetHibernationTimer(const calvoro_guid* Schem
 CALVORO_API calvoro_status calvoro_GetDisplayTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
                                                    uint32_t* minutes);
 
+/** The most minutes a timeout can hold: their seconds must fit 32 bits. */
+#define CALVORO_MAX_TIMER_MINUTES 71582788u
+
 /** The timeout setters: *stored is 1 when the platform stored `timer` minutes, otherwise 0
- *  (also, without a platform call, above 71582788 minutes). */
+ *  (also, without a platform call, above CALVORO_MAX_TIMER_MINUTES). */
 CALVORO_API calvoro_status calvoro_SetSleepTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
                                                  uint32_t timer, int32_t* stored);
 CALVORO_API calvoro_status calvoro_SetHibernationTimer(const calvoro_guid* SchemeGuid,

@@ -6,8 +6,10 @@
 #include <calvoro/export.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +44,11 @@ struct Guid {
     /// As above, for UTF-16 text.
     CALVORO_API static Guid Parse(std::u16string_view text);
 
+    /// As Parse, with no identifier instead of an error for text that is not a GUID.
+    CALVORO_API static std::optional<Guid> TryParse(std::string_view text);
+    /// As above, for UTF-16 text.
+    CALVORO_API static std::optional<Guid> TryParse(std::u16string_view text);
+
     friend bool operator==(const Guid& a, const Guid& b) {
         return a.Data1 == b.Data1 && a.Data2 == b.Data2 && a.Data3 == b.Data3 &&
                a.Data4 == b.Data4;
@@ -64,6 +71,19 @@ struct GUID {
     std::uint8_t Data4[8];
 };
 #endif
+
+/// The identifier with the same 16-byte image as the platform record `record`: the inverse
+/// of PowerClass::ToGUID, for identifiers that come from the platform's own calls.
+constexpr Guid FromGUID(const GUID& record) {
+    Guid guid;
+    guid.Data1 = record.Data1;
+    guid.Data2 = record.Data2;
+    guid.Data3 = record.Data3;
+    for (std::size_t i = 0; i < guid.Data4.size(); ++i) {
+        guid.Data4[i] = record.Data4[i];
+    }
+    return guid;
+}
 
 /// The identifier that stands for no plan at all (4515AD82-4C32-4F78-82C4-B20B62430B0A).
 /// Plan enumeration returns it past the last plan, and the default-plan lookup when no

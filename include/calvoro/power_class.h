@@ -10,6 +10,10 @@
 
 namespace Calvoro {
 
+/// The most minutes a timeout can hold: their seconds must fit 32 bits (71582788 * 60 is
+/// 4294967280). The setters refuse more without calling the platform.
+inline constexpr std::uint32_t MaxTimerMinutes = 71582788;
+
 /// The library's interface to the power plans.
 ///
 /// The class holds no state: every operation is a short, synchronous translation between
@@ -69,7 +73,7 @@ public:
 
     /// Stores `timer` minutes (0 means never) as the plan's sleep timeout.
     /// Returns true when the platform stored it; false when it refused, and false without
-    /// calling the platform when `timer` exceeds 71582788 (its seconds would not fit 32 bits).
+    /// calling the platform when `timer` exceeds MaxTimerMinutes.
     bool SetSleepTimer(const Guid& SchemeGuid, bool bOnAC, std::uint32_t timer) const;
     /// As SetSleepTimer, for the hibernation timeout.
     bool SetHibernationTimer(const Guid& SchemeGuid, bool bOnAC, std::uint32_t timer) const;

@@ -60,7 +60,8 @@ enum class Repeat {
 };
 
 /// Back to the seeded machine: Windows' standard plans Balanced, High performance and Power
-/// saver, in that order, with their usual names, descriptions and timeouts; no faults.
+/// saver, in that order, with their usual names, descriptions and timeouts; Balanced
+/// active; no faults.
 CALVORO_API void Reset();
 
 /// The plans in the platform's order.
@@ -69,8 +70,18 @@ CALVORO_API std::vector<Plan> Plans();
 /// Appends `plan`. Returns false, changing nothing, when a plan with its id exists.
 CALVORO_API bool AddPlan(const Plan& plan);
 
-/// Removes the plan. Returns false when there is no such plan.
+/// Removes the plan. Returns false when there is no such plan. Removing the active plan
+/// leaves the machine with none.
 CALVORO_API bool RemovePlan(const Guid& id);
+
+/// The plan the machine applies now, as PowerGetActiveScheme tells it; none after the active
+/// plan was removed. The library's class never reads it: it is the program's, and other
+/// tools', to show.
+CALVORO_API std::optional<Guid> ActivePlan();
+
+/// Applies an installed plan, as PowerSetActiveScheme does. Returns false, changing nothing,
+/// when there is no such plan.
+CALVORO_API bool SetActivePlan(const Guid& id);
 
 /// The stored seconds of one timeout, or nothing when there is no such plan.
 CALVORO_API std::optional<std::uint32_t> ReadSeconds(const Guid& plan, Timeout timeout,
@@ -155,19 +166,20 @@ struct RegistryKeyState {
     std::vector<std::pair<std::u16string, RegistryValue>> values;
 };
 
-/// What the machine stores: the plans in order and the per-user registry. (Injected faults,
-/// refused access and the counters are not part of it.)
+/// What the machine stores: the plans in order, the active plan and the per-user registry.
+/// (Injected faults, refused access and the counters are not part of it.)
 struct MachineState {
     std::vector<Plan> plans;
+    std::optional<Guid> activePlan;
     std::vector<RegistryKeyState> registry;
 };
 
 /// The machine's stored state.
 CALVORO_API MachineState Snapshot();
 
-/// Replaces the plans and the registry with `state`; refused access is lifted, faults stay.
-/// Throws std::invalid_argument, changing nothing, when two plans share an identifier or a
-/// key or value appears twice.
+/// Replaces the plans, the active plan and the registry with `state`; refused access is
+/// lifted, faults stay. Throws std::invalid_argument, changing nothing, when two plans share
+/// an identifier, the active plan is not among the plans, or a key or value appears twice.
 CALVORO_API void Restore(const MachineState& state);
 
 /// Registry keys opened so far, and those not yet closed again.

@@ -87,8 +87,15 @@ CALVORO_API calvoro_status calvoro_sim_AddPlan(const calvoro_sim_plan* plan,
                                                const uint16_t* description,
                                                uint32_t descriptionLength, int32_t* added);
 
-/** Removes a plan; *removed is 0 when there is no such plan. */
+/** Removes a plan; *removed is 0 when there is no such plan. Removing the active plan leaves
+ *  the machine with none. */
 CALVORO_API calvoro_status calvoro_sim_RemovePlan(const calvoro_guid* id, int32_t* removed);
+
+/** The plan the machine applies now (Balanced when seeded); *found is 0 when it has none. */
+CALVORO_API calvoro_status calvoro_sim_GetActivePlan(calvoro_guid* plan, int32_t* found);
+
+/** Applies an installed plan; *applied is 0, changing nothing, when there is no such plan. */
+CALVORO_API calvoro_status calvoro_sim_SetActivePlan(const calvoro_guid* plan, int32_t* applied);
 
 /** The stored seconds of one timeout; *found is 0 when there is no such plan. */
 CALVORO_API calvoro_status calvoro_sim_ReadSeconds(const calvoro_guid* plan, int32_t timeout,

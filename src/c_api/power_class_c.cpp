@@ -9,6 +9,8 @@
 #include "translate.h"
 
 using Calvoro::PowerClass;
+
+static_assert(CALVORO_MAX_TIMER_MINUTES == Calvoro::MaxTimerMinutes);
 using namespace Calvoro::c_api;
 
 namespace {

@@ -115,6 +115,28 @@ calvoro_status calvoro_sim_RemovePlan(const calvoro_guid* id, int32_t* removed) 
     });
 }
 
+calvoro_status calvoro_sim_GetActivePlan(calvoro_guid* plan, int32_t* found) {
+    if (!AllSet(plan, found)) {
+        return NullPointer(__func__);
+    }
+    return Guarded([&] {
+        const std::optional<Calvoro::Guid> active = Sim::ActivePlan();
+        *plan = ToC(active.value_or(Calvoro::NoPowerSchemeGuid));
+        *found = active ? 1 : 0;
+        return CALVORO_OK;
+    });
+}
+
+calvoro_status calvoro_sim_SetActivePlan(const calvoro_guid* plan, int32_t* applied) {
+    if (!AllSet(plan, applied)) {
+        return NullPointer(__func__);
+    }
+    return Guarded([&] {
+        *applied = Sim::SetActivePlan(FromC(*plan)) ? 1 : 0;
+        return CALVORO_OK;
+    });
+}
+
 calvoro_status calvoro_sim_ReadSeconds(const calvoro_guid* plan, int32_t timeout, int32_t onAC,
                                        uint32_t* seconds, int32_t* found) {
     if (!AllSet(plan, seconds, found)) {

@@ -30,7 +30,7 @@ constexpr To SameIdentifier(const From& from) {
 constexpr GUID ToPlatformRecord(const Guid& guid) { return SameIdentifier<GUID>(guid); }
 
 /// The identifier with the same 16-byte image as `record`; the inverse of ToPlatformRecord.
-constexpr Guid FromPlatformRecord(const GUID& record) { return SameIdentifier<Guid>(record); }
+constexpr Guid FromPlatformRecord(const GUID& record) { return FromGUID(record); }
 
 /// The code units of `text` before its first NUL.
 inline std::size_t LengthBeforeNul(const std::u16string& text) {

@@ -118,5 +118,7 @@ std::string QuoteForMessage(std::u16string_view text) { return Quote(text); }
 
 Guid Guid::Parse(std::string_view text) { return detail::ParseOrThrow(text); }
 Guid Guid::Parse(std::u16string_view text) { return detail::ParseOrThrow(text); }
+std::optional<Guid> Guid::TryParse(std::string_view text) { return detail::Parse(text); }
+std::optional<Guid> Guid::TryParse(std::u16string_view text) { return detail::Parse(text); }
 
 }  // namespace Calvoro

@@ -1,6 +1,8 @@
 // Minutes at the interface, seconds on the platform, both 32-bit unsigned.
 #pragma once
 
+#include <calvoro/power_class.h>
+
 #include <cstdint>
 #include <optional>
 
@@ -9,7 +11,8 @@ namespace Calvoro::detail {
 inline constexpr std::uint32_t kSecondsPerMinute = 60;
 
 /// The largest number of minutes whose seconds still fit 32 bits.
-inline constexpr std::uint32_t kMaxMinutes = UINT32_MAX / kSecondsPerMinute;  // 71582788
+inline constexpr std::uint32_t kMaxMinutes = MaxTimerMinutes;
+static_assert(kMaxMinutes == UINT32_MAX / kSecondsPerMinute);
 
 constexpr std::uint32_t SecondsToMinutes(std::uint32_t seconds) {
     return seconds / kSecondsPerMinute;

@@ -261,7 +261,13 @@ static void Simulation(void) {
                 CALVORO_E_INVALID_ARGUMENT, "timeout");
     CHECK(calvoro_sim_WriteSeconds(&added.id, CALVORO_SIM_DISPLAY, 1, 5, &flag) == CALVORO_OK &&
           flag == 1);
+    CHECK(calvoro_sim_GetActivePlan(&plan.id, &flag) == CALVORO_OK && flag == 1 &&
+          Same(&plan.id, &kBalanced));
+    CHECK(calvoro_sim_SetActivePlan(&added.id, &flag) == CALVORO_OK && flag == 1);
+    CHECK(calvoro_sim_GetActivePlan(&plan.id, &flag) == CALVORO_OK && Same(&plan.id, &added.id));
     CHECK(calvoro_sim_RemovePlan(&added.id, &flag) == CALVORO_OK && flag == 1);
+    CHECK(calvoro_sim_GetActivePlan(&plan.id, &flag) == CALVORO_OK && flag == 0);
+    CHECK(calvoro_sim_SetActivePlan(&added.id, &flag) == CALVORO_OK && flag == 0);
     CHECK(calvoro_sim_RemovePlan(&added.id, &flag) == CALVORO_OK && flag == 0);
     CHECK(calvoro_sim_WriteSeconds(&added.id, CALVORO_SIM_DISPLAY, 1, 5, &flag) == CALVORO_OK &&
           flag == 0);

@@ -95,7 +95,7 @@ TEST_F(Program, ListsSetsQueriesRenamesAndRecordsDefaults) {
     Result listed = Run({"list"});
     EXPECT_EQ(listed.status, 0);
     EXPECT_EQ(listed.out,
-              "381B4222-F694-41F0-9685-FF5BB260DF2E  Balanced\n"
+              "381B4222-F694-41F0-9685-FF5BB260DF2E  Balanced  (active)\n"
               "8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C  High performance\n"
               "A1841308-3541-4FAB-BC81-F71556F20B4A  Power saver\n");
     EXPECT_FALSE(fs::exists(state_)) << "a read-only command saved the machine";
@@ -179,7 +179,7 @@ TEST_F(Program, AliasesAndNamesInAnyLetterCase) {
     const json set = RunJson({"set", "scheme_max", "display", "dc", "3", "--json"});
     EXPECT_EQ(set, json::parse(R"({"changes": [{"id": "A1841308-3541-4FAB-BC81-F71556F20B4A",
         "plan": "Power saver", "setting": "display.dc", "from": 2, "to": 3, "applied": true}],
-        "refused": 0})"));
+        "refused": 0, "reapplied": null})"));
     EXPECT_EQ(RunJson({"query", "SCHEME_MIN", "--json"})["plans"][0]["name"], "High performance");
     EXPECT_EQ(RunJson({"query", "Scheme_Balanced", "--json"})["plans"][0]["name"], "Balanced");
 
@@ -219,6 +219,13 @@ TEST_F(Program, ExportImportRoundTripsAndABadDocumentChangesNothing) {
     twice["plans"].push_back(good["plans"][0]);
     json unknown = good;
     unknown["plans"][1]["colour"] = "red";
+    json nameAlone = good;
+    nameAlone["plans"][1].erase("description");
+    nameAlone["plans"][1]["name"] = "Renamed";
+    std::string repeatedId = good.dump();
+    repeatedId.replace(repeatedId.find("\"id\""), 4, "\"id\":\"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C\",\"id\"");
+    std::string repeatedMinutes = good.dump();
+    repeatedMinutes.replace(repeatedMinutes.find("\"sleep\":{\"ac\""), 13, "\"sleep\":{\"ac\":1,\"ac\"");
     json descriptionAlone = good;
     descriptionAlone["plans"][1].erase("name");
     descriptionAlone["plans"][1]["description"] = "alone";
@@ -232,7 +239,11 @@ TEST_F(Program, ExportImportRoundTripsAndABadDocumentChangesNothing) {
         {with("/plans/2/timeouts/display/dc", -1), "document.plans[2].timeouts.display.dc"},
         {with("/plans/1/timeouts/hibernate/ac", "ten"), "plans[1].timeouts.hibernate.ac"},
         {with("/plans/1/id", "01234567-89ab-cdef-0123-456789abcdef"), "plans[1].id: no installed plan"},
-        {with("/plans/1/name", "Renamed"), "plans[1].name: the name differs"},
+        {nameAlone.dump(), "plans[1].name: the name differs"},
+        {R"({"format": "calvoro-plans", "format": "calvoro-plans", "version": 1, "plans": []})",
+         "document: \"format\" appears twice"},
+        {repeatedId, "document.plans[0]: \"id\" appears twice"},
+        {repeatedMinutes, "document.plans[0].timeouts.sleep: \"ac\" appears twice"},
         {descriptionAlone.dump(), "plans[1].description: a description is written together"},
         {twice.dump(), "plans[3].id: the plan 381B4222"},
         {unknown.dump(), "plans[1]: unknown field \"colour\""},

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -51,28 +53,41 @@ TEST(StateJson, ATextThatUtf8CannotCarryIsNotSaved) {
     EXPECT_THROW(calvoro_cli::StateToJson(state), std::invalid_argument);
 }
 
-TEST(Import, ARefusedChangeIsReportedAndTheOthersStay) {
-    Sim::Reset();
+TEST(Import, ARefusedChangeIsReportedTheOthersStayAndNothingUnkeptIsReportedDone) {
     const Calvoro::Guid balanced = Calvoro::Guid::Parse("381B4222-F694-41F0-9685-FF5BB260DF2E");
     const std::string file = testing::TempDir() + "calvoro-import-refused.json";
     std::ofstream(file) << R"({"format": "calvoro-plans", "version": 1, "plans": [
         {"id": "381B4222-F694-41F0-9685-FF5BB260DF2E",
          "timeouts": {"sleep": {"ac": 1, "dc": 2}, "display": {"dc": 3}}}]})";
-    Sim::InjectStatus(Sim::Operation::PowerWriteDCValueIndex, 5, Sim::Repeat::Once);
-    std::ostringstream out;
-    std::ostringstream err;
-    std::vector<Calvoro::Guid> retimed;
-    const int status = calvoro_cli::ImportPlans(
-        Calvoro::PowerClass(), file, false,
-        {out, err, false, [&](const std::vector<Calvoro::Guid>& plans) { retimed = plans; }});
+    for (const bool keepFails : {false, true}) {
+        Sim::Reset();
+        Sim::InjectStatus(Sim::Operation::PowerWriteDCValueIndex, 5, Sim::Repeat::Once);
+        std::ostringstream out;
+        std::ostringstream err;
+        calvoro_cli::Output output{out, err, true, {}, std::nullopt};
+        if (keepFails) {
+            output.keep = [] { throw calvoro_cli::StateFileError("state file x: cannot write"); };
+        }
+        const int status = calvoro_cli::ImportPlans(Calvoro::PowerClass(), file, false, output);
+        const auto report = nlohmann::json::parse(out.str());
+        EXPECT_EQ(status, 1);
+        EXPECT_NE(err.str().find("refused: Balanced (381B4222-F694-41F0-9685-FF5BB260DF2E): sleep on DC"),
+                  std::string::npos) << err.str();
+        EXPECT_EQ(Sim::ReadSeconds(balanced, Sim::Timeout::Sleep, false), 900u);  // as seeded
+        if (!keepFails) {
+            EXPECT_EQ(Sim::ReadSeconds(balanced, Sim::Timeout::Sleep, true), 60u);
+            EXPECT_EQ(report["refused"], 1);
+            EXPECT_EQ(report["reapplied"], balanced.ToString());  // the active plan, once
+        } else {
+            EXPECT_NE(err.str().find("cannot write; no change was kept"), std::string::npos);
+            EXPECT_EQ(report["refused"], 3);
+            EXPECT_EQ(report["reapplied"], nullptr);
+            for (const auto& change : report["changes"]) {
+                EXPECT_EQ(change["applied"], false);
+            }
+        }
+    }
     std::remove(file.c_str());
-    EXPECT_EQ(status, 1);
-    EXPECT_NE(err.str().find("refused: Balanced (381B4222-F694-41F0-9685-FF5BB260DF2E): sleep on DC"),
-              std::string::npos) << err.str();
-    EXPECT_EQ(Sim::ReadSeconds(balanced, Sim::Timeout::Sleep, true), 60u);
-    EXPECT_EQ(Sim::ReadSeconds(balanced, Sim::Timeout::Sleep, false), 900u);  // as seeded
-    EXPECT_EQ(Sim::ReadSeconds(balanced, Sim::Timeout::Display, false), 180u);
-    EXPECT_EQ(retimed, std::vector<Calvoro::Guid>{balanced});  // told once, for the plan
     Sim::Reset();
 }
 

@@ -3,11 +3,15 @@
 #include "errors.h"
 #include "plan_document.h"
 #include "plans.h"
+#include "platform_steps.h"
 #include "text.h"
+#include "timeout_settings.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iomanip>
@@ -20,28 +24,14 @@ namespace {
 using Calvoro::Guid;
 using Calvoro::PowerClass;
 using nlohmann::json;
+namespace fs = std::filesystem;
 
-using Getter = std::uint32_t (PowerClass::*)(const Guid&, bool) const;
-using Setter = bool (PowerClass::*)(const Guid&, bool, std::uint32_t) const;
-
-struct Timeout {
-    const char* name;
-    Getter get;
-    Setter set;
-};
-constexpr Timeout kTimeouts[] = {
-    {"sleep", &PowerClass::GetSleepTimer, &PowerClass::SetSleepTimer},
-    {"hibernate", &PowerClass::GetHibernationTimer, &PowerClass::SetHibernationTimer},
-    {"display", &PowerClass::GetDisplayTimer, &PowerClass::SetDisplayTimer},
-};
-
-const Timeout& FindTimeout(const std::string& name) {
-    for (const Timeout& timeout : kTimeouts) {
-        if (name == timeout.name) {
-            return timeout;
-        }
+// `word` in ASCII lower case: the program's own words are taken in any letter case.
+std::string Lower(std::string word) {
+    for (char& c : word) {
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     }
-    throw UsageError("unknown timeout \"" + name + "\"; use sleep, hibernate or display");
+    return word;
 }
 
 json NameJson(const InstalledPlan& plan) {
@@ -113,57 +103,109 @@ struct Change {
     }
 };
 
-// Applies each change (unless `dryRun`); refusals are said on `err`. Then tells the output
-// which plans' timeouts changed. Returns the number refused.
-int Apply(std::vector<Change>& changes, bool dryRun, const Output& output) {
-    int refused = 0;
-    std::vector<Guid> retimed;
+// How a command's changes went.
+struct Outcome {
+    int refused = 0;                 // changes not applied, or applied but not kept
+    std::optional<Guid> reapplied;   // the active plan, when it was applied again
+};
+
+// A new timeout of the active plan takes effect only once the plan is applied again, as
+// Windows' own tool does: applies it again when it is among `retimed`. Returns it then.
+std::optional<Guid> ReapplyIfActive(const std::vector<Guid>& retimed, const Output& output) {
+    if (retimed.empty()) {
+        return std::nullopt;
+    }
+    const std::optional<Guid> active = ActivePlan();
+    if (!active) {
+        output.err << "calvoro: the platform cannot tell the active plan; the change is stored "
+                      "and takes effect when the plan is next applied\n";
+        return std::nullopt;
+    }
+    if (std::find(retimed.begin(), retimed.end(), *active) == retimed.end()) {
+        return std::nullopt;
+    }
+    if (!ApplyPlan(*active)) {
+        output.err << "calvoro: the active plan could not be applied again; the change is "
+                      "stored and takes effect when the plan is next applied\n";
+        return std::nullopt;
+    }
+    return active;
+}
+
+// Applies each change (unless `dryRun`), refusals said on `err`; then keeps them (the
+// output's `keep`), and a change that could not be kept counts as refused, for nothing is
+// reported as done that is not kept. Then applies the active plan again when its timeouts
+// changed.
+Outcome Apply(std::vector<Change>& changes, bool dryRun, const Output& output) {
+    Outcome outcome;
+    if (dryRun) {
+        return outcome;
+    }
     for (Change& change : changes) {
-        if (dryRun) {
-            continue;
-        }
         change.applied = change.apply();
         if (!*change.applied) {
-            ++refused;
+            ++outcome.refused;
             output.err << "calvoro: the platform refused: " << change.Text() << '\n';
-        } else if (change.setting != "name" &&
-                   std::find(retimed.begin(), retimed.end(), change.plan.id) == retimed.end()) {
+        }
+    }
+    if (output.keep) {
+        try {
+            output.keep();
+        } catch (const std::exception& error) {
+            output.err << "calvoro: " << error.what() << "; no change was kept\n";
+            for (Change& change : changes) {
+                outcome.refused += change.applied.value_or(false) ? 1 : 0;
+                change.applied = false;
+            }
+            return outcome;
+        }
+    }
+    std::vector<Guid> retimed;
+    for (const Change& change : changes) {
+        if (*change.applied && change.setting != "name" &&
+            std::find(retimed.begin(), retimed.end(), change.plan.id) == retimed.end()) {
             retimed.push_back(change.plan.id);
         }
     }
-    if (output.timeoutsChanged && !retimed.empty()) {
-        output.timeoutsChanged(retimed);
-    }
-    return refused;
+    outcome.reapplied = ReapplyIfActive(retimed, output);
+    return outcome;
 }
 
-json ChangesJson(const std::vector<Change>& changes, int refused) {
+json ChangesJson(const std::vector<Change>& changes, const Outcome& outcome) {
     json list = json::array();
     for (const Change& change : changes) {
         list.push_back(change.Json());
     }
-    return {{"changes", list}, {"refused", refused}};
-}
-
-std::string SettingName(const Timeout& timeout, bool onAC) {
-    return std::string(timeout.name) + (onAC ? ".ac" : ".dc");
+    return {{"changes", list}, {"refused", outcome.refused}, {"reapplied", IdJson(outcome.reapplied)}};
 }
 
 }  // namespace
 
 bool ParseSource(const std::string& word) {
-    if (word != "ac" && word != "dc") {
+    const std::string source = Lower(word);
+    if (source != "ac" && source != "dc") {
         throw UsageError("unknown power source \"" + word + "\"; use ac or dc");
     }
-    return word == "ac";
+    return source == "ac";
+}
+
+const TimeoutSetting& FindTimeoutSetting(const std::string& timeout, const std::string& source) {
+    const std::string name = Lower(timeout);
+    const auto named = [&](const TimeoutSetting& setting) { return name == setting.timeout; };
+    if (std::none_of(std::begin(kTimeoutSettings), std::end(kTimeoutSettings), named)) {
+        throw UsageError("unknown timeout \"" + timeout + "\"; use sleep, hibernate or display");
+    }
+    const bool onAC = ParseSource(source);
+    return *std::find_if(std::begin(kTimeoutSettings), std::end(kTimeoutSettings),
+                         [&](const TimeoutSetting& setting) { return named(setting) && setting.onAC == onAC; });
 }
 
 std::uint32_t ParseMinutes(const std::string& word) {
     const bool digitsOnly = !word.empty() && word.size() <= 10 &&
                             word.find_first_not_of("0123456789") == std::string::npos;
-    if (!digitsOnly || std::stoull(word) > 71582788) {
-        throw UsageError("MINUTES must be a whole number from 0 to 71582788, not \"" + word +
-                         "\"");
+    if (!digitsOnly || std::stoull(word) > Calvoro::MaxTimerMinutes) {
+        throw UsageError("MINUTES must be a whole number from 0 to " +
+                         std::to_string(Calvoro::MaxTimerMinutes) + ", not \"" + word + "\"");
     }
     return static_cast<std::uint32_t>(std::stoul(word));
 }
@@ -172,6 +214,7 @@ int ListPlans(const PowerClass& power, const Output& output) {
     const std::vector<InstalledPlan> plans = InstalledPlans(power);
     const DefaultPlan ac = ReadDefault(power, true, output);
     const DefaultPlan dc = ReadDefault(power, false, output);
+    const std::optional<Guid> active = ActivePlan();
     const int status = ac.failed || dc.failed ? 1 : 0;
 
     if (output.json) {
@@ -179,10 +222,13 @@ int ListPlans(const PowerClass& power, const Output& output) {
         for (const InstalledPlan& plan : plans) {
             list.push_back({{"id", plan.id.ToString()},
                             {"name", NameJson(plan)},
+                            {"active", active == plan.id},
                             {"default_ac", ac.id == plan.id},
                             {"default_dc", dc.id == plan.id}});
         }
-        output.out << json{{"plans", list}, {"default", {{"ac", IdJson(ac.id)}, {"dc", IdJson(dc.id)}}}}
+        output.out << json{{"plans", list},
+                           {"active", IdJson(active)},
+                           {"default", {{"ac", IdJson(ac.id)}, {"dc", IdJson(dc.id)}}}}
                           .dump(2)
                    << '\n';
         return status;
@@ -192,7 +238,7 @@ int ListPlans(const PowerClass& power, const Output& output) {
         return status;
     }
     for (const InstalledPlan& plan : plans) {
-        output.out << plan.id << "  " << DisplayName(plan);
+        output.out << plan.id << "  " << DisplayName(plan) << (active == plan.id ? "  (active)" : "");
         const bool forAC = ac.id == plan.id;
         const bool forDC = dc.id == plan.id;
         if (forAC || forDC) {
@@ -216,13 +262,17 @@ int QueryPlans(const PowerClass& power, const std::optional<std::string>& plan,
             output.out << DisplayName(shown) << "  " << shown.id << '\n'
                        << "               AC (mains)    DC (battery)\n";
         }
-        for (const Timeout& timeout : kTimeouts) {
-            const std::uint32_t ac = (power.*timeout.get)(shown.id, true);
-            const std::uint32_t dc = (power.*timeout.get)(shown.id, false);
-            timeouts[timeout.name] = {{"ac", ac}, {"dc", dc}};
-            if (!output.json) {
-                output.out << "  " << std::left << std::setw(13) << timeout.name << std::setw(14)
-                           << MinutesText(ac) << MinutesText(dc) << '\n';
+        for (const TimeoutSetting& setting : kTimeoutSettings) {
+            const std::uint32_t minutes = setting.Read(power, shown.id);
+            timeouts[setting.timeout][setting.source] = minutes;
+            if (output.json) {
+                continue;
+            }
+            if (setting.onAC) {
+                output.out << "  " << std::left << std::setw(13) << setting.timeout << std::setw(14)
+                           << MinutesText(minutes);
+            } else {
+                output.out << MinutesText(minutes) << '\n';
             }
         }
         list.push_back({{"id", shown.id.ToString()}, {"name", NameJson(shown)}, {"timeouts", timeouts}});
@@ -237,22 +287,20 @@ int QueryPlans(const PowerClass& power, const std::optional<std::string>& plan,
 
 int SetTimeout(const PowerClass& power, const std::string& plan, const std::string& timeout,
                const std::string& source, const std::string& minutes, const Output& output) {
-    const Timeout& chosen = FindTimeout(timeout);
-    const bool onAC = ParseSource(source);
+    const TimeoutSetting& chosen = FindTimeoutSetting(timeout, source);
     const std::uint32_t value = ParseMinutes(minutes);
     const InstalledPlan target = ResolvePlan(power, plan);
-    std::vector<Change> changes{{target, SettingName(chosen, onAC),
-                                 (power.*chosen.get)(target.id, onAC), value, std::nullopt,
-                                 [&] { return (power.*chosen.set)(target.id, onAC, value); },
+    std::vector<Change> changes{{target, chosen.Name(), chosen.Read(power, target.id), value,
+                                 std::nullopt, [&] { return chosen.Write(power, target.id, value); },
                                  std::nullopt}};
-    const int refused = Apply(changes, false, output);
+    const Outcome outcome = Apply(changes, false, output);
     if (output.json) {
-        output.out << ChangesJson(changes, refused).dump(2) << '\n';
-    } else if (refused == 0) {
-        output.out << Describe(target) << ": " << chosen.name << " on " << (onAC ? "AC" : "DC")
-                   << " is now " << MinutesText(value) << '\n';
+        output.out << ChangesJson(changes, outcome).dump(2) << '\n';
+    } else if (outcome.refused == 0) {
+        output.out << Describe(target) << ": " << chosen.timeout << " on "
+                   << (chosen.onAC ? "AC" : "DC") << " is now " << MinutesText(value) << '\n';
     }
-    return refused == 0 ? 0 : 1;
+    return outcome.refused == 0 ? 0 : 1;
 }
 
 int RenamePlan(const PowerClass& power, const std::string& plan, const std::string& name,
@@ -266,13 +314,13 @@ int RenamePlan(const PowerClass& power, const std::string& plan, const std::stri
                                                 target.id, newName, newDescription) == 1;
                                  },
                                  std::nullopt}};
-    const int refused = Apply(changes, false, output);
+    const Outcome outcome = Apply(changes, false, output);
     if (output.json) {
-        output.out << ChangesJson(changes, refused).dump(2) << '\n';
-    } else if (refused == 0) {
+        output.out << ChangesJson(changes, outcome).dump(2) << '\n';
+    } else if (outcome.refused == 0) {
         output.out << target.id << " is now named \"" << name << "\"\n";
     }
-    return refused == 0 ? 0 : 1;
+    return outcome.refused == 0 ? 0 : 1;
 }
 
 int ExportPlans(const PowerClass& power, const std::vector<std::string>& plans,
@@ -282,17 +330,23 @@ int ExportPlans(const PowerClass& power, const std::vector<std::string>& plans,
     for (const std::string& plan : plans) {
         chosen.push_back(ResolvePlan(power, plan));
     }
+    if (file && output.stateFile) {
+        std::error_code error;
+        if (fs::equivalent(PathArgument(*file), *output.stateFile, error)) {
+            throw UsageError("--output " + *file + " is the simulated machine's state file");
+        }
+    }
     const json document =
         DocumentToJson(ExportEntries(power, plans.empty() ? InstalledPlans(power) : chosen));
     if (!file) {
         output.out << document.dump(2) << '\n';
         return 0;
     }
-    std::ofstream out(*file, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathArgument(*file), std::ios::binary | std::ios::trunc);
     out << document.dump(2) << '\n';
     out.close();
     if (!out) {
-        output.err << "calvoro: cannot write " << *file << '\n';
+        output.err << "calvoro: cannot write " << *file << ": " << std::strerror(errno) << '\n';
         return 1;
     }
     return 0;
@@ -300,23 +354,25 @@ int ExportPlans(const PowerClass& power, const std::vector<std::string>& plans,
 
 int ImportPlans(const PowerClass& power, const std::string& file, bool dryRun,
                 const Output& output) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        throw UsageError("cannot read " + file);
+    const fs::path path = PathArgument(file);
+    std::error_code error;
+    if (fs::is_directory(path, error)) {
+        throw UsageError(file + " is a folder, not a document");
     }
-    const std::string text{std::istreambuf_iterator<char>(in), {}};
-    json document;
-    try {
-        document = json::parse(text);
-    } catch (const json::parse_error& error) {
-        throw UsageError(file + ": not valid JSON: " + error.what());
+    std::ifstream in(path, std::ios::binary);
+    std::string text;
+    if (in) {
+        text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    if (!in && !in.eof()) {
+        throw UsageError("cannot read " + file + ": " + std::strerror(errno));
     }
     const std::vector<InstalledPlan> installed = InstalledPlans(power);
     std::vector<PlanEntry> entries;
     try {
-        entries = CheckDocument(document, installed);
-    } catch (const UsageError& error) {
-        throw UsageError(file + ": " + error.what());
+        entries = CheckDocument(ParseDocument(text), installed);
+    } catch (const UsageError& problem) {
+        throw UsageError(file + ": " + problem.what());
     }
 
     // Every change, known before the first is written.
@@ -327,20 +383,21 @@ int ImportPlans(const PowerClass& power, const std::string& file, bool dryRun,
             target = plan.id == entry.id ? plan : target;
         }
         for (std::size_t i = 0; i < kTimeoutCount; ++i) {
-            const Timeout& timeout = kTimeouts[i / 2];
-            const bool onAC = i % 2 == 0;
-            const std::uint32_t now = (power.*timeout.get)(entry.id, onAC);
+            const TimeoutSetting& setting = kTimeoutSettings[i];
+            const std::uint32_t now = setting.Read(power, entry.id);
             if (!entry.minutes[i] || *entry.minutes[i] == now) {
                 continue;
             }
             const std::uint32_t wanted = *entry.minutes[i];
-            changes.push_back({target, SettingName(timeout, onAC), now, wanted, std::nullopt,
-                               [&power, &timeout, id = entry.id, onAC, wanted] {
-                                   return (power.*timeout.set)(id, onAC, wanted);
+            changes.push_back({target, setting.Name(), now, wanted, std::nullopt,
+                               [&power, &setting, id = entry.id, wanted] {
+                                   return setting.Write(power, id, wanted);
                                },
                                std::nullopt});
         }
-        if (entry.name && entry.description) {
+        const bool renamed = entry.name && entry.description &&
+                             (entry.name != target.name || entry.description != ReadDescription(entry.id));
+        if (renamed) {
             changes.push_back({target, "name", NameJson(target), ToUtf8(*entry.name),
                                ToUtf8(*entry.description),
                                [&power, &entry] {
@@ -350,9 +407,9 @@ int ImportPlans(const PowerClass& power, const std::string& file, bool dryRun,
                                std::nullopt});
         }
     }
-    const int refused = Apply(changes, dryRun, output);
+    const Outcome outcome = Apply(changes, dryRun, output);
     if (output.json) {
-        json report = ChangesJson(changes, refused);
+        json report = ChangesJson(changes, outcome);
         report["dry_run"] = dryRun;
         output.out << report.dump(2) << '\n';
     } else {
@@ -365,7 +422,7 @@ int ImportPlans(const PowerClass& power, const std::string& file, bool dryRun,
             output.out << "Nothing to change: the plans are as " << file << " has them.\n";
         }
     }
-    return refused == 0 ? 0 : 1;
+    return outcome.refused == 0 ? 0 : 1;
 }
 
 int ShowDefault(const PowerClass& power, const std::string& source, const Output& output) {
@@ -400,6 +457,50 @@ int ShowDefault(const PowerClass& power, const std::string& source, const Output
         output.out << *recorded.id << " (not an installed plan)\n";
     }
     return 0;
+}
+
+int ShowActive(const PowerClass& power, const Output& output) {
+    const std::optional<Guid> active = ActivePlan();
+    if (!active) {
+        output.err << "calvoro: the platform cannot tell the active plan\n";
+        return 1;
+    }
+    std::optional<InstalledPlan> installed;
+    for (const InstalledPlan& plan : InstalledPlans(power)) {
+        installed = plan.id == *active ? plan : installed;
+    }
+    const InstalledPlan shown = installed.value_or(InstalledPlan{*active, std::nullopt});
+    if (output.json) {
+        output.out << json{{"id", active->ToString()}, {"name", NameJson(shown)}}.dump(2) << '\n';
+    } else {
+        output.out << Describe(shown) << '\n';
+    }
+    return 0;
+}
+
+int ActivatePlan(const PowerClass& power, const std::string& plan, const Output& output) {
+    const InstalledPlan target = ResolvePlan(power, plan);
+    if (!ApplyPlan(target.id)) {
+        output.err << "calvoro: the platform refused to apply " << Describe(target) << '\n';
+        return 1;
+    }
+    if (output.keep) {
+        output.keep();
+    }
+    if (output.json) {
+        output.out << json{{"id", target.id.ToString()}, {"name", NameJson(target)}}.dump(2) << '\n';
+    } else {
+        output.out << Describe(target) << " is now the active plan\n";
+    }
+    return 0;
+}
+
+fs::path PathArgument(const std::string& word) {
+#if defined(_WIN32)
+    return fs::u8path(word);  // wide on Windows: every language's file names
+#else
+    return fs::path(word);
+#endif
 }
 
 }  // namespace calvoro_cli

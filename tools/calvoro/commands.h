@@ -3,6 +3,7 @@
 
 #include <calvoro/power_class.h>
 
+#include <filesystem>
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -16,8 +17,11 @@ struct Output {
     std::ostream& out;  // data
     std::ostream& err;  // errors
     bool json = false;  // one JSON document instead of text for a person
-    /// Told which plans had a timeout changed, once a command has stored its changes.
-    std::function<void(const std::vector<Calvoro::Guid>&)> timeoutsChanged;
+    /// Keeps what a command changed (the simulated machine's state file), or throws; a
+    /// change is reported as done only once it is kept. None where the platform keeps it.
+    std::function<void()> keep;
+    /// A file that no output may replace (the simulated machine's state file).
+    std::optional<std::filesystem::path> stateFile;
 };
 
 // Each command returns the exit status: 0 when done, 1 when the platform refused or failed
@@ -41,8 +45,15 @@ int ImportPlans(const Calvoro::PowerClass& power, const std::string& file, bool 
                 const Output& output);
 int ShowDefault(const Calvoro::PowerClass& power, const std::string& source,
                 const Output& output);
+/// Shows the plan the platform applies now.
+int ShowActive(const Calvoro::PowerClass& power, const Output& output);
+/// Applies a plan, as Windows' own tool does.
+int ActivatePlan(const Calvoro::PowerClass& power, const std::string& plan, const Output& output);
 
-/// Whole minutes from a command-line word: digits only, at most 71582788.
+/// The path that a command-line word names: UTF-8, whatever the system's code page.
+std::filesystem::path PathArgument(const std::string& word);
+
+/// Whole minutes from a command-line word: digits only, at most Calvoro::MaxTimerMinutes.
 std::uint32_t ParseMinutes(const std::string& word);
 
 /// True for "ac" (mains power), false for "dc" (battery); UsageError for anything else.

@@ -102,6 +102,8 @@ public:
         }
     }
 
+    bool IsNull() const { return value_.is_null(); }
+
     void ExpectObject() const {
         if (!value_.is_object()) {
             Fail("expected an object");

@@ -14,6 +14,7 @@
 #include <string>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -88,6 +89,9 @@ MachineFile::MachineFile(fs::path path) : path_(std::move(path)) {
         }
     }
 
+    if (fs::is_directory(path_, error)) {
+        FailWith(path_, "is a folder, not a file");
+    }
     {
         std::ifstream in(path_, std::ios::binary);
         if (!in) {
@@ -125,28 +129,52 @@ void MachineFile::SaveIfChanged() {
     if (current == loaded_) {
         return;
     }
+    try {
+        Write(current);
+    } catch (...) {
+        Calvoro::Simulation::Restore(StateFromJson(loaded_));
+        throw;
+    }
+    loaded_ = std::move(current);
+}
 
-    std::string temporary = path_.string() + ".XXXXXX";
+void MachineFile::Write(const nlohmann::json& state) const {
+    // A link stays a link: the file it leads to is the one replaced, and keeps its mode.
+    std::error_code error;
+    fs::path target = path_;
+    for (int hops = 0; fs::is_symlink(target, error); ++hops) {
+        const fs::path next = fs::read_symlink(target, error);
+        if (error || hops == 40) {
+            FailWith(path_, "cannot follow its link: " + (error ? error.message() : "too many links"));
+        }
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+
+    std::string temporary = target.string() + ".XXXXXX";
     Descriptor file(::mkstemp(temporary.data()));
     if (!file.valid()) {
         FailWith(path_, "cannot create a temporary file beside it: " + SystemError());
     }
     try {
-        WriteAll(file.get(), current.dump(2) + "\n", path_);
+        if (exists && ::fchmod(file.get(), existing.st_mode & 07777) != 0) {
+            FailWith(path_, "cannot give the new file the old one's mode: " + SystemError());
+        }
+        WriteAll(file.get(), state.dump(2) + "\n", path_);
         if (::fsync(file.get()) != 0) {
             FailWith(path_, "cannot flush: " + SystemError());
         }
         if (!file.Close()) {
             FailWith(path_, "cannot close: " + SystemError());
         }
-        if (::rename(temporary.c_str(), path_.c_str()) != 0) {
+        if (::rename(temporary.c_str(), target.c_str()) != 0) {
             FailWith(path_, "cannot replace it: " + SystemError());
         }
     } catch (...) {
         ::unlink(temporary.c_str());  // the old file stays as it was
         throw;
     }
-    loaded_ = std::move(current);
 }
 
 }  // namespace calvoro_cli

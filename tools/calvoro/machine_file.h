@@ -44,10 +44,17 @@ public:
     explicit MachineFile(std::filesystem::path path);
 
     /// Writes the machine back when it differs from what was loaded: to a temporary file in
-    /// the same folder, flushed to disk, then renamed over the old one. Throws StateFileError.
+    /// the folder of the file itself (through a symbolic link), flushed to disk, given the
+    /// old file's mode, then renamed over it. Throws StateFileError, and then puts the machine
+    /// back as it was loaded, so that nothing unsaved is taken for kept.
     void SaveIfChanged();
 
+    /// The state file, as named.
+    const std::filesystem::path& Path() const { return path_; }
+
 private:
+    void Write(const nlohmann::json& state) const;
+
     std::filesystem::path path_;
     Descriptor lock_;  // held from loading to the end of the run
     nlohmann::json loaded_;

@@ -14,6 +14,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -26,88 +28,141 @@ namespace {
 
 constexpr int kUsageStatus = 2;
 
+// Each subcommand's own options, as CLI11 fills them.
+struct PlanOptions {
+    std::string plan;
+    bool json = false;
+};
+struct QueryOptions {
+    std::optional<std::string> plan;
+    bool json = false;
+};
+struct SetOptions {
+    std::string plan, timeout, source, minutes;
+    bool json = false;
+};
+struct RenameOptions {
+    std::string plan, name, description;
+    bool json = false;
+};
+struct ExportOptions {
+    std::vector<std::string> plans;
+    std::optional<std::string> file;
+};
+struct ImportOptions {
+    std::string file;
+    bool dryRun = false;
+    bool json = false;
+};
+struct SourceOptions {
+    std::string source;
+    std::string plan;
+    bool json = false;
+};
+
 // The whole run; returns the exit status.
 int Run(int argc, char** argv) {
     CLI::App app{"Shows and changes the power plans of this machine: their names and their "
                  "sleep, hibernate and display-off timeouts, for mains power (ac) and battery (dc).\n"
                  "A PLAN is an identifier, one of the aliases SCHEME_BALANCED, SCHEME_MIN (High "
-                 "performance) and SCHEME_MAX (Power saver) in any letter case, or a plan's name "
-                 "(its exact name, else the one name that matches ignoring letter case). A "
-                 "localised Windows names its plans in its own language: in scripts, use the "
-                 "aliases or identifiers."};
+                 "performance), SCHEME_MAX (Power saver) and SCHEME_CURRENT (the active plan) in "
+                 "any letter case, or a plan's name (its exact name, else the one name that "
+                 "matches ignoring letter case). A localised Windows names its plans in its own "
+                 "language: in scripts, use the aliases or identifiers. -- ends the options, so "
+                 "that a name may start with - or /."};
     app.name("calvoro");
+    // Options are --words on every system: a "/" starts a path or a name, never an option.
+    app.allow_windows_style_options(false);
     // Unknown words are collected rather than rejected, to name them in one clear message.
     app.require_subcommand(0, 1);
     app.allow_extras();
 
-    bool json = false;
-    std::string plan;
-    std::optional<std::string> maybePlan;
-    std::string timeout;
-    std::string source;
-    std::string minutes;
-    std::string name;
-    std::string description;
-    std::vector<std::string> plans;
-    std::optional<std::string> file;
-    std::string document;
-    bool dryRun = false;
     const Calvoro::PowerClass power;
+    bool json = false;
     std::function<int(const Output&)> command;
-
-    const auto addJson = [&json](CLI::App* sub) {
-        sub->add_flag("--json", json, "Print one JSON document instead of text");
+    const auto addJson = [](CLI::App* sub, bool& flag) {
+        sub->add_flag("--json", flag, "Print one JSON document instead of text");
+    };
+    const auto addPlan = [](CLI::App* sub, std::string& plan) {
+        sub->add_option("PLAN", plan, "Identifier, alias or name of a plan")->required();
+    };
+    // Runs `work` as the command, with the subcommand's --json.
+    const auto runs = [&](CLI::App* sub, const bool& jsonFlag, std::function<int(const Output&)> work) {
+        sub->callback([&json, &command, &jsonFlag, work = std::move(work)] {
+            json = jsonFlag;
+            command = work;
+        });
     };
 
-    CLI::App* list = app.add_subcommand("list", "List every plan, and the recorded defaults");
-    addJson(list);
-    list->callback([&] { command = [&](const Output& o) { return ListPlans(power, o); }; });
+    PlanOptions listing;
+    CLI::App* list = app.add_subcommand("list", "List every plan, the active one and the recorded defaults");
+    addJson(list, listing.json);
+    runs(list, listing.json, [&](const Output& o) { return ListPlans(power, o); });
 
+    QueryOptions querying;
     CLI::App* query = app.add_subcommand("query", "Show a plan's timeouts (all plans if none named)");
-    query->add_option("PLAN", maybePlan, "Identifier, alias or name of a plan");
-    addJson(query);
-    query->callback([&] { command = [&](const Output& o) { return QueryPlans(power, maybePlan, o); }; });
+    query->add_option("PLAN", querying.plan, "Identifier, alias or name of a plan");
+    addJson(query, querying.json);
+    runs(query, querying.json, [&](const Output& o) { return QueryPlans(power, querying.plan, o); });
 
+    SetOptions setting;
     CLI::App* set = app.add_subcommand("set", "Change one timeout of a plan");
-    set->add_option("PLAN", plan, "Identifier, alias or name of a plan")->required();
-    set->add_option("TIMEOUT", timeout, "sleep, hibernate or display")->required();
-    set->add_option("SOURCE", source, "ac (mains power) or dc (battery)")->required();
-    set->add_option("MINUTES", minutes, "Whole minutes, 0 for never")->required();
-    addJson(set);
-    set->callback([&] {
-        command = [&](const Output& o) { return SetTimeout(power, plan, timeout, source, minutes, o); };
+    addPlan(set, setting.plan);
+    set->add_option("TIMEOUT", setting.timeout, "sleep, hibernate or display")->required();
+    set->add_option("SOURCE", setting.source, "ac (mains power) or dc (battery)")->required();
+    set->add_option("MINUTES", setting.minutes, "Whole minutes, 0 for never")->required();
+    addJson(set, setting.json);
+    runs(set, setting.json, [&](const Output& o) {
+        return SetTimeout(power, setting.plan, setting.timeout, setting.source, setting.minutes, o);
     });
 
+    RenameOptions renaming;
     CLI::App* rename = app.add_subcommand("rename", "Change a plan's name and description");
-    rename->add_option("PLAN", plan, "Identifier, alias or name of a plan")->required();
-    rename->add_option("NAME", name, "The new name")->required();
-    rename->add_option("DESCRIPTION", description, "The new description")->required();
-    addJson(rename);
-    rename->callback([&] {
-        command = [&](const Output& o) { return RenamePlan(power, plan, name, description, o); };
+    addPlan(rename, renaming.plan);
+    rename->add_option("NAME", renaming.name, "The new name")->required();
+    rename->add_option("DESCRIPTION", renaming.description, "The new description")->required();
+    addJson(rename, renaming.json);
+    runs(rename, renaming.json, [&](const Output& o) {
+        return RenamePlan(power, renaming.plan, renaming.name, renaming.description, o);
     });
 
-    CLI::App* exporter =
-        app.add_subcommand("export", "Write plans (all if none named) as one JSON document");
-    exporter->add_option("PLAN", plans, "Identifier, alias or name of a plan");
-    exporter->add_option("--output", file, "Write to FILE instead of standard output");
-    exporter->callback([&] {
-        command = [&](const Output& o) { return ExportPlans(power, plans, file, o); };
+    ExportOptions exporting;
+    const bool noJson = false;
+    CLI::App* exporter = app.add_subcommand(
+        "export", "Write plans (all if none named) with their names, descriptions and timeouts "
+                  "as one JSON document");
+    exporter->add_option("PLAN", exporting.plans, "Identifier, alias or name of a plan");
+    exporter->add_option("--output", exporting.file, "Write to FILE instead of standard output");
+    runs(exporter, noJson, [&](const Output& o) {
+        return ExportPlans(power, exporting.plans, exporting.file, o);
     });
 
+    ImportOptions importing;
     CLI::App* importer = app.add_subcommand(
         "import", "Apply an export document to the installed plans, matched by identifier");
-    importer->add_option("FILE", document, "The document, as export writes it")->required();
-    importer->add_flag("--dry-run", dryRun, "Say what would change; write nothing");
-    addJson(importer);
-    importer->callback([&] {
-        command = [&](const Output& o) { return ImportPlans(power, document, dryRun, o); };
+    importer->add_option("FILE", importing.file, "The document, as export writes it")->required();
+    importer->add_flag("--dry-run", importing.dryRun, "Say what would change; write nothing");
+    addJson(importer, importing.json);
+    runs(importer, importing.json, [&](const Output& o) {
+        return ImportPlans(power, importing.file, importing.dryRun, o);
     });
 
+    SourceOptions defaulting;
     CLI::App* defaults = app.add_subcommand("default", "Show the plan recorded as the default");
-    defaults->add_option("SOURCE", source, "ac (mains power) or dc (battery)")->required();
-    addJson(defaults);
-    defaults->callback([&] { command = [&](const Output& o) { return ShowDefault(power, source, o); }; });
+    defaults->add_option("SOURCE", defaulting.source, "ac (mains power) or dc (battery)")->required();
+    addJson(defaults, defaulting.json);
+    runs(defaults, defaulting.json, [&](const Output& o) { return ShowDefault(power, defaulting.source, o); });
+
+    PlanOptions showing;
+    CLI::App* active = app.add_subcommand("active", "Show the plan that is applied now");
+    addJson(active, showing.json);
+    runs(active, showing.json, [&](const Output& o) { return ShowActive(power, o); });
+
+    PlanOptions activating;
+    CLI::App* activate = app.add_subcommand("activate", "Apply a plan, making it the active one");
+    addPlan(activate, activating.plan);
+    addJson(activate, activating.json);
+    runs(activate, activating.json, [&](const Output& o) { return ActivatePlan(power, activating.plan, o); });
 
 #if CALVORO_SIMULATED
     std::string statePath;
@@ -117,27 +172,30 @@ int Run(int argc, char** argv) {
 
     CLI::App* simulation = app.add_subcommand("simulation", "Change the simulated machine itself");
     simulation->require_subcommand(1);
-    simulation->add_subcommand("reset", "Back to Windows' standard plans")->callback([&] {
-        command = [](const Output& o) { return ResetMachine(o); };
-    });
+    runs(simulation->add_subcommand("reset", "Back to Windows' standard plans"), noJson,
+         [](const Output& o) { return ResetMachine(o); });
+    SourceOptions recording;
     CLI::App* setDefault =
         simulation->add_subcommand("set-default", "Record a plan as the default for a source");
-    setDefault->add_option("SOURCE", source, "ac or dc")->required();
-    setDefault->add_option("PLAN", plan, "Identifier, alias or name of a plan")->required();
-    setDefault->callback([&] {
-        command = [&](const Output& o) { return SetDefault(power, source, plan, o); };
+    setDefault->add_option("SOURCE", recording.source, "ac or dc")->required();
+    addPlan(setDefault, recording.plan);
+    runs(setDefault, noJson, [&](const Output& o) {
+        return SetDefault(power, recording.source, recording.plan, o);
     });
+    SourceOptions clearing;
     CLI::App* clearDefault =
         simulation->add_subcommand("clear-default", "Remove the recorded default for a source");
-    clearDefault->add_option("SOURCE", source, "ac or dc")->required();
-    clearDefault->callback([&] { command = [&](const Output& o) { return ClearDefault(source, o); }; });
+    clearDefault->add_option("SOURCE", clearing.source, "ac or dc")->required();
+    runs(clearDefault, noJson, [&](const Output& o) { return ClearDefault(clearing.source, o); });
 #endif
 
     try {
         app.parse(argc, argv);
+    } catch (const CLI::Success& done) {
+        return app.exit(done);  // --help
     } catch (const CLI::ParseError& error) {
-        const int status = app.exit(error);
-        return status == 0 ? 0 : kUsageStatus;
+        std::cerr << "calvoro: " << error.what() << "; see calvoro --help\n";
+        return kUsageStatus;
     }
     if (!app.remaining(true).empty()) {
         std::cerr << "calvoro: \"" << app.remaining(true).front()
@@ -149,17 +207,14 @@ int Run(int argc, char** argv) {
         return kUsageStatus;
     }
 
-    Output chosen{std::cout, std::cerr, json, {}};
-#if defined(_WIN32)
-    chosen.timeoutsChanged = [](const std::vector<Calvoro::Guid>& retimed) {
-        windows::ReapplyIfActive(retimed, std::cerr);
-    };
-#endif
+    Output chosen{std::cout, std::cerr, json, {}, std::nullopt};
+    int status = 1;
     try {
 #if CALVORO_SIMULATED
-        MachineFile machine(statePath.empty() ? DefaultStatePath() : std::filesystem::path(statePath));
+        MachineFile machine(statePath.empty() ? DefaultStatePath() : PathArgument(statePath));
+        chosen.keep = [&machine] { machine.SaveIfChanged(); };
+        chosen.stateFile = machine.Path();
         // Whatever the command changed is saved, even when it then failed.
-        int status = 0;
         try {
             status = command(chosen);
         } catch (...) {
@@ -167,17 +222,24 @@ int Run(int argc, char** argv) {
             throw;
         }
         machine.SaveIfChanged();
-        return status;
 #else
-        return command(chosen);
+        status = command(chosen);
 #endif
     } catch (const UsageError& error) {
         std::cerr << "calvoro: " << error.what() << '\n';
         return kUsageStatus;
     } catch (const std::exception& error) {
         std::cerr << "calvoro: " << error.what() << '\n';
+        status = 1;
+    }
+    // Output that did not reach its place is a failure, not a success with a cut report.
+    errno = 0;
+    if (!std::cout.flush()) {
+        std::cerr << "calvoro: cannot write to standard output"
+                  << (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string()) << '\n';
         return 1;
     }
+    return status;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "errors.h"
 #include "json_reader.h"
+#include "platform_steps.h"
 #include "text.h"
 
 #include <set>
@@ -15,11 +16,6 @@ using nlohmann::json;
 
 constexpr const char* kFormat = "calvoro-plans";
 constexpr std::uint32_t kVersion = 1;
-constexpr std::uint32_t kMaxMinutes = 71582788;
-
-using Getter = std::uint32_t (PowerClass::*)(const Guid&, bool) const;
-constexpr Getter kGetters[] = {&PowerClass::GetSleepTimer, &PowerClass::GetHibernationTimer,
-                               &PowerClass::GetDisplayTimer};
 
 [[noreturn]] void ThrowUsageError(const std::string& message) { throw UsageError(message); }
 
@@ -30,8 +26,12 @@ std::vector<PlanEntry> ExportEntries(const PowerClass& power,
     std::vector<PlanEntry> entries;
     for (const InstalledPlan& plan : plans) {
         PlanEntry entry{plan.id, plan.name, std::nullopt, {}};
+        // A name is restored only with its description: export both where both are known.
+        if (plan.name) {
+            entry.description = ReadDescription(plan.id);
+        }
         for (std::size_t i = 0; i < kTimeoutCount; ++i) {
-            entry.minutes[i] = (power.*kGetters[i / 2])(plan.id, i % 2 == 0);
+            entry.minutes[i] = kTimeoutSettings[i].Read(power, plan.id);
         }
         entries.push_back(std::move(entry));
     }
@@ -51,7 +51,7 @@ json DocumentToJson(const std::vector<PlanEntry>& entries) {
         json timeouts = json::object();
         for (std::size_t i = 0; i < kTimeoutCount; ++i) {
             if (entry.minutes[i]) {
-                timeouts[kTimeoutNames[i / 2]][kSourceNames[i % 2]] = *entry.minutes[i];
+                timeouts[kTimeoutSettings[i].timeout][kTimeoutSettings[i].source] = *entry.minutes[i];
             }
         }
         if (!timeouts.empty()) {
@@ -60,6 +60,61 @@ json DocumentToJson(const std::vector<PlanEntry>& entries) {
         plans.push_back(std::move(plan));
     }
     return {{"format", kFormat}, {"version", kVersion}, {"plans", plans}};
+}
+
+json ParseDocument(const std::string& text) {
+    // Where each open object or array sits, and the keys an object has so far.
+    struct Open {
+        std::string where;
+        bool array = false;
+        std::size_t elements = 0;
+        std::set<std::string> keys;
+        std::string key;  // the member being read
+    };
+    std::vector<Open> open;
+    const auto place = [&open]() -> std::string {
+        if (open.empty()) {
+            return "document";
+        }
+        const Open& parent = open.back();
+        return parent.array ? parent.where + "[" + std::to_string(parent.elements) + "]"
+                            : parent.where + "." + parent.key;
+    };
+    const auto ended = [&open] {
+        if (!open.empty() && open.back().array) {
+            ++open.back().elements;
+        }
+    };
+    using Event = json::parse_event_t;
+    const json::parser_callback_t refuseRepeatedKeys = [&](int, Event event, json& parsed) {
+        switch (event) {
+        case Event::object_start:
+        case Event::array_start:
+            open.push_back({place(), event == Event::array_start, 0, {}, {}});
+            break;
+        case Event::object_end:
+        case Event::array_end:
+            open.pop_back();
+            ended();
+            break;
+        case Event::key:
+            open.back().key = parsed.get<std::string>();
+            if (!open.back().keys.insert(open.back().key).second) {
+                throw UsageError(open.back().where + ": \"" + open.back().key +
+                                 "\" appears twice");
+            }
+            break;
+        case Event::value:
+            ended();
+            break;
+        }
+        return true;
+    };
+    try {
+        return json::parse(text, refuseRepeatedKeys);
+    } catch (const json::parse_error& error) {
+        throw UsageError(std::string("not valid JSON: ") + error.what());
+    }
 }
 
 std::vector<PlanEntry> CheckDocument(const json& document,
@@ -110,15 +165,16 @@ std::vector<PlanEntry> CheckDocument(const json& document,
         if (const auto timeouts = plan.OptionalField("timeouts")) {
             timeouts->OnlyFields({"sleep", "hibernate", "display"});
             for (std::size_t t = 0; t < kTimeoutCount; ++t) {
-                const auto pair = timeouts->OptionalField(kTimeoutNames[t / 2]);
+                const auto pair = timeouts->OptionalField(kTimeoutSettings[t].timeout);
                 if (!pair) {
                     continue;
                 }
                 pair->OnlyFields({"ac", "dc"});
-                if (const auto minutes = pair->OptionalField(kSourceNames[t % 2])) {
+                if (const auto minutes = pair->OptionalField(kTimeoutSettings[t].source)) {
                     entry.minutes[t] = minutes->Uint32();
-                    if (*entry.minutes[t] > kMaxMinutes) {
-                        minutes->Fail("minutes must be from 0 to 71582788, not " +
+                    if (*entry.minutes[t] > Calvoro::MaxTimerMinutes) {
+                        minutes->Fail("minutes must be from 0 to " +
+                                      std::to_string(Calvoro::MaxTimerMinutes) + ", not " +
                                       std::to_string(*entry.minutes[t]));
                     }
                 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "plans.h"
+#include "timeout_settings.h"
 
 #include <calvoro/power_class.h>
 
@@ -16,21 +17,16 @@
 
 namespace calvoro_cli {
 
-/// The six timeouts in the order of kTimeoutNames and kSourceNames: sleep AC, sleep DC,
-/// hibernate AC, hibernate DC, display AC, display DC.
-inline constexpr const char* kTimeoutNames[] = {"sleep", "hibernate", "display"};
-inline constexpr const char* kSourceNames[] = {"ac", "dc"};
-inline constexpr std::size_t kTimeoutCount = 6;
-
 /// One plan of a document; what it leaves out, an import leaves as it is.
 struct PlanEntry {
     Calvoro::Guid id;
     std::optional<std::u16string> name;
     std::optional<std::u16string> description;
-    std::array<std::optional<std::uint32_t>, kTimeoutCount> minutes;
+    std::array<std::optional<std::uint32_t>, kTimeoutCount> minutes;  // as kTimeoutSettings
 };
 
-/// The installed plans as a document: identifier, name (when readable) and six timeouts.
+/// The installed plans as a document: identifier, name and description (when the platform
+/// can tell them) and six timeouts.
 std::vector<PlanEntry> ExportEntries(const Calvoro::PowerClass& power,
                                      const std::vector<InstalledPlan>& plans);
 
@@ -38,8 +34,13 @@ std::vector<PlanEntry> ExportEntries(const Calvoro::PowerClass& power,
 /// carry (a lone surrogate).
 nlohmann::json DocumentToJson(const std::vector<PlanEntry>& entries);
 
+/// The JSON of a document's text. Throws UsageError for text that is not JSON, and for an
+/// object with a key twice, naming the place ("document.plans[0]: \"id\" appears twice"):
+/// a repeated key would otherwise quietly take the last value.
+nlohmann::json ParseDocument(const std::string& text);
+
 /// The entries of a document, checked whole against the installed plans before anything is
-/// written: its shape, every field known, minutes from 0 to 71582788, every identifier
+/// written: its shape, every field known, minutes from 0 to Calvoro::MaxTimerMinutes, every identifier
 /// installed and named once, and a changed name only together with a description. Throws
 /// UsageError naming the place ("plans[1].timeouts.sleep.ac: ...").
 std::vector<PlanEntry> CheckDocument(const nlohmann::json& document,

@@ -1,6 +1,7 @@
 #include "plans.h"
 
 #include "errors.h"
+#include "platform_steps.h"
 #include "text.h"
 
 namespace calvoro_cli {
@@ -87,11 +88,13 @@ InstalledPlan ResolvePlan(const Calvoro::PowerClass& power, const std::string& w
             id = Calvoro::Guid::Parse(alias.id);
         }
     }
-    try {
-        id = id ? id : Calvoro::Guid::Parse(word);
-    } catch (const Calvoro::GuidParseError&) {
-        // Not an identifier: a name, then.
+    if (SameIgnoringCase(name, u"SCHEME_CURRENT")) {
+        id = ActivePlan();
+        if (!id) {
+            throw UsageError("the platform cannot tell the active plan (SCHEME_CURRENT)");
+        }
     }
+    id = id ? id : Calvoro::Guid::TryParse(word);  // else not an identifier: a name, then
     if (id) {
         for (const InstalledPlan& plan : plans) {
             if (plan.id == *id) {

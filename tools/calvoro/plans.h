@@ -18,7 +18,7 @@ struct InstalledPlan {
 std::vector<InstalledPlan> InstalledPlans(const Calvoro::PowerClass& power);
 
 /// The installed plan that `word` names: one of Windows' aliases SCHEME_BALANCED,
-/// SCHEME_MIN and SCHEME_MAX in any letter case, GUID text in any form the library parses, or
+/// SCHEME_MIN, SCHEME_MAX and SCHEME_CURRENT (the active plan) in any letter case, GUID text in any form the library parses, or
 /// a plan's name: the exact name of exactly one plan, else the one name that matches without
 /// regard to letter case. Throws UsageError for an unknown or ambiguous plan, listing the
 /// candidates.

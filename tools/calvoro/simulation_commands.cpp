@@ -25,12 +25,9 @@ int ResetMachine(const Output& output) {
 int SetDefault(const Calvoro::PowerClass& power, const std::string& source,
                const std::string& plan, const Output& output) {
     const std::u16string valueName = ValueName(source);
-    Calvoro::Guid id;
-    try {
-        id = Calvoro::Guid::Parse(plan);  // any identifier may be recorded, installed or not
-    } catch (const Calvoro::GuidParseError&) {
-        id = ResolvePlan(power, plan).id;
-    }
+    // Any identifier may be recorded, installed or not.
+    const std::optional<Calvoro::Guid> given = Calvoro::Guid::TryParse(plan);
+    const Calvoro::Guid id = given ? *given : ResolvePlan(power, plan).id;
     const std::string text = id.ToString();
     Sim::SetRegistryValue(Sim::DefaultPlanKey, valueName,
                           Sim::RegistryValue::String(std::u16string(text.begin(), text.end())));

@@ -20,6 +20,9 @@ using nlohmann::json;
 
 constexpr const char* kFormat = "calvoro-simulated-machine";
 constexpr int kVersion = 1;
+// The plan the seeded machine applies.
+constexpr Calvoro::Guid kBalanced{
+    0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}};
 
 struct TimeoutField {
     const char* name;
@@ -90,7 +93,11 @@ json StateToJson(const Sim::MachineState& state) {
         }
         registry.push_back({{"key", ToUtf8(key.path)}, {"values", values}});
     }
-    return {{"format", kFormat}, {"version", kVersion}, {"plans", plans}, {"registry", registry}};
+    return {{"format", kFormat},
+            {"version", kVersion},
+            {"plans", plans},
+            {"active", state.activePlan ? json(state.activePlan->ToString()) : json(nullptr)},
+            {"registry", registry}};
 }
 
 Sim::MachineState StateFromJson(const json& document) {
@@ -120,6 +127,13 @@ Sim::MachineState StateFromJson(const json& document) {
             plan.*field.seconds = {pair.Field("ac").Uint32(), pair.Field("dc").Uint32()};
         }
         state.plans.push_back(std::move(plan));
+    }
+
+    // A file from before the machine had an active plan gets the seeded one, Balanced.
+    if (const auto active = root.OptionalField("active")) {
+        state.activePlan = active->IsNull() ? std::nullopt : std::optional(active->Id());
+    } else if (ids.count(kBalanced.Bytes()) != 0) {
+        state.activePlan = kBalanced;
     }
 
     const Reader registry = root.Field("registry");

@@ -1,6 +1,9 @@
 #include "windows_console.h"
 
+#include "platform_steps.h"
 #include "text.h"
+
+#include <calvoro/power_class.h>
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -18,6 +21,23 @@
 
 namespace calvoro_cli::windows {
 namespace {
+
+// Memory that Windows hands out with LocalAlloc, released with LocalFree.
+template <typename T>
+class LocalMemory {
+public:
+    LocalMemory() = default;
+    explicit LocalMemory(T* pointer) : pointer_(pointer) {}
+    ~LocalMemory() { ::LocalFree(pointer_); }
+    LocalMemory(const LocalMemory&) = delete;
+    LocalMemory& operator=(const LocalMemory&) = delete;
+
+    T** Receive() { return &pointer_; }
+    T* get() const { return pointer_; }
+
+private:
+    T* pointer_ = nullptr;
+};
 
 // A stream buffer that writes UTF-8 text to a console as UTF-16. Bytes are held back until a
 // character is whole, so that a character is never split between two writes.
@@ -94,16 +114,15 @@ private:
 
 std::vector<std::string> Utf8Arguments() {
     int count = 0;
-    LPWSTR* words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    const LocalMemory<LPWSTR> words(::CommandLineToArgvW(::GetCommandLineW(), &count));
     std::vector<std::string> arguments;
-    if (words == nullptr) {
+    if (words.get() == nullptr) {
         return arguments;
     }
     for (int i = 0; i < count; ++i) {
-        const std::u16string word(reinterpret_cast<const char16_t*>(words[i]));
+        const std::u16string word(reinterpret_cast<const char16_t*>(words.get()[i]));
         arguments.push_back(ToUtf8ForDisplay(word));  // a lone surrogate cannot be a plan's name anyway
     }
-    ::LocalFree(words);
     return arguments;
 }
 
@@ -144,34 +163,37 @@ UnicodeConsole::UnicodeConsole()
 
 UnicodeConsole::~UnicodeConsole() = default;
 
-void ReapplyIfActive(const std::vector<Calvoro::Guid>& changed, std::ostream& say) {
-    if (changed.empty()) {
-        return;
+}  // namespace calvoro_cli::windows
+
+namespace calvoro_cli {
+
+std::optional<Calvoro::Guid> ActivePlan() {
+    windows::LocalMemory<GUID> active;
+    if (::PowerGetActiveScheme(nullptr, active.Receive()) != ERROR_SUCCESS || active.get() == nullptr) {
+        return std::nullopt;
     }
-    GUID* active = nullptr;
-    const DWORD status = ::PowerGetActiveScheme(nullptr, &active);
-    if (status != ERROR_SUCCESS || active == nullptr) {
-        say << "calvoro: the platform cannot tell the active plan; the change is stored and "
-               "takes effect when the plan is next applied\n";
-        return;
-    }
-    Calvoro::Guid id;
-    id.Data1 = active->Data1;
-    id.Data2 = active->Data2;
-    id.Data3 = active->Data3;
-    std::memcpy(id.Data4.data(), active->Data4, sizeof active->Data4);
-    bool applied = true;
-    for (const Calvoro::Guid& plan : changed) {
-        if (plan == id) {
-            applied = ::PowerSetActiveScheme(nullptr, active) == ERROR_SUCCESS;
-            break;
-        }
-    }
-    ::LocalFree(active);
-    if (!applied) {
-        say << "calvoro: the active plan could not be applied again; the change is stored and "
-               "takes effect when the plan is next applied\n";
-    }
+    return Calvoro::FromGUID(*active.get());
 }
 
-}  // namespace calvoro_cli::windows
+bool ApplyPlan(const Calvoro::Guid& plan) {
+    const GUID record = Calvoro::PowerClass().ToGUID(plan);
+    return ::PowerSetActiveScheme(nullptr, &record) == ERROR_SUCCESS;
+}
+
+std::optional<std::u16string> ReadDescription(const Calvoro::Guid& plan) {
+    const GUID record = Calvoro::PowerClass().ToGUID(plan);
+    DWORD size = 0;
+    if (::PowerReadDescription(nullptr, &record, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::u16string text(size / sizeof(char16_t) + 1, u'\0');
+    DWORD capacity = static_cast<DWORD>(text.size() * sizeof(char16_t));
+    if (::PowerReadDescription(nullptr, &record, nullptr, nullptr,
+                               reinterpret_cast<UCHAR*>(text.data()), &capacity) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    text.resize(text.find(u'\0'));
+    return text;
+}
+
+}  // namespace calvoro_cli

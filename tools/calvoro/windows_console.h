@@ -1,8 +1,6 @@
 // What the program does differently on Windows, in one place: the command line and the
-// console in UTF-16, and applying the active plan again after its timeouts changed.
+// console in UTF-16 (and, in windows_console.cpp, the platform steps of platform_steps.h).
 #pragma once
-
-#include <calvoro/guid.h>
 
 #include <memory>
 #include <ostream>
@@ -30,10 +28,5 @@ private:
     std::unique_ptr<Route> out_;
     std::unique_ptr<Route> err_;
 };
-
-/// A new timeout of the active plan takes effect only once the plan is applied again, as
-/// Windows' own tool does: applies it again when it is among `changed`. When the platform
-/// cannot tell the active plan, says on `say` that the change waits for the next apply.
-void ReapplyIfActive(const std::vector<Calvoro::Guid>& changed, std::ostream& say);
 
 }  // namespace calvoro_cli::windows

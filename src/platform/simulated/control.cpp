@@ -60,7 +60,24 @@ bool RemovePlan(const Guid& id) {
         if (found == nullptr) {
             return false;
         }
+        if (state.activePlan == id) {
+            state.activePlan.reset();
+        }
         state.plans.erase(state.plans.begin() + (found - state.plans.data()));
+        return true;
+    });
+}
+
+std::optional<Guid> ActivePlan() {
+    return simulated::TheMachine().Locked([](const State& state) { return state.activePlan; });
+}
+
+bool SetActivePlan(const Guid& id) {
+    return simulated::TheMachine().Locked([&](State& state) {
+        if (simulated::FindPlan(state, id) == nullptr) {
+            return false;
+        }
+        state.activePlan = id;
         return true;
     });
 }
@@ -170,6 +187,7 @@ MachineState Snapshot() {
     return simulated::TheMachine().Locked([](const State& state) {
         MachineState snapshot;
         snapshot.plans = state.plans;
+        snapshot.activePlan = state.activePlan;
         for (const auto& [path, key] : state.registry) {
             RegistryKeyState keyState{path, {}};
             keyState.values.assign(key.values.begin(), key.values.end());
@@ -190,6 +208,12 @@ void Restore(const MachineState& restored) {
         }
         plans.push_back(plan);
     }
+    if (restored.activePlan &&
+        std::none_of(plans.begin(), plans.end(),
+                     [&](const Plan& plan) { return plan.id == *restored.activePlan; })) {
+        throw std::invalid_argument("the active plan " + restored.activePlan->ToString() +
+                                    " is not among the plans");
+    }
     decltype(State::registry) registry;
     for (const RegistryKeyState& key : restored.registry) {
         const auto [slot, added] = registry.try_emplace(key.path);
@@ -204,6 +228,7 @@ void Restore(const MachineState& restored) {
     }
     simulated::TheMachine().Locked([&](State& state) {
         state.plans = std::move(plans);
+        state.activePlan = restored.activePlan;
         state.registry = std::move(registry);
     });
 }

@@ -54,6 +54,7 @@ State SeededState() {
              u"Saves energy by reducing your computer's performance where possible.",
              {900, 600}, {10800, 10800}, {300, 120}},
     };
+    state.activePlan = state.plans.front().id;
     return state;
 }
 

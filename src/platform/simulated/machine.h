@@ -45,6 +45,7 @@ struct RegistryKey {
 
 struct State {
     std::vector<Plan> plans;
+    std::optional<Guid> activePlan;  // none once the active plan was removed
     std::array<std::optional<Fault>, kOperationCount> faults;
     Simulation::AllocationCounts allocations;
     std::map<std::u16string, RegistryKey, NoCaseLess> registry;
