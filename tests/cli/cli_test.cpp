@@ -12,7 +12,11 @@
 #include <thread>
 #include <vector>
 
+#include <csignal>
+
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,8 +56,10 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder_); }
 
-    // Runs calvoro with --state pointing into the temporary folder.
-    Result Run(const std::vector<std::string>& args, const std::string& tag = "run") const {
+    // Runs calvoro with --state pointing into the temporary folder; with `stdoutTo`, its
+    // standard output goes there, and with `fileSizeLimit`, no file it writes grows past it.
+    Result Run(const std::vector<std::string>& args, const std::string& tag = "run",
+               const char* stdoutTo = nullptr, rlim_t fileSizeLimit = RLIM_INFINITY) const {
         std::vector<std::string> words{CALVORO_PROGRAM, "--state", state_.string()};
         words.insert(words.end(), args.begin(), args.end());
         std::vector<char*> argv;
@@ -66,11 +72,21 @@ protected:
         const fs::path err = folder_ / (tag + ".err");
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 1, stdoutTo != nullptr ? stdoutTo : out.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        // The child inherits the limit, and with SIGXFSZ ignored a write past it fails (EFBIG).
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit limited{fileSizeLimit, saved.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
         pid_t pid = 0;
         Result result;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+        std::signal(SIGXFSZ, previous);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        if (spawned == 0) {
             int wstatus = 0;
             waitpid(pid, &wstatus, 0);
             result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
@@ -151,6 +167,9 @@ TEST_F(Program, UsageErrorsExitWithStatus2AndSayWhy) {
         {{"rename", "Balanced", "\xff\xfe", "text"}, "NAME is not valid UTF-8"},
         {{"rename", "\xc3", "name", "text"}, "not valid UTF-8"},
         {{"default", "both"}, "ac or dc"},
+        {{"set"}, "calvoro: PLAN is required"},
+        {{"activate"}, "calvoro: PLAN is required"},
+        {{"rename", "--", "Balanced", "name", "text", "--json"}, "\"--json\" is not"},
     };
     for (const Case& c : cases) {
         const Result result = Run(c.args);
@@ -272,6 +291,92 @@ TEST_F(Program, ExportImportRoundTripsAndABadDocumentChangesNothing) {
     EXPECT_EQ(RunJson({"query", "Quiet", "--json"})["plans"][0]["id"],
               "381B4222-F694-41F0-9685-FF5BB260DF2E");
     EXPECT_EQ(RunJson({"query", "SCHEME_MAX", "--json"})["plans"][0]["timeouts"]["sleep"]["dc"], 0);
+}
+
+TEST_F(Program, NothingIsLostAndNothingUnkeptIsReportedDone) {
+    ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
+    const std::string before = ReadFile(state_);
+
+    // Export never lands on the state file, however it is named.
+    fs::create_symlink(state_, folder_ / "link.json");
+    fs::create_hard_link(state_, folder_ / "hard.json");
+    for (const char* name : {"machine.json", "link.json", "hard.json"}) {
+        const Result result = Run({"export", "--output", (folder_ / name).string()});
+        EXPECT_EQ(result.status, 2) << name;
+        EXPECT_NE(result.err.find("is the simulated machine's state file"), std::string::npos);
+        EXPECT_EQ(ReadFile(state_), before) << name;
+    }
+
+    // Output that cannot be written is a failure.
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"export"}, {"list"}, {"set", "Balanced", "sleep", "ac", "2"}}) {
+        const Result result = Run(command, "full", "/dev/full");
+        EXPECT_EQ(result.status, 1) << command[0];
+        EXPECT_NE(result.err.find("calvoro: cannot write to standard output"), std::string::npos);
+    }
+
+    // A state file that cannot be saved: nothing is reported applied, and nothing changed.
+    const std::string saved = ReadFile(state_);
+    const fs::path document = folder_ / "plans.json";
+    std::ofstream(document) << json{{"format", "calvoro-plans"}, {"version", 1},
+                                    {"plans", {{{"id", "381B4222-F694-41F0-9685-FF5BB260DF2E"},
+                                                {"timeouts", {{"sleep", {{"ac", 9}}}}}}}}}.dump();
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"set", "Balanced", "sleep", "ac", "7", "--json"},
+          {"import", document.string(), "--json"}}) {
+        const Result result = Run(command, "limited", nullptr, 1024);  // the report fits, the state not
+        EXPECT_EQ(result.status, 1) << command[0];
+        const json report = json::parse(result.out);
+        EXPECT_EQ(report["changes"][0]["applied"], false) << result.out;
+        EXPECT_EQ(report["refused"], 1);
+        EXPECT_NE(result.err.find("no change was kept"), std::string::npos) << result.err;
+        EXPECT_EQ(ReadFile(state_), saved);
+    }
+
+    // Through a link to the state file: the link stays, its target changes and keeps its mode.
+    const fs::path target = folder_ / "target.json";
+    fs::rename(state_, target);
+    fs::create_symlink(target, state_);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "3"}).status, 0);
+    EXPECT_TRUE(fs::is_symlink(state_));
+    EXPECT_EQ(json::parse(ReadFile(target))["plans"][0]["seconds"]["sleep"]["ac"], 180);
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // Folders where files belong are named.
+    const Result imported = Run({"import", folder_.string()});
+    EXPECT_EQ(imported.status, 2);
+    EXPECT_NE(imported.err.find(folder_.string() + " is a folder"), std::string::npos);
+    fs::remove(state_);
+    fs::create_directory(state_);
+    const Result listed = Run({"list"});
+    EXPECT_EQ(listed.status, 1);
+    EXPECT_NE(listed.err.find(state_.string() + ": is a folder"), std::string::npos) << listed.err;
+}
+
+TEST_F(Program, TheActivePlanAndABackupThatRestoresNames) {
+    EXPECT_EQ(RunJson({"list", "--json"})["active"], "381B4222-F694-41F0-9685-FF5BB260DF2E");
+    EXPECT_EQ(Run({"active"}).out, "Balanced (381B4222-F694-41F0-9685-FF5BB260DF2E)\n");
+    // A change to the active plan applies it again; one to another plan does not.
+    EXPECT_EQ(RunJson({"set", "scheme_current", "SLEEP", "AC", "5", "--json"})["reapplied"],
+              "381B4222-F694-41F0-9685-FF5BB260DF2E");
+    EXPECT_EQ(RunJson({"set", "SCHEME_MAX", "sleep", "Dc", "5", "--json"})["reapplied"], nullptr);
+    EXPECT_EQ(RunJson({"activate", "Power saver", "--json"})["id"], "A1841308-3541-4FAB-BC81-F71556F20B4A");
+    EXPECT_EQ(RunJson({"query", "SCHEME_CURRENT", "--json"})["plans"][0]["name"], "Power saver");
+    EXPECT_NE(Run({"list"}).out.find("Power saver  (active)"), std::string::npos);
+
+    // Export, rename, import: the name and the description come back.
+    const fs::path backup = folder_ / "backup.json";
+    ASSERT_EQ(Run({"export", "--output", backup.string()}).status, 0);
+    ASSERT_EQ(Run({"rename", "Balanced", "--", "-Renamed", "/Described"}).status, 0);
+    EXPECT_EQ(RunJson({"query", "--json", "--", "-Renamed"})["plans"][0]["name"], "-Renamed");
+    const Result restored = Run({"import", backup.string()});
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    const json plan = json::parse(ReadFile(state_))["plans"][0];
+    EXPECT_EQ(plan["name"], "Balanced");
+    EXPECT_EQ(plan["description"],
+              "Automatically balances performance with energy consumption on capable hardware.");
 }
 
 TEST_F(Program, ADefaultThatIsNotAnIdentifierFailsWithStatus1) {

@@ -14,6 +14,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -197,8 +198,11 @@ int Run(int argc, char** argv) {
         std::cerr << "calvoro: " << error.what() << "; see calvoro --help\n";
         return kUsageStatus;
     }
-    if (!app.remaining(true).empty()) {
-        std::cerr << "calvoro: \"" << app.remaining(true).front()
+    // CLI11 keeps the "--" that ended the options among the words it did not use.
+    std::vector<std::string> unused = app.remaining(true);
+    unused.erase(std::remove(unused.begin(), unused.end(), "--"), unused.end());
+    if (!unused.empty()) {
+        std::cerr << "calvoro: \"" << unused.front()
                   << "\" is not a command, option or argument here; see calvoro --help\n";
         return kUsageStatus;
     }
