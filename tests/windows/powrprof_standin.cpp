@@ -7,8 +7,8 @@
 // For runs of the program, three variables of the environment:
 //   CALVORO_STANDIN_STATE   a state file (as the simulated program keeps it): loaded on the
 //                           first call, saved after every write, so that runs follow on
-//   CALVORO_STANDIN_ACTIVE  the active plan's identifier (Balanced when unset), or "unknown"
-//                           to make PowerGetActiveScheme fail with 120 as Wine's own does
+//   CALVORO_STANDIN_ACTIVE  "unknown" makes PowerGetActiveScheme fail with 120 as Wine's own
+//                           does; otherwise the machine's active plan answers
 //   CALVORO_STANDIN_LOG     a file that gets a line for each PowerSetActiveScheme
 #include "platform/conversions.h"
 #include "platform/platform.h"
@@ -22,8 +22,10 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace p = Calvoro::platform;
@@ -147,25 +149,49 @@ STANDIN_EXPORT PowerWriteDCValueIndex(HKEY RootPowerKey, const GUID* SchemeGuid,
                                      PowerSettingGuid, DcValueIndex));
 }
 
-// The active plan, and applying a plan (which only leaves a line in the log).
+// The machine's active plan, applying a plan (which also leaves a line in the log), and a
+// plan's description, as the program reads them beside the class.
 STANDIN_EXPORT PowerGetActiveScheme(HKEY, GUID** ActivePolicyGuid) {
-    const std::string active = Variable("CALVORO_STANDIN_ACTIVE");
-    if (active == "unknown") {
+    LoadState();
+    const std::optional<Calvoro::Guid> active = Calvoro::Simulation::ActivePlan();
+    if (Variable("CALVORO_STANDIN_ACTIVE") == "unknown") {
         return ERROR_CALL_NOT_IMPLEMENTED;
     }
-    const Calvoro::Guid id = Calvoro::Guid::Parse(
-        active.empty() ? std::string("381B4222-F694-41F0-9685-FF5BB260DF2E") : active);
+    if (!active) {
+        return ERROR_FILE_NOT_FOUND;
+    }
     auto* record = static_cast<GUID*>(::LocalAlloc(LPTR, sizeof(GUID)));
     if (record == nullptr) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    *record = Calvoro::detail::ToPlatformRecord(id);
+    *record = Calvoro::detail::ToPlatformRecord(*active);
     *ActivePolicyGuid = record;
     return ERROR_SUCCESS;
 }
 
 STANDIN_EXPORT PowerSetActiveScheme(HKEY, const GUID* SchemeGuid) {
-    std::ofstream(Variable("CALVORO_STANDIN_LOG"), std::ios::app)
-        << "PowerSetActiveScheme " << Calvoro::detail::FromPlatformRecord(*SchemeGuid) << '\n';
-    return ERROR_SUCCESS;
+    LoadState();
+    const Calvoro::Guid id = Calvoro::FromGUID(*SchemeGuid);
+    std::ofstream(Variable("CALVORO_STANDIN_LOG"), std::ios::app) << "PowerSetActiveScheme " << id << '\n';
+    return Saved(Calvoro::Simulation::SetActivePlan(id) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+}
+
+STANDIN_EXPORT PowerReadDescription(HKEY, const GUID* SchemeGuid, const GUID*, const GUID*,
+                                    UCHAR* Buffer, DWORD* BufferSize) {
+    LoadState();
+    const Calvoro::Guid id = Calvoro::FromGUID(*SchemeGuid);
+    for (const Calvoro::Simulation::Plan& plan : Calvoro::Simulation::Plans()) {
+        if (plan.id != id) {
+            continue;
+        }
+        const DWORD needed = static_cast<DWORD>((plan.description.size() + 1) * sizeof(char16_t));
+        if (Buffer == nullptr || *BufferSize < needed) {
+            *BufferSize = needed;
+            return Buffer == nullptr ? ERROR_SUCCESS : ERROR_MORE_DATA;
+        }
+        std::memcpy(Buffer, plan.description.c_str(), needed);
+        *BufferSize = needed;
+        return ERROR_SUCCESS;
+    }
+    return ERROR_FILE_NOT_FOUND;
 }

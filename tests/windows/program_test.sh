@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # calvoro.exe under Wine with the stand-in powrprof.dll, as an admin runs it: on an ANSI code
-# page that is not UTF-8, with names in any language on the command line, the aliases,
-# export and import, and the active plan applied again after its timeouts changed.
+# page that is not UTF-8, with names and file names in any language on the command line, the
+# aliases, export and import, and the active plan: applied again after its timeouts changed,
+# shown and set.
 # Usage: program_test.sh WINE_RUN PREFIX calvoro.exe code_page.exe
 set -euo pipefail
 wine_run=$1 prefix=$2 program=$3 code_page=$4
@@ -48,6 +49,26 @@ check "export then import changes nothing" \
 check "the machine is as it was" cmp -s "$CALVORO_STANDIN_STATE" "$work/before.json"
 check "the exported name survived" \
     grep -q '"name": "🔋"' "$prefix/drive_c/plans.json"
+
+# File names in any language, on the wide command line; "/" starts a name, not an option.
+calvoro export --output 'C:\Énergie ☀.json' >/dev/null
+check "export writes a file named in any language" test -f "$prefix/drive_c/Énergie ☀.json"
+check "import reads it" \
+    test "$(calvoro import 'C:\Énergie ☀.json' --json | field 'len(d["changes"])')" = 0
+calvoro rename SCHEME_MAX /Night "Nuit" >/dev/null
+check "a rename to /Night" test "$(calvoro query SCHEME_MAX --json | field 'd["plans"][0]["name"]')" = "/Night"
+calvoro rename SCHEME_MAX -- -Day "Jour" >/dev/null
+check "a rename to -Day after --" test "$(calvoro query SCHEME_MAX --json | field 'd["plans"][0]["name"]')" = "-Day"
+
+# activate reaches the platform, and SCHEME_CURRENT follows it.
+: >"$CALVORO_STANDIN_LOG"
+calvoro activate SCHEME_MAX >/dev/null
+check "activate applies the plan" \
+    test "$(tr -d '\r' <"$CALVORO_STANDIN_LOG")" = "PowerSetActiveScheme A1841308-3541-4FAB-BC81-F71556F20B4A"
+check "the active plan is the one applied" \
+    test "$(calvoro active --json | field 'd["id"]')" = A1841308-3541-4FAB-BC81-F71556F20B4A
+check "SCHEME_CURRENT names it" \
+    test "$(calvoro query scheme_current --json | field 'd["plans"][0]["name"]')" = "-Day"
 
 echo "program under Wine: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -287,6 +287,34 @@ namespace Calvoro
                 return SimulationMethods.Sim.RemovePlan(&copy, removed);
             });
 
+        /// <summary>The plan the machine applies now (Balanced when seeded), as Windows'
+        /// PowerGetActiveScheme tells it; <c>null</c> after the active plan was removed.</summary>
+        public static Guid? ActivePlan
+        {
+            get
+            {
+                Guid plan = Guid.Empty;
+                bool found = Flag((int* f) =>
+                {
+                    Guid id;
+                    int status = SimulationMethods.Sim.GetActivePlan(&id, f);
+                    plan = id;
+                    return status;
+                });
+                return found ? plan : (Guid?)null;
+            }
+        }
+
+        /// <summary>Applies an installed plan, as Windows' PowerSetActiveScheme does.</summary>
+        /// <param name="id">The plan.</param>
+        /// <returns>false, changing nothing, when there is no such plan.</returns>
+        public static bool SetActivePlan(Guid id) =>
+            Flag((int* applied) =>
+            {
+                Guid copy = id;
+                return SimulationMethods.Sim.SetActivePlan(&copy, applied);
+            });
+
         /// <summary>The stored seconds of one timeout.</summary>
         /// <param name="plan">The plan.</param>
         /// <param name="timeout">Which timeout.</param>

@@ -202,7 +202,12 @@ namespace Calvoro.Tests
                 Assert.Equal((plan.Id, plan.Name, 120u), (stored.Id, stored.Name, stored.Display.Dc));
                 Assert.True(Simulation.WriteSeconds(plan.Id, Simulation.Timeout.Sleep, true, 7));
                 Assert.Equal(7u, Simulation.ReadSeconds(plan.Id, Simulation.Timeout.Sleep, true));
+                Assert.Equal(Balanced, Simulation.ActivePlan);
+                Assert.True(Simulation.SetActivePlan(plan.Id));
+                Assert.Equal(plan.Id, Simulation.ActivePlan);
                 Assert.True(Simulation.RemovePlan(plan.Id));
+                Assert.Null(Simulation.ActivePlan);
+                Assert.False(Simulation.SetActivePlan(plan.Id));
                 Assert.Null(Simulation.ReadSeconds(plan.Id, Simulation.Timeout.Sleep, true));
 
                 Simulation.SetRegistryValue("Key", "Bin", Simulation.RegistryValue.Binary(new byte[] { 0, 255 }));

@@ -201,6 +201,8 @@ _SIM_PROTOTYPES = {
     "calvoro_sim_PlanAt": [_U32, _P(SimPlan), _U16, _U32, _P(_U32), _U16, _U32, _P(_U32), _P(_I32)],
     "calvoro_sim_AddPlan": [_P(SimPlan), _U16, _U32, _U16, _U32, _P(_I32)],
     "calvoro_sim_RemovePlan": [_GUID, _P(_I32)],
+    "calvoro_sim_GetActivePlan": [_GUID, _P(_I32)],
+    "calvoro_sim_SetActivePlan": [_GUID, _P(_I32)],
     "calvoro_sim_ReadSeconds": [_GUID, _I32, _I32, _P(_U32), _P(_I32)],
     "calvoro_sim_WriteSeconds": [_GUID, _I32, _I32, _U32, _P(_I32)],
     "calvoro_sim_InjectStatus": [_I32, _U32, _I32, _U32],

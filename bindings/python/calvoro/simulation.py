@@ -139,6 +139,19 @@ def remove_plan(id: uuid.UUID) -> bool:
     return _flag("calvoro_sim_RemovePlan", ctypes.byref(_native.to_c(id)))
 
 
+def active_plan() -> Optional[uuid.UUID]:
+    """The plan the machine applies now (Balanced when seeded), as Windows'
+    PowerGetActiveScheme tells it; None after the active plan was removed."""
+    plan = _native.Guid()
+    return _native.from_c(plan) if _flag("calvoro_sim_GetActivePlan", ctypes.byref(plan)) else None
+
+
+def set_active_plan(id: uuid.UUID) -> bool:
+    """Applies an installed plan, as Windows' PowerSetActiveScheme does; False, changing
+    nothing, when there is no such plan."""
+    return _flag("calvoro_sim_SetActivePlan", ctypes.byref(_native.to_c(id)))
+
+
 def read_seconds(plan: uuid.UUID, timeout: Timeout, on_ac: bool) -> Optional[int]:
     """The stored seconds of one timeout, or None when there is no such plan."""
     seconds = ctypes.c_uint32()

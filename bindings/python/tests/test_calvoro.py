@@ -148,7 +148,10 @@ def test_simulation_plans_registry_and_snapshots():
         assert simulation.plans()[-1] == plan
         assert simulation.write_seconds(plan.id, simulation.Timeout.SLEEP, True, 7) is True
         assert simulation.read_seconds(plan.id, simulation.Timeout.SLEEP, True) == 7
+        assert simulation.active_plan() == BALANCED
+        assert simulation.set_active_plan(plan.id) is True and simulation.active_plan() == plan.id
         assert simulation.remove_plan(plan.id) is True
+        assert simulation.active_plan() is None and simulation.set_active_plan(plan.id) is False
         assert simulation.read_seconds(plan.id, simulation.Timeout.SLEEP, True) is None
         assert simulation.delete_registry_value("Key", "Bin") is False
         simulation.set_registry_value("Key", "Bin", b"")
