@@ -43,7 +43,7 @@ class RoundTrip : public testing::TestWithParam<Guid> {};
 
 TEST_P(RoundTrip, RecordAndBackIsTheSameIdentifier) {
     const Guid original = GetParam();
-    const Guid back = Calvoro::detail::FromPlatformRecord(Calvoro::PowerClass().ToGUID(original));
+    const Guid back = Calvoro::FromGUID(Calvoro::PowerClass().ToGUID(original));
     EXPECT_EQ(back, original);
     EXPECT_EQ(back.Bytes(), original.Bytes());
 }

@@ -57,9 +57,14 @@ struct ImportOptions {
 };
 struct SourceOptions {
     std::string source;
-    std::string plan;
     bool json = false;
 };
+#if CALVORO_SIMULATED
+struct RecordOptions {
+    std::string source;
+    std::string plan;
+};
+#endif
 
 // The whole run; returns the exit status.
 int Run(int argc, char** argv) {
@@ -175,7 +180,7 @@ int Run(int argc, char** argv) {
     simulation->require_subcommand(1);
     runs(simulation->add_subcommand("reset", "Back to Windows' standard plans"), noJson,
          [](const Output& o) { return ResetMachine(o); });
-    SourceOptions recording;
+    RecordOptions recording;
     CLI::App* setDefault =
         simulation->add_subcommand("set-default", "Record a plan as the default for a source");
     setDefault->add_option("SOURCE", recording.source, "ac or dc")->required();

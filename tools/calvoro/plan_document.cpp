@@ -10,12 +10,35 @@
 namespace calvoro_cli {
 namespace {
 
-using Calvoro::Guid;
 using Calvoro::PowerClass;
 using nlohmann::json;
 
 constexpr const char* kFormat = "calvoro-plans";
 constexpr std::uint32_t kVersion = 1;
+
+// An object or array that the parser is in: where it sits, and the keys an object has so far.
+struct OpenValue {
+    std::string where;
+    bool array = false;
+    std::size_t elements = 0;
+    std::set<std::string> keys;
+    std::string key;  // the member being read
+};
+
+// Counts a finished value as an element of the array it is in.
+void Ended(std::vector<OpenValue>& open) {
+    if (!open.empty() && open.back().array) {
+        ++open.back().elements;
+    }
+}
+
+// Records the key of the member that begins; a key the object has already is an error.
+void Key(OpenValue& object, std::string key) {
+    if (!object.keys.insert(key).second) {
+        throw UsageError(object.where + ": \"" + key + "\" appears twice");
+    }
+    object.key = std::move(key);
+}
 
 [[noreturn]] void ThrowUsageError(const std::string& message) { throw UsageError(message); }
 
@@ -63,27 +86,14 @@ json DocumentToJson(const std::vector<PlanEntry>& entries) {
 }
 
 json ParseDocument(const std::string& text) {
-    // Where each open object or array sits, and the keys an object has so far.
-    struct Open {
-        std::string where;
-        bool array = false;
-        std::size_t elements = 0;
-        std::set<std::string> keys;
-        std::string key;  // the member being read
-    };
-    std::vector<Open> open;
+    std::vector<OpenValue> open;
     const auto place = [&open]() -> std::string {
         if (open.empty()) {
             return "document";
         }
-        const Open& parent = open.back();
+        const OpenValue& parent = open.back();
         return parent.array ? parent.where + "[" + std::to_string(parent.elements) + "]"
                             : parent.where + "." + parent.key;
-    };
-    const auto ended = [&open] {
-        if (!open.empty() && open.back().array) {
-            ++open.back().elements;
-        }
     };
     using Event = json::parse_event_t;
     const json::parser_callback_t refuseRepeatedKeys = [&](int, Event event, json& parsed) {
@@ -95,17 +105,13 @@ json ParseDocument(const std::string& text) {
         case Event::object_end:
         case Event::array_end:
             open.pop_back();
-            ended();
+            Ended(open);
             break;
         case Event::key:
-            open.back().key = parsed.get<std::string>();
-            if (!open.back().keys.insert(open.back().key).second) {
-                throw UsageError(open.back().where + ": \"" + open.back().key +
-                                 "\" appears twice");
-            }
+            Key(open.back(), parsed.get<std::string>());
             break;
         case Event::value:
-            ended();
+            Ended(open);
             break;
         }
         return true;
