@@ -224,3 +224,47 @@ namespace Calvoro.Tests
         }
     }
 }
+
+namespace Calvoro.Tests
+{
+    // The plans as objects: what PowerPlans reads and writes is what PowerClass reads and writes.
+    public sealed class PowerPlansTests : IDisposable
+    {
+        private static readonly Guid PowerSaver = new Guid("A1841308-3541-4FAB-BC81-F71556F20B4A");
+        private readonly PowerPlans plans = new PowerPlans();
+
+        public PowerPlansTests() => Simulation.Reset();
+
+        public void Dispose() => Simulation.Reset();
+
+        [Theory]
+        [InlineData(TimeoutSetting.Sleep, PowerSource.AC, 7u)]
+        [InlineData(TimeoutSetting.Sleep, PowerSource.DC, 8u)]
+        [InlineData(TimeoutSetting.Hibernate, PowerSource.AC, 9u)]
+        [InlineData(TimeoutSetting.Hibernate, PowerSource.DC, 10u)]
+        [InlineData(TimeoutSetting.Display, PowerSource.AC, 11u)]
+        [InlineData(TimeoutSetting.Display, PowerSource.DC, PowerPlans.MaxTimerMinutes)]
+        public void EachTimeoutIsWrittenAndReadByItsNames(TimeoutSetting setting, PowerSource source, uint minutes)
+        {
+            PowerPlan before = plans.Get(PowerSaver)!;
+            Assert.True(plans.SetTimeout(PowerSaver, setting, source, minutes));
+            Assert.False(plans.SetTimeout(PowerSaver, setting, source, PowerPlans.MaxTimerMinutes + 1));
+            PowerPlan after = plans.Get(PowerSaver)!;
+            Assert.Equal(minutes, after.Timeout(setting, source));
+            Assert.Equal(minutes, plans.GetTimeout(PowerSaver, setting, source));
+            uint[] Six(PowerPlan plan) => new[] { plan.SleepAC, plan.SleepDC, plan.HibernateAC, plan.HibernateDC, plan.DisplayAC, plan.DisplayDC };
+            int changed = Enumerable.Range(0, 6).Single(i => Six(before)[i] != Six(after)[i]);
+            Assert.Equal((int)setting * 2 + (int)source, changed);  // that one, and no other
+        }
+
+        [Fact]
+        public void AllPlansInOneCallAndNoneForAnUnknownIdentifier()
+        {
+            IReadOnlyList<PowerPlan> all = plans.GetAll();
+            Assert.Equal(new[] { "Balanced", "High performance", "Power saver" }, all.Select(plan => plan.Name));
+            Assert.Equal((30u, 15u, 180u, 10u, 5u), (all[0].SleepAC, all[0].SleepDC, all[0].HibernateAC, all[0].DisplayAC, all[0].DisplayDC));
+            Assert.Null(plans.Get(Guid.NewGuid()));
+            Assert.Throws<ArgumentOutOfRangeException>(() => plans.GetTimeout(PowerSaver, (TimeoutSetting)3, PowerSource.AC));
+        }
+    }
+}
