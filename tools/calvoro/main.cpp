@@ -30,6 +30,9 @@ namespace {
 constexpr int kUsageStatus = 2;
 
 // Each subcommand's own options, as CLI11 fills them.
+struct JsonOptions {
+    bool json = false;
+};
 struct PlanOptions {
     std::string plan;
     bool json = false;
@@ -93,20 +96,23 @@ int Run(int argc, char** argv) {
         sub->add_option("PLAN", plan, "Identifier, alias or name of a plan")->required();
     };
     // Runs `work` as the command, with the subcommand's --json.
-    const auto runs = [&](CLI::App* sub, const bool& jsonFlag, std::function<int(const Output&)> work) {
+    const auto runs = [&](CLI::App* sub, const bool& jsonFlag,
+                          std::function<int(const Output&)> work) {
         sub->callback([&json, &command, &jsonFlag, work = std::move(work)] {
             json = jsonFlag;
             command = work;
         });
     };
 
-    PlanOptions listing;
-    CLI::App* list = app.add_subcommand("list", "List every plan, the active one and the recorded defaults");
+    JsonOptions listing;
+    CLI::App* list =
+        app.add_subcommand("list", "List every plan, the active one and the recorded defaults");
     addJson(list, listing.json);
     runs(list, listing.json, [&](const Output& o) { return ListPlans(power, o); });
 
     QueryOptions querying;
-    CLI::App* query = app.add_subcommand("query", "Show a plan's timeouts (all plans if none named)");
+    CLI::App* query =
+        app.add_subcommand("query", "Show a plan's timeouts (all plans if none named)");
     query->add_option("PLAN", querying.plan, "Identifier, alias or name of a plan");
     addJson(query, querying.json);
     runs(query, querying.json, [&](const Output& o) { return QueryPlans(power, querying.plan, o); });
@@ -159,7 +165,7 @@ int Run(int argc, char** argv) {
     addJson(defaults, defaulting.json);
     runs(defaults, defaulting.json, [&](const Output& o) { return ShowDefault(power, defaulting.source, o); });
 
-    PlanOptions showing;
+    JsonOptions showing;
     CLI::App* active = app.add_subcommand("active", "Show the plan that is applied now");
     addJson(active, showing.json);
     runs(active, showing.json, [&](const Output& o) { return ShowActive(power, o); });
