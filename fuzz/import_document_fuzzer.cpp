@@ -1,12 +1,12 @@
 // The import document's reader and checker: never crash on any input, accept every document
 // that export can write, and what they accept writes out and reads back the same.
-#include "errors.h"
-#include "plan_document.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+
+#include "errors.h"
+#include "plan_document.h"
 
 namespace {
 

@@ -280,9 +280,12 @@ TEST_F(Program, NothingIsLostAndNothingUnkeptIsReportedDone) {
     state_ = folder_ / "unsavable.json";
     fs::create_symlink("/proc/self/calvoro-state.json", state_);
     const fs::path document = folder_ / "plans.json";
-    std::ofstream(document) << json{{"format", "calvoro-plans"}, {"version", 1},
-                                    {"plans", {{{"id", "381B4222-F694-41F0-9685-FF5BB260DF2E"},
-                                                {"timeouts", {{"sleep", {{"ac", 9}}}}}}}}}.dump();
+    std::ofstream(document) << json{{"format", "calvoro-plans"},
+                                    {"version", 1},
+                                    {"plans",
+                                     {{{"id", "381B4222-F694-41F0-9685-FF5BB260DF2E"},
+                                       {"timeouts", {{"sleep", {{"ac", 9}}}}}}}}}
+                                   .dump();
     for (const std::vector<std::string>& command :
          {std::vector<std::string>{"set", "Balanced", "sleep", "ac", "7", "--json"},
           {"import", document.string(), "--json"}}) {
@@ -324,7 +327,8 @@ TEST_F(Program, TheActivePlanAndABackupThatRestoresNames) {
     EXPECT_EQ(RunJson({"set", "scheme_current", "SLEEP", "AC", "5", "--json"})["reapplied"],
               "381B4222-F694-41F0-9685-FF5BB260DF2E");
     EXPECT_EQ(RunJson({"set", "SCHEME_MAX", "sleep", "Dc", "5", "--json"})["reapplied"], nullptr);
-    EXPECT_EQ(RunJson({"activate", "Power saver", "--json"})["id"], "A1841308-3541-4FAB-BC81-F71556F20B4A");
+    EXPECT_EQ(RunJson({"activate", "Power saver", "--json"})["id"],
+              "A1841308-3541-4FAB-BC81-F71556F20B4A");
     EXPECT_EQ(RunJson({"query", "SCHEME_CURRENT", "--json"})["plans"][0]["name"], "Power saver");
     EXPECT_NE(Run({"list"}).out.find("Power saver  (active)"), std::string::npos);
 

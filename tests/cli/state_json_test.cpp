@@ -1,23 +1,22 @@
 // The state file's JSON, in memory: what is saved loads back to the same machine.
-#include "commands.h"
-#include "errors.h"
-#include "machine_file.h"
 #include "state_json.h"
-#include "text.h"
 
 #include <calvoro/simulation.h>
-
 #include <gtest/gtest.h>
-
-#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "commands.h"
+#include "errors.h"
+#include "machine_file.h"
+#include "text.h"
 
 namespace {
 
@@ -71,8 +70,10 @@ TEST(Import, ARefusedChangeIsReportedTheOthersStayAndNothingUnkeptIsReportedDone
         const int status = calvoro_cli::ImportPlans(Calvoro::PowerClass(), file, false, output);
         const auto report = nlohmann::json::parse(out.str());
         EXPECT_EQ(status, 1);
-        EXPECT_NE(err.str().find("refused: Balanced (381B4222-F694-41F0-9685-FF5BB260DF2E): sleep on DC"),
-                  std::string::npos) << err.str();
+        EXPECT_NE(
+            err.str().find("refused: Balanced (381B4222-F694-41F0-9685-FF5BB260DF2E): sleep on DC"),
+            std::string::npos)
+            << err.str();
         EXPECT_EQ(Sim::ReadSeconds(balanced, Sim::Timeout::Sleep, false), 900u);  // as seeded
         if (!keepFails) {
             EXPECT_EQ(Sim::ReadSeconds(balanced, Sim::Timeout::Sleep, true), 60u);

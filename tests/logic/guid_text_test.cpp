@@ -29,7 +29,9 @@ TEST_P(GuidText, ParsesExactlyTheAcceptedForms) {
     for (int utf16 = 0; utf16 < 2; ++utf16) {
         SCOPED_TRACE(utf16 ? "UTF-16" : "8-bit");
         const auto parse = [&] { return utf16 ? Guid::Parse(Widen(c.text)) : Guid::Parse(c.text); };
-        const auto tryParse = [&] { return utf16 ? Guid::TryParse(Widen(c.text)) : Guid::TryParse(c.text); };
+        const auto tryParse = [&] {
+            return utf16 ? Guid::TryParse(Widen(c.text)) : Guid::TryParse(c.text);
+        };
         if (c.parses) {
             EXPECT_EQ(parse(), kSleepSubgroup);
             EXPECT_EQ(tryParse(), kSleepSubgroup);

@@ -172,7 +172,8 @@ STANDIN_EXPORT PowerGetActiveScheme(HKEY, GUID** ActivePolicyGuid) {
 STANDIN_EXPORT PowerSetActiveScheme(HKEY, const GUID* SchemeGuid) {
     LoadState();
     const Calvoro::Guid id = Calvoro::FromGUID(*SchemeGuid);
-    std::ofstream(Variable("CALVORO_STANDIN_LOG"), std::ios::app) << "PowerSetActiveScheme " << id << '\n';
+    std::ofstream(Variable("CALVORO_STANDIN_LOG"), std::ios::app)
+        << "PowerSetActiveScheme " << id << '\n';
     return Saved(Calvoro::Simulation::SetActivePlan(id) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
 }
 

@@ -1,14 +1,5 @@
 #include "commands.h"
 
-#include "errors.h"
-#include "plan_document.h"
-#include "plans.h"
-#include "platform_steps.h"
-#include "text.h"
-#include "timeout_settings.h"
-
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -16,7 +7,15 @@
 #include <functional>
 #include <iomanip>
 #include <iterator>
+#include <nlohmann/json.hpp>
 #include <ostream>
+
+#include "errors.h"
+#include "plan_document.h"
+#include "plans.h"
+#include "platform_steps.h"
+#include "text.h"
+#include "timeout_settings.h"
 
 namespace calvoro_cli {
 namespace {
@@ -105,8 +104,8 @@ struct Change {
 
 // How a command's changes went.
 struct Outcome {
-    int refused = 0;                 // changes not applied, or applied but not kept
-    std::optional<Guid> reapplied;   // the active plan, when it was applied again
+    int refused = 0;                // changes not applied, or applied but not kept
+    std::optional<Guid> reapplied;  // the active plan, when it was applied again
 };
 
 // A new timeout of the active plan takes effect only once the plan is applied again, as
@@ -176,7 +175,8 @@ json ChangesJson(const std::vector<Change>& changes, const Outcome& outcome) {
     for (const Change& change : changes) {
         list.push_back(change.Json());
     }
-    return {{"changes", list}, {"refused", outcome.refused}, {"reapplied", IdJson(outcome.reapplied)}};
+    return {
+        {"changes", list}, {"refused", outcome.refused}, {"reapplied", IdJson(outcome.reapplied)}};
 }
 
 }  // namespace
@@ -196,8 +196,9 @@ const TimeoutSetting& FindTimeoutSetting(const std::string& timeout, const std::
         throw UsageError("unknown timeout \"" + timeout + "\"; use sleep, hibernate or display");
     }
     const bool onAC = ParseSource(source);
-    return *std::find_if(std::begin(kTimeoutSettings), std::end(kTimeoutSettings),
-                         [&](const TimeoutSetting& setting) { return named(setting) && setting.onAC == onAC; });
+    return *std::find_if(
+        std::begin(kTimeoutSettings), std::end(kTimeoutSettings),
+        [&](const TimeoutSetting& setting) { return named(setting) && setting.onAC == onAC; });
 }
 
 std::uint32_t ParseMinutes(const std::string& word) {
@@ -238,7 +239,8 @@ int ListPlans(const PowerClass& power, const Output& output) {
         return status;
     }
     for (const InstalledPlan& plan : plans) {
-        output.out << plan.id << "  " << DisplayName(plan) << (active == plan.id ? "  (active)" : "");
+        output.out << plan.id << "  " << DisplayName(plan)
+                   << (active == plan.id ? "  (active)" : "");
         const bool forAC = ac.id == plan.id;
         const bool forDC = dc.id == plan.id;
         if (forAC || forDC) {
@@ -290,9 +292,9 @@ int SetTimeout(const PowerClass& power, const std::string& plan, const std::stri
     const TimeoutSetting& chosen = FindTimeoutSetting(timeout, source);
     const std::uint32_t value = ParseMinutes(minutes);
     const InstalledPlan target = ResolvePlan(power, plan);
-    std::vector<Change> changes{{target, chosen.Name(), chosen.Read(power, target.id), value,
-                                 std::nullopt, [&] { return chosen.Write(power, target.id, value); },
-                                 std::nullopt}};
+    std::vector<Change> changes{
+        {target, chosen.Name(), chosen.Read(power, target.id), value, std::nullopt,
+         [&] { return chosen.Write(power, target.id, value); }, std::nullopt}};
     const Outcome outcome = Apply(changes, false, output);
     if (output.json) {
         output.out << ChangesJson(changes, outcome).dump(2) << '\n';
@@ -395,8 +397,9 @@ int ImportPlans(const PowerClass& power, const std::string& file, bool dryRun,
                                },
                                std::nullopt});
         }
-        const bool renamed = entry.name && entry.description &&
-                             (entry.name != target.name || entry.description != ReadDescription(entry.id));
+        const bool renamed =
+            entry.name && entry.description &&
+            (entry.name != target.name || entry.description != ReadDescription(entry.id));
         if (renamed) {
             changes.push_back({target, "name", NameJson(target), ToUtf8(*entry.name),
                                ToUtf8(*entry.description),
@@ -488,7 +491,8 @@ int ActivatePlan(const PowerClass& power, const std::string& plan, const Output&
         output.keep();
     }
     if (output.json) {
-        output.out << json{{"id", target.id.ToString()}, {"name", NameJson(target)}}.dump(2) << '\n';
+        output.out << json{{"id", target.id.ToString()}, {"name", NameJson(target)}}.dump(2)
+                   << '\n';
     } else {
         output.out << Describe(target) << " is now the active plan\n";
     }

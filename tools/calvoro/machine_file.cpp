@@ -1,9 +1,10 @@
 #include "machine_file.h"
 
-#include "errors.h"
-#include "state_json.h"
-
 #include <calvoro/simulation.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -13,10 +14,8 @@
 #include <stdexcept>
 #include <string>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include "errors.h"
+#include "state_json.h"
 
 namespace calvoro_cli {
 namespace {
@@ -145,7 +144,8 @@ void MachineFile::Write(const nlohmann::json& state) const {
     for (int hops = 0; fs::is_symlink(target, error); ++hops) {
         const fs::path next = fs::read_symlink(target, error);
         if (error || hops == 40) {
-            FailWith(path_, "cannot follow its link: " + (error ? error.message() : "too many links"));
+            FailWith(path_,
+                     "cannot follow its link: " + (error ? error.message() : "too many links"));
         }
         target = next.is_absolute() ? next : target.parent_path() / next;
     }

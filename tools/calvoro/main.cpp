@@ -13,7 +13,6 @@
 #include <calvoro/power_class.h>
 
 #include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -71,14 +70,15 @@ struct RecordOptions {
 
 // The whole run; returns the exit status.
 int Run(int argc, char** argv) {
-    CLI::App app{"Shows and changes the power plans of this machine: their names and their "
-                 "sleep, hibernate and display-off timeouts, for mains power (ac) and battery (dc).\n"
-                 "A PLAN is an identifier, one of the aliases SCHEME_BALANCED, SCHEME_MIN (High "
-                 "performance), SCHEME_MAX (Power saver) and SCHEME_CURRENT (the active plan) in "
-                 "any letter case, or a plan's name (its exact name, else the one name that "
-                 "matches ignoring letter case). A localised Windows names its plans in its own "
-                 "language: in scripts, use the aliases or identifiers. -- ends the options, so "
-                 "that a name may start with - or /."};
+    CLI::App app{
+        "Shows and changes the power plans of this machine: their names and their "
+        "sleep, hibernate and display-off timeouts, for mains power (ac) and battery (dc).\n"
+        "A PLAN is an identifier, one of the aliases SCHEME_BALANCED, SCHEME_MIN (High "
+        "performance), SCHEME_MAX (Power saver) and SCHEME_CURRENT (the active plan) in "
+        "any letter case, or a plan's name (its exact name, else the one name that "
+        "matches ignoring letter case). A localised Windows names its plans in its own "
+        "language: in scripts, use the aliases or identifiers. -- ends the options, so "
+        "that a name may start with - or /."};
     app.name("calvoro");
     // Options are --words on every system: a "/" starts a path or a name, never an option.
     app.allow_windows_style_options(false);
@@ -115,7 +115,8 @@ int Run(int argc, char** argv) {
         app.add_subcommand("query", "Show a plan's timeouts (all plans if none named)");
     query->add_option("PLAN", querying.plan, "Identifier, alias or name of a plan");
     addJson(query, querying.json);
-    runs(query, querying.json, [&](const Output& o) { return QueryPlans(power, querying.plan, o); });
+    runs(query, querying.json,
+         [&](const Output& o) { return QueryPlans(power, querying.plan, o); });
 
     SetOptions setting;
     CLI::App* set = app.add_subcommand("set", "Change one timeout of a plan");
@@ -141,13 +142,13 @@ int Run(int argc, char** argv) {
     ExportOptions exporting;
     const bool noJson = false;
     CLI::App* exporter = app.add_subcommand(
-        "export", "Write plans (all if none named) with their names, descriptions and timeouts "
-                  "as one JSON document");
+        "export",
+        "Write plans (all if none named) with their names, descriptions and timeouts "
+        "as one JSON document");
     exporter->add_option("PLAN", exporting.plans, "Identifier, alias or name of a plan");
     exporter->add_option("--output", exporting.file, "Write to FILE instead of standard output");
-    runs(exporter, noJson, [&](const Output& o) {
-        return ExportPlans(power, exporting.plans, exporting.file, o);
-    });
+    runs(exporter, noJson,
+         [&](const Output& o) { return ExportPlans(power, exporting.plans, exporting.file, o); });
 
     ImportOptions importing;
     CLI::App* importer = app.add_subcommand(
@@ -155,15 +156,16 @@ int Run(int argc, char** argv) {
     importer->add_option("FILE", importing.file, "The document, as export writes it")->required();
     importer->add_flag("--dry-run", importing.dryRun, "Say what would change; write nothing");
     addJson(importer, importing.json);
-    runs(importer, importing.json, [&](const Output& o) {
-        return ImportPlans(power, importing.file, importing.dryRun, o);
-    });
+    runs(importer, importing.json,
+         [&](const Output& o) { return ImportPlans(power, importing.file, importing.dryRun, o); });
 
     SourceOptions defaulting;
     CLI::App* defaults = app.add_subcommand("default", "Show the plan recorded as the default");
-    defaults->add_option("SOURCE", defaulting.source, "ac (mains power) or dc (battery)")->required();
+    defaults->add_option("SOURCE", defaulting.source, "ac (mains power) or dc (battery)")
+        ->required();
     addJson(defaults, defaulting.json);
-    runs(defaults, defaulting.json, [&](const Output& o) { return ShowDefault(power, defaulting.source, o); });
+    runs(defaults, defaulting.json,
+         [&](const Output& o) { return ShowDefault(power, defaulting.source, o); });
 
     JsonOptions showing;
     CLI::App* active = app.add_subcommand("active", "Show the plan that is applied now");
@@ -174,7 +176,8 @@ int Run(int argc, char** argv) {
     CLI::App* activate = app.add_subcommand("activate", "Apply a plan, making it the active one");
     addPlan(activate, activating.plan);
     addJson(activate, activating.json);
-    runs(activate, activating.json, [&](const Output& o) { return ActivatePlan(power, activating.plan, o); });
+    runs(activate, activating.json,
+         [&](const Output& o) { return ActivatePlan(power, activating.plan, o); });
 
 #if CALVORO_SIMULATED
     std::string statePath;
@@ -191,9 +194,8 @@ int Run(int argc, char** argv) {
         simulation->add_subcommand("set-default", "Record a plan as the default for a source");
     setDefault->add_option("SOURCE", recording.source, "ac or dc")->required();
     addPlan(setDefault, recording.plan);
-    runs(setDefault, noJson, [&](const Output& o) {
-        return SetDefault(power, recording.source, recording.plan, o);
-    });
+    runs(setDefault, noJson,
+         [&](const Output& o) { return SetDefault(power, recording.source, recording.plan, o); });
     SourceOptions clearing;
     CLI::App* clearDefault =
         simulation->add_subcommand("clear-default", "Remove the recorded default for a source");
@@ -251,7 +253,8 @@ int Run(int argc, char** argv) {
     errno = 0;
     if (!std::cout.flush()) {
         std::cerr << "calvoro: cannot write to standard output"
-                  << (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string()) << '\n';
+                  << (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string())
+                  << '\n';
         return 1;
     }
     return status;

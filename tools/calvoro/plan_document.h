@@ -2,18 +2,17 @@
 // timeouts in minutes, matched by identifier.
 #pragma once
 
-#include "plans.h"
-#include "timeout_settings.h"
-
 #include <calvoro/power_class.h>
-
-#include <nlohmann/json.hpp>
 
 #include <array>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "plans.h"
+#include "timeout_settings.h"
 
 namespace calvoro_cli {
 
@@ -40,8 +39,8 @@ nlohmann::json DocumentToJson(const std::vector<PlanEntry>& entries);
 nlohmann::json ParseDocument(const std::string& text);
 
 /// The entries of a document, checked whole against the installed plans before anything is
-/// written: its shape, every field known, minutes from 0 to Calvoro::MaxTimerMinutes, every identifier
-/// installed and named once, and a changed name only together with a description. Throws
+/// written: its shape, every field known, minutes from 0 to Calvoro::MaxTimerMinutes, every
+/// identifier installed and named once, and a changed name only together with a description. Throws
 /// UsageError naming the place ("plans[1].timeouts.sleep.ac: ...").
 std::vector<PlanEntry> CheckDocument(const nlohmann::json& document,
                                      const std::vector<InstalledPlan>& installed);

@@ -18,10 +18,10 @@ struct InstalledPlan {
 std::vector<InstalledPlan> InstalledPlans(const Calvoro::PowerClass& power);
 
 /// The installed plan that `word` names: one of Windows' aliases SCHEME_BALANCED,
-/// SCHEME_MIN, SCHEME_MAX and SCHEME_CURRENT (the active plan) in any letter case, GUID text in any form the library parses, or
-/// a plan's name: the exact name of exactly one plan, else the one name that matches without
-/// regard to letter case. Throws UsageError for an unknown or ambiguous plan, listing the
-/// candidates.
+/// SCHEME_MIN, SCHEME_MAX and SCHEME_CURRENT (the active plan) in any letter case, GUID text in any
+/// form the library parses, or a plan's name: the exact name of exactly one plan, else the one name
+/// that matches without regard to letter case. Throws UsageError for an unknown or ambiguous plan,
+/// listing the candidates.
 InstalledPlan ResolvePlan(const Calvoro::PowerClass& power, const std::string& word);
 
 /// "Balanced (381B4222-F694-41F0-9685-FF5BB260DF2E)", for messages.

@@ -1,7 +1,7 @@
 // The program's own steps on the simulated machine: its active plan and stored descriptions.
-#include "platform_steps.h"
-
 #include <calvoro/simulation.h>
+
+#include "platform_steps.h"
 
 namespace calvoro_cli {
 

@@ -1,9 +1,9 @@
 #include "windows_console.h"
 
+#include <calvoro/power_class.h>
+
 #include "platform_steps.h"
 #include "text.h"
-
-#include <calvoro/power_class.h>
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -169,7 +169,8 @@ namespace calvoro_cli {
 
 std::optional<Calvoro::Guid> ActivePlan() {
     windows::LocalMemory<GUID> active;
-    if (::PowerGetActiveScheme(nullptr, active.Receive()) != ERROR_SUCCESS || active.get() == nullptr) {
+    if (::PowerGetActiveScheme(nullptr, active.Receive()) != ERROR_SUCCESS ||
+        active.get() == nullptr) {
         return std::nullopt;
     }
     return Calvoro::FromGUID(*active.get());
@@ -183,7 +184,8 @@ bool ApplyPlan(const Calvoro::Guid& plan) {
 std::optional<std::u16string> ReadDescription(const Calvoro::Guid& plan) {
     const GUID record = Calvoro::PowerClass().ToGUID(plan);
     DWORD size = 0;
-    if (::PowerReadDescription(nullptr, &record, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
+    if (::PowerReadDescription(nullptr, &record, nullptr, nullptr, nullptr, &size) !=
+        ERROR_SUCCESS) {
         return std::nullopt;
     }
     std::u16string text(size / sizeof(char16_t) + 1, u'\0');

@@ -208,9 +208,9 @@ void Restore(const MachineState& restored) {
         }
         plans.push_back(plan);
     }
-    if (restored.activePlan &&
-        std::none_of(plans.begin(), plans.end(),
-                     [&](const Plan& plan) { return plan.id == *restored.activePlan; })) {
+    if (restored.activePlan && std::none_of(plans.begin(), plans.end(), [&](const Plan& plan) {
+            return plan.id == *restored.activePlan;
+        })) {
         throw std::invalid_argument("the active plan " + restored.activePlan->ToString() +
                                     " is not among the plans");
     }
