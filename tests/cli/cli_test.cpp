@@ -125,6 +125,9 @@ TEST_F(Program, ListsSetsQueriesRenamesAndRecordsDefaults) {
                         {"name", nullptr},
                         {"installed", false}}));
     EXPECT_NE(Run({"list"}).out.find("Énergie ☀ 🔋  [default for AC]"), std::string::npos);
+    const json marked = RunJson({"list", "--json"});
+    EXPECT_EQ(marked["plans"][2]["default_ac"], true);
+    EXPECT_EQ(marked["plans"][0]["default_ac"], false);
 
     EXPECT_EQ(Run({"simulation", "clear-default", "ac"}).status, 0);
     EXPECT_EQ(Run({"simulation", "reset"}).status, 0);
@@ -155,6 +158,7 @@ TEST_F(Program, UsageErrorsExitWithStatus2AndSayWhy) {
         {{"rename", "\xc3", "name", "text"}, "not valid UTF-8"},
         {{"default", "both"}, "ac or dc"},
         {{"set"}, "calvoro: PLAN is required"},
+        {{"import", "/nonexistent/plans.json"}, "cannot read /nonexistent/plans.json"},
         {{"activate"}, "calvoro: PLAN is required"},
         {{"rename", "--", "Balanced", "name", "text", "--json"}, "\"--json\" is not"},
     };
