@@ -118,7 +118,8 @@ json ParseDocument(const std::string& text) {
     };
     try {
         return json::parse(text, refuseRepeatedKeys);
-    } catch (const json::parse_error& error) {
+    } catch (const json::exception& error) {
+        // A syntax error, or a number too large for a double (out_of_range 406).
         throw UsageError(std::string("not valid JSON: ") + error.what());
     }
 }
