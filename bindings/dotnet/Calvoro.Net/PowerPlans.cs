@@ -91,15 +91,11 @@ namespace Calvoro
         public IReadOnlyList<PowerPlan> GetAll()
         {
             var plans = new List<PowerPlan>();
-            for (uint index = 0; ; index++)
+            foreach (Guid id in Identifiers())
             {
-                Guid id = power.EnumPowerSchemeGuid(index);
-                if (id == PowerClass.NoPowerSchemeGuid)
-                {
-                    return plans;
-                }
                 plans.Add(Read(id));
             }
+            return plans;
         }
 
         /// <summary>The installed plan with this identifier.</summary>
@@ -107,11 +103,11 @@ namespace Calvoro
         /// <returns>The plan, or <c>null</c> when no installed plan has this identifier.</returns>
         public PowerPlan? Get(Guid id)
         {
-            foreach (PowerPlan plan in GetAll())
+            foreach (Guid installed in Identifiers())
             {
-                if (plan.Id == id)
+                if (installed == id)
                 {
-                    return plan;
+                    return Read(id);
                 }
             }
             return null;
@@ -157,6 +153,20 @@ namespace Calvoro
                     return power.SetDisplayTimer(plan, onAC, minutes);
                 default:
                     throw new ArgumentOutOfRangeException(nameof(setting), setting, "not a timeout setting");
+            }
+        }
+
+        // The installed plans' identifiers, in the platform's order.
+        private IEnumerable<Guid> Identifiers()
+        {
+            for (uint index = 0; ; index++)
+            {
+                Guid id = power.EnumPowerSchemeGuid(index);
+                if (id == PowerClass.NoPowerSchemeGuid)
+                {
+                    yield break;
+                }
+                yield return id;
             }
         }
 
