@@ -1,0 +1,287 @@
+using System;
+using System.Collections.Generic;
+using System.Linq;
+using System.Management.Automation;
+
+namespace Calvoro.PowerShell
+{
+    /// <summary>What every cmdlet of the module shares: its errors, and how a change is made.</summary>
+    public abstract class PlanCmdlet : PSCmdlet
+    {
+        private protected void WriteNotFound(PlanNotFoundException error, object target) =>
+            WriteError(new ErrorRecord(error, "PlanNotFound", ErrorCategory.ObjectNotFound, target));
+
+        /// <summary>Writes a plan as Get-PowerPlan does, read afresh.</summary>
+        private protected void WritePlan(Guid id)
+        {
+            PowerPlan? plan = PlanCatalog.Face.Get(id);
+            if (plan != null)
+            {
+                WriteObject(PlanCatalog.Record(plan, PlatformSteps.ActivePlan(), Defaults.Read()));
+            }
+        }
+
+        /// <summary>
+        /// Makes each change the caller confirms (-WhatIf makes none). A change the platform
+        /// refuses is a non-terminating error, and the others are still made. A new timeout of
+        /// the active plan takes effect only once the plan is applied again, as Windows' own
+        /// tool does, so the active plan is applied again when its timeouts changed.
+        /// </summary>
+        /// <returns>The plans whose changes were all made.</returns>
+        private protected HashSet<Guid> Apply(IEnumerable<PlanChange> changes)
+        {
+            var changed = new HashSet<Guid>();
+            var refused = new HashSet<Guid>();
+            var retimed = new HashSet<Guid>();
+            foreach (PlanChange change in changes)
+            {
+                if (!ShouldProcess(PlanCatalog.Describe(change.Plan), change.Action))
+                {
+                    refused.Add(change.Plan.Id);
+                    continue;
+                }
+                if (!change.Make())
+                {
+                    refused.Add(change.Plan.Id);
+                    WriteError(new ErrorRecord(
+                        new InvalidOperationException($"The platform refused to {Lower(change.Action)} for {PlanCatalog.Describe(change.Plan)}."),
+                        "ChangeRefused", ErrorCategory.WriteError, change.Plan));
+                    continue;
+                }
+                WriteVerbose($"{PlanCatalog.Describe(change.Plan)}: {change.Action}.");
+                changed.Add(change.Plan.Id);
+                if (change.Retimes)
+                {
+                    retimed.Add(change.Plan.Id);
+                }
+            }
+            Reapply(retimed);
+            changed.ExceptWith(refused);
+            return changed;
+        }
+
+        private void Reapply(HashSet<Guid> retimed)
+        {
+            if (retimed.Count == 0)
+            {
+                return;
+            }
+            Guid? active = PlatformSteps.ActivePlan();
+            if (active == null)
+            {
+                WriteWarning("The platform cannot tell the active plan; a changed timeout is stored and takes effect when the plan is next applied.");
+            }
+            else if (retimed.Contains(active.Value))
+            {
+                if (PlatformSteps.ApplyPlan(active.Value))
+                {
+                    WriteVerbose($"Applied the active plan {active} again, so that its new timeouts take effect.");
+                }
+                else
+                {
+                    WriteWarning("The active plan could not be applied again; its changed timeouts are stored and take effect when the plan is next applied.");
+                }
+            }
+        }
+
+        private static string Lower(string action) => char.ToLowerInvariant(action[0]) + action.Substring(1);
+    }
+
+    /// <summary>One change to a plan: what ShouldProcess shows, and the call that makes it.</summary>
+    internal sealed class PlanChange
+    {
+        internal PlanChange(PowerPlan plan, string action, bool retimes, Func<bool> make)
+        {
+            Plan = plan;
+            Action = action;
+            Retimes = retimes;
+            Make = make;
+        }
+
+        internal PowerPlan Plan { get; }
+
+        internal string Action { get; }
+
+        /// <summary>Whether it changes a timeout, which the active plan applies only when applied again.</summary>
+        internal bool Retimes { get; }
+
+        internal Func<bool> Make { get; }
+
+        internal static PlanChange Timeout(PowerPlan plan, TimeoutSetting setting, PowerSource source, uint minutes) =>
+            new PlanChange(plan, $"Set the {setting.ToString().ToLowerInvariant()} timeout on {source} to {Minutes(minutes)}", true,
+                () => PlanCatalog.Face.SetTimeout(plan.Id, setting, source, minutes));
+
+        internal static PlanChange Rename(PowerPlan plan, string name, string description) =>
+            new PlanChange(plan, $"Rename to \"{name}\" with the description \"{description}\"", false,
+                () => PlanCatalog.Power.WritePowerSchemeNameDescription(plan.Id, name, description) == 1);
+
+        private static string Minutes(uint minutes) => minutes == 0 ? "never" : minutes == 1 ? "1 minute" : $"{minutes} minutes";
+    }
+
+    /// <summary>A cmdlet that acts on one plan, chosen by name or alias, by identifier, or by a
+    /// plan object from the pipeline.</summary>
+    public abstract class SinglePlanCmdlet : PlanCmdlet
+    {
+        /// <summary>The plan's name, one of the aliases SCHEME_BALANCED, SCHEME_MIN, SCHEME_MAX
+        /// and SCHEME_CURRENT, or its identifier as text.</summary>
+        [Parameter(Mandatory = true, Position = 0, ParameterSetName = "Name")]
+        [ArgumentCompleter(typeof(PlanNameCompleter))]
+        [ValidateNotNullOrEmpty]
+        public string Name { get; set; } = string.Empty;
+
+        /// <summary>The plan's identifier; also taken from the Id property of pipeline input.</summary>
+        [Parameter(Mandatory = true, ParameterSetName = "Id", ValueFromPipelineByPropertyName = true)]
+        public Guid Id { get; set; }
+
+        /// <summary>A plan from Get-PowerPlan.</summary>
+        [Parameter(Mandatory = true, ParameterSetName = "InputObject", ValueFromPipeline = true)]
+        [ValidateNotNull]
+        public PowerPlan? InputObject { get; set; }
+
+        /// <summary>The installed plan the parameters choose, read afresh; <c>null</c>, with an
+        /// error written, when there is none.</summary>
+        private protected PowerPlan? Target(PlanCatalog catalog)
+        {
+            try
+            {
+                switch (ParameterSetName)
+                {
+                    case "Name":
+                        return catalog.Resolve(Name);
+                    default:
+                        Guid id = InputObject?.Id ?? Id;
+                        return catalog.ById(id) ?? throw new PlanNotFoundException($"No installed plan has the identifier {id}.");
+                }
+            }
+            catch (PlanNotFoundException error)
+            {
+                WriteNotFound(error, (object?)InputObject ?? (ParameterSetName == "Name" ? (object)Name : Id));
+            }
+            catch (ArgumentException error)
+            {
+                WriteError(new ErrorRecord(error, "PlanAmbiguous", ErrorCategory.InvalidArgument, Name));
+            }
+            return null;
+        }
+    }
+
+    /// <summary>
+    /// <para type="synopsis">Changes a timeout of a power plan.</para>
+    /// <para type="description">Sets the sleep, hibernate or display-off timeout of a plan, in
+    /// minutes (0 for never), for mains power, battery or both. A change to the active plan is
+    /// applied at once.</para>
+    /// </summary>
+    [Cmdlet(VerbsCommon.Set, "PowerPlanTimeout", SupportsShouldProcess = true, DefaultParameterSetName = "Name")]
+    [OutputType(typeof(PowerPlan))]
+    public sealed class SetPowerPlanTimeoutCommand : SinglePlanCmdlet
+    {
+        /// <summary>Which timeout.</summary>
+        [Parameter(Mandatory = true)]
+        public TimeoutSetting Setting { get; set; }
+
+        /// <summary>For which power source: AC (mains), DC (battery) or Both.</summary>
+        [Parameter(Mandatory = true)]
+        [ValidateSet("AC", "DC", "Both")]
+        public string PowerSource { get; set; } = string.Empty;
+
+        /// <summary>Whole minutes, 0 for never.</summary>
+        [Parameter(Mandatory = true)]
+        public uint Minutes { get; set; }
+
+        /// <summary>Writes the changed plan.</summary>
+        [Parameter]
+        public SwitchParameter PassThru { get; set; }
+
+        /// <inheritdoc/>
+        protected override void BeginProcessing()
+        {
+            if (Minutes > PowerPlans.MaxTimerMinutes)
+            {
+                ThrowTerminatingError(new ErrorRecord(
+                    new ArgumentException($"-Minutes must be from 0 to {PowerPlans.MaxTimerMinutes}, not {Minutes}: a timeout's seconds must fit 32 bits."),
+                    "MinutesOutOfRange", ErrorCategory.InvalidArgument, Minutes));
+            }
+        }
+
+        /// <inheritdoc/>
+        protected override void ProcessRecord()
+        {
+            PowerPlan? plan = Target(PlanCatalog.Read());
+            if (plan == null)
+            {
+                return;
+            }
+            IEnumerable<Calvoro.PowerSource> sources = PowerSource.Equals("Both", StringComparison.OrdinalIgnoreCase)
+                ? new[] { Calvoro.PowerSource.AC, Calvoro.PowerSource.DC }
+                : new[] { (Calvoro.PowerSource)Enum.Parse(typeof(Calvoro.PowerSource), PowerSource, ignoreCase: true) };
+            if (Apply(sources.Select(source => PlanChange.Timeout(plan, Setting, source, Minutes))).Contains(plan.Id) && PassThru)
+            {
+                WritePlan(plan.Id);
+            }
+        }
+    }
+
+    /// <summary>
+    /// <para type="synopsis">Renames a power plan and sets its description.</para>
+    /// <para type="description">Windows stores a plan's name and description together; without
+    /// -Description the plan keeps the one it has.</para>
+    /// </summary>
+    [Cmdlet(VerbsCommon.Rename, "PowerPlan", SupportsShouldProcess = true, DefaultParameterSetName = "Name")]
+    [OutputType(typeof(PowerPlan))]
+    public sealed class RenamePowerPlanCommand : SinglePlanCmdlet
+    {
+        /// <summary>The plan's new name.</summary>
+        [Parameter(Mandatory = true)]
+        [ValidateNotNull]
+        public string NewName { get; set; } = string.Empty;
+
+        /// <summary>The plan's new description; without it, the plan keeps its own.</summary>
+        [Parameter]
+        [ValidateNotNull]
+        public string? Description { get; set; }
+
+        /// <summary>Writes the renamed plan.</summary>
+        [Parameter]
+        public SwitchParameter PassThru { get; set; }
+
+        /// <inheritdoc/>
+        protected override void ProcessRecord()
+        {
+            PowerPlan? plan = Target(PlanCatalog.Read());
+            if (plan == null)
+            {
+                return;
+            }
+            string? description = Description ?? PlatformSteps.ReadDescription(plan.Id);
+            if (description == null)
+            {
+                WriteError(new ErrorRecord(
+                    new InvalidOperationException($"The platform cannot tell the description of {PlanCatalog.Describe(plan)}, and Windows writes a name only together with one: give -Description."),
+                    "DescriptionUnknown", ErrorCategory.ReadError, plan));
+                return;
+            }
+            if (Apply(new[] { PlanChange.Rename(plan, NewName, description) }).Contains(plan.Id) && PassThru)
+            {
+                WritePlan(plan.Id);
+            }
+        }
+    }
+
+    /// <summary>
+    /// <para type="synopsis">Makes a power plan the active one.</para>
+    /// </summary>
+    [Cmdlet(VerbsLifecycle.Enable, "PowerPlan", SupportsShouldProcess = true, DefaultParameterSetName = "Name")]
+    public sealed class EnablePowerPlanCommand : SinglePlanCmdlet
+    {
+        /// <inheritdoc/>
+        protected override void ProcessRecord()
+        {
+            PowerPlan? plan = Target(PlanCatalog.Read());
+            if (plan == null)
+            {
+                return;
+            }
+            Apply(new[] { new PlanChange(plan, "Make it the active plan", false, () => PlatformSteps.ApplyPlan(plan.Id)) });
+        }
+    }
+}
