@@ -1,0 +1,242 @@
+# The Calvoro module as installed from its repository, on the simulated machine, which every
+# test resets. The calvoro program and the shared documents come from the environment.
+BeforeAll {
+    Import-Module Calvoro -ErrorAction Stop
+    # The simulation's controls, from the module's own folder.
+    Add-Type -Path (Join-Path (Get-Module Calvoro).ModuleBase 'Calvoro.Net.Simulation.dll')
+    $script:Balanced = [guid]'381b4222-f694-41f0-9685-ff5bb260df2e'
+    $script:High = [guid]'8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c'
+    $script:Saver = [guid]'a1841308-3541-4fab-bc81-f71556f20b4a'
+    $script:Sunny = "Énergie ☀ " + [char]::ConvertFromUtf32(0x1F50B)
+
+    # The machine as Export-PowerPlan writes it, to show that a command changed nothing.
+    function Get-MachineText {
+        $path = Join-Path $TestDrive 'machine.json'
+        Export-PowerPlan -Path $path
+        Get-Content -Raw $path
+    }
+    function Invoke-Program {
+        $output = & $env:CALVORO_PROGRAM --state (Join-Path $TestDrive 'state.json') @args
+        if ($LASTEXITCODE -ne 0) { throw "calvoro $args failed: $output" }
+        $output
+    }
+}
+
+Describe 'Calvoro' {
+    BeforeEach {
+        [Calvoro.Simulation]::Reset()
+    }
+
+    Describe 'the installed module' {
+        It 'comes from the folder repository, for both editions, with its cmdlets' {
+            $module = Get-Module Calvoro
+            $module.ModuleBase | Should -BeLike "$HOME*"
+            $module.CompatiblePSEditions | Should -Be @('Desktop', 'Core')
+            $module.ExportedCmdlets.Keys | Sort-Object | Should -Be @(
+                'Enable-PowerPlan', 'Export-PowerPlan', 'Get-PowerPlan', 'Get-PowerPlanDefault',
+                'Import-PowerPlan', 'Rename-PowerPlan', 'Set-PowerPlanTimeout')
+        }
+    }
+
+    Describe 'Get-PowerPlan' {
+        It 'writes every plan with its facts and timeouts' {
+            $plans = Get-PowerPlan
+            $plans.Id | Should -Be @($Balanced, $High, $Saver)
+            $plans[0].PSObject.TypeNames[0] | Should -Be 'Calvoro.PowerPlan'
+            $plans[0] | Select-Object Name, IsActive, IsDefaultForAC, SleepAC, SleepDC, DisplayDC |
+                ConvertTo-Json -Compress |
+                Should -Be '{"Name":"Balanced","IsActive":true,"IsDefaultForAC":false,"SleepAC":30,"SleepDC":15,"DisplayDC":5}'
+            $plans[0].Description | Should -BeLike 'Automatically balances*'
+            ($plans | Format-Table | Out-String) | Should -Match 'Balanced\s+\*\s+30/15\s+180/180\s+10/5'
+        }
+
+        It 'selects <Name>' -TestCases @(
+            @{ Name = 'bal*'; Expected = @('381b4222-f694-41f0-9685-ff5bb260df2e') }
+            @{ Name = 'POWER SAVER'; Expected = @('a1841308-3541-4fab-bc81-f71556f20b4a') }
+            @{ Name = 'scheme_min'; Expected = @('8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c') }
+            @{ Name = 'Scheme_Max'; Expected = @('a1841308-3541-4fab-bc81-f71556f20b4a') }
+            @{ Name = 'SCHEME_BALANCED'; Expected = @('381b4222-f694-41f0-9685-ff5bb260df2e') }
+            @{ Name = 'scheme_current'; Expected = @('381b4222-f694-41f0-9685-ff5bb260df2e') }
+            @{ Name = @('*', 'Balanced'); Expected = @('381b4222-f694-41f0-9685-ff5bb260df2e', '8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c', 'a1841308-3541-4fab-bc81-f71556f20b4a') }
+            @{ Name = 'nothing*'; Expected = @() }
+        ) {
+            @(Get-PowerPlan -Name $Name -ErrorAction Stop).Id.Guid | Should -Be $Expected
+        }
+
+        It 'says ObjectNotFound for <Name> and writes the rest' -TestCases @(
+            @{ Name = 'Missing' }
+            @{ Name = 'SCHEME_CURRENT'; Before = { [Calvoro.Simulation]::RemovePlan([guid]'381b4222-f694-41f0-9685-ff5bb260df2e') } }
+        ) {
+            if ($Before) { & $Before | Out-Null }
+            $plans = Get-PowerPlan -Name $Name, 'High*' -ErrorVariable problems -ErrorAction SilentlyContinue
+            $plans.Name | Should -Be 'High performance'
+            $problems.CategoryInfo.Category | Should -Be 'ObjectNotFound'
+        }
+
+        It 'selects by identifier and the active plan' {
+            Enable-PowerPlan -Id $Saver
+            (Get-PowerPlan -Active).Id | Should -Be $Saver
+            (Get-PowerPlan -Id $High, $Saver -Active).Id | Should -Be $Saver
+            Get-PowerPlan -Id ([guid]::NewGuid()) -ErrorAction SilentlyContinue -ErrorVariable problems
+            $problems.CategoryInfo.Category | Should -Be 'ObjectNotFound'
+        }
+
+        It 'completes plan names and aliases on -Name' -TestCases @(
+            @{ Line = 'Get-PowerPlan -Name bal'; Expected = @('Balanced') }
+            @{ Line = 'Set-PowerPlanTimeout hi'; Expected = @("'High performance'") }
+            @{ Line = 'Export-PowerPlan -Name scheme_m'; Expected = @('SCHEME_MIN', 'SCHEME_MAX') }
+        ) {
+            (TabExpansion2 -inputScript $Line -cursorColumn $Line.Length).CompletionMatches.CompletionText |
+                Should -Be $Expected
+        }
+    }
+
+    Describe 'Set-PowerPlanTimeout' {
+        It 'takes plans from the pipeline, by value and by the property Id' {
+            Get-PowerPlan -Name bal* | Set-PowerPlanTimeout -Setting Sleep -PowerSource Both -Minutes 42
+            [pscustomobject]@{ Id = $Saver } | Set-PowerPlanTimeout -Setting Display -PowerSource DC -Minutes 0
+            $balanced, $saver = Get-PowerPlan -Id $Balanced, $Saver
+            $balanced.SleepAC, $balanced.SleepDC | Should -Be 42, 42
+            $saver.DisplayAC, $saver.DisplayDC | Should -Be 5, 0
+        }
+
+        It 'writes the plan with -PassThru, and applies the active plan again' {
+            $verbose = Set-PowerPlanTimeout SCHEME_CURRENT -Setting Hibernate -PowerSource AC -Minutes 7 -PassThru -Verbose 4>&1
+            ($verbose | Where-Object { $_ -is [Calvoro.PowerPlan] }).HibernateAC | Should -Be 7
+            ($verbose | Where-Object { $_ -is [System.Management.Automation.VerboseRecord] }).Message |
+                Should -Contain "Applied the active plan $Balanced again, so that its new timeouts take effect."
+        }
+
+        It 'refuses more minutes than a timeout holds, as InvalidArgument, writing nothing' {
+            $before = Get-MachineText
+            { Set-PowerPlanTimeout Balanced -Setting Sleep -PowerSource Both -Minutes 71582789 } |
+                Should -Throw -ErrorId 'MinutesOutOfRange,Calvoro.PowerShell.SetPowerPlanTimeoutCommand'
+            $Error[0].CategoryInfo.Category | Should -Be 'InvalidArgument'
+            Get-MachineText | Should -Be $before
+        }
+
+        It 'reports a refused change and keeps the other' {
+            [Calvoro.Simulation]::InjectStatus('PowerWriteACValueIndex', 5, 'Always')
+            Set-PowerPlanTimeout Balanced -Setting Sleep -PowerSource Both -Minutes 9 -ErrorVariable problems -ErrorAction SilentlyContinue
+            $problems.CategoryInfo.Category | Should -Be 'WriteError'
+            [Calvoro.Simulation]::ClearFaults()
+            $plan = Get-PowerPlan Balanced
+            $plan.SleepAC, $plan.SleepDC | Should -Be 30, 9
+        }
+    }
+
+    Describe 'changes under -WhatIf' {
+        It '<Command> writes nothing' -TestCases @(
+            @{ Command = { Set-PowerPlanTimeout Balanced -Setting Sleep -PowerSource AC -Minutes 1 -WhatIf } }
+            @{ Command = { Rename-PowerPlan SCHEME_MAX -NewName 'x' -WhatIf } }
+            @{ Command = { Enable-PowerPlan SCHEME_MIN -WhatIf } }
+            @{ Command = { Import-PowerPlan (Join-Path $TestDrive 'changed.json') -WhatIf } }
+            @{ Command = { Export-PowerPlan -Path (Join-Path $TestDrive 'changed.json') -WhatIf } }
+        ) {
+            Set-PowerPlanTimeout Balanced -Setting Display -PowerSource AC -Minutes 3
+            Export-PowerPlan -Path (Join-Path $TestDrive 'changed.json')
+            [Calvoro.Simulation]::Reset()
+            $before = Get-MachineText
+            & $Command
+            Get-MachineText | Should -Be $before
+            (Get-PowerPlan -Active).Id | Should -Be $Balanced
+        }
+    }
+
+    Describe 'Rename-PowerPlan and Enable-PowerPlan' {
+        It 'names a plan beyond ASCII and keeps its description' {
+            $renamed = Get-PowerPlan SCHEME_MAX | Rename-PowerPlan -NewName $Sunny -PassThru
+            $renamed.Name | Should -Be $Sunny
+            $renamed.Description | Should -BeLike 'Saves energy*'
+            (Get-PowerPlan -Name 'énergie*').Id | Should -Be $Saver
+            Rename-PowerPlan -Id $Saver -NewName 'Quiet' -Description 'For nights'
+            (Get-PowerPlan Quiet).Description | Should -Be 'For nights'
+        }
+
+        It 'makes a plan active' {
+            Enable-PowerPlan 'high performance'
+            [Calvoro.Simulation]::ActivePlan | Should -Be $High
+        }
+    }
+
+    Describe 'Get-PowerPlanDefault' {
+        It 'writes the recorded plan for <Source>' -TestCases @(
+            @{ Source = $null; Expected = 'AC 8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c High performance|DC  ' }
+            @{ Source = 'DC'; Expected = 'DC  ' }
+        ) {
+            [Calvoro.Simulation]::SetRegistryValue([Calvoro.Simulation]::DefaultPlanKey, 'AC', [Calvoro.Simulation+RegistryValue]::String("{$High}"))
+            $defaults = if ($Source) { Get-PowerPlanDefault $Source } else { Get-PowerPlanDefault }
+            ($defaults | ForEach-Object { "$($_.PowerSource) $($_.Id) $($_.Name)" }) -join '|' | Should -Be $Expected
+        }
+
+        It 'says <Category> when <Case>' -TestCases @(
+            @{ Case = 'the value is no GUID'; Category = 'InvalidData'
+               Arrange = { [Calvoro.Simulation]::SetRegistryValue([Calvoro.Simulation]::DefaultPlanKey, 'AC', [Calvoro.Simulation+RegistryValue]::String('not a plan')) } }
+            @{ Case = 'access is refused'; Category = 'PermissionDenied'
+               Arrange = { [Calvoro.Simulation]::RefuseKeyAccess([Calvoro.Simulation]::DefaultPlanKey) } }
+        ) {
+            & $Arrange
+            Get-PowerPlanDefault AC -ErrorVariable problems -ErrorAction SilentlyContinue | Should -BeNullOrEmpty
+            $problems.CategoryInfo.Category | Should -Be $Category
+            (Get-PowerPlan Balanced -WarningAction SilentlyContinue).IsDefaultForAC | Should -BeNullOrEmpty
+        }
+    }
+
+    Describe 'Export-PowerPlan and Import-PowerPlan' {
+        It 'export then import changes nothing' {
+            Rename-PowerPlan Balanced -NewName $Sunny -Description "line one`nline `"two`""
+            $path = Join-Path $TestDrive 'plans.json'
+            Export-PowerPlan -Path $path
+            $before = Get-Content -Raw $path
+            (Import-PowerPlan $path -Verbose 4>&1).Message | Should -Be "Nothing to change: the plans are as $path has them."
+            Get-MachineText | Should -Be $before
+        }
+
+        It 'writes what the program writes, byte for byte' {
+            Export-PowerPlan SCHEME_MAX, Bal* -Path (Join-Path $TestDrive 'module.json')
+            Invoke-Program export SCHEME_BALANCED SCHEME_MAX --output (Join-Path $TestDrive 'program.json')
+            (Get-FileHash (Join-Path $TestDrive 'module.json')).Hash | Should -Be (Get-FileHash (Join-Path $TestDrive 'program.json')).Hash
+        }
+
+        It 'imports what the program exported, and the program imports what it exported' {
+            Invoke-Program rename SCHEME_MIN $Sunny 'Fast, loud' | Out-Null
+            Invoke-Program set SCHEME_MIN sleep dc 77 | Out-Null
+            Invoke-Program export --output (Join-Path $TestDrive 'program.json') | Out-Null
+            $plan = Import-PowerPlan (Join-Path $TestDrive 'program.json') -PassThru | Where-Object Id -EQ $High
+            $plan.Name, $plan.Description, $plan.SleepDC | Should -Be $Sunny, 'Fast, loud', 77
+
+            Remove-Item (Join-Path $TestDrive 'state.json')
+            Set-PowerPlanTimeout SCHEME_MAX -Setting Hibernate -PowerSource DC -Minutes 12
+            Export-PowerPlan -Path (Join-Path $TestDrive 'module.json')
+            Invoke-Program import (Join-Path $TestDrive 'module.json') | Out-Null
+            $listed = (Invoke-Program query SCHEME_MAX --json | ConvertFrom-Json).plans[0]
+            $listed.timeouts.hibernate.dc | Should -Be 12
+            (Invoke-Program query SCHEME_MIN --json | ConvertFrom-Json).plans[0].name | Should -Be $Sunny
+        }
+
+        It 'refuses <File> as InvalidData naming <Place>, writing nothing' -TestCases @(
+            (Get-Content -Raw (Join-Path $env:CALVORO_DOCUMENTS_DIR 'import-refused/places.json') | ConvertFrom-Json).documents |
+                ForEach-Object { @{ File = $_.file; Place = $_.place } }
+        ) {
+            $before = Get-MachineText
+            $path = Join-Path $env:CALVORO_DOCUMENTS_DIR "import-refused/$File"
+            $thrown = { Import-PowerPlan $path } | Should -Throw -PassThru
+            $thrown.Exception.Message | Should -BeLike ([WildcardPattern]::Escape("$path`: $Place") + '*')
+            $thrown.CategoryInfo.Category | Should -Be 'InvalidData'
+            Get-MachineText | Should -Be $before
+        }
+
+        It 'reports a change the platform refuses and makes the rest' {
+            Set-PowerPlanTimeout SCHEME_MAX -Setting Sleep -PowerSource AC -Minutes 1
+            Set-PowerPlanTimeout Balanced -Setting Display -PowerSource DC -Minutes 1
+            $path = Join-Path $TestDrive 'plans.json'
+            Export-PowerPlan -Path $path
+            [Calvoro.Simulation]::Reset()
+            [Calvoro.Simulation]::InjectStatus('PowerWriteACValueIndex', 5, 'Once')
+            Import-PowerPlan $path -ErrorVariable problems -ErrorAction SilentlyContinue
+            $problems.CategoryInfo.Category | Should -Be 'WriteError'
+            (Get-PowerPlan SCHEME_MAX).SleepAC | Should -Be 15
+            (Get-PowerPlan Balanced).DisplayDC | Should -Be 1
+        }
+    }
+}
