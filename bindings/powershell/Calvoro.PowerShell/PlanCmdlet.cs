@@ -48,7 +48,6 @@ namespace Calvoro.PowerShell
                         "ChangeRefused", ErrorCategory.WriteError, change.Plan));
                     continue;
                 }
-                WriteVerbose($"{PlanCatalog.Describe(change.Plan)}: {change.Action}.");
                 changed.Add(change.Plan.Id);
                 if (change.Retimes)
                 {
