@@ -138,9 +138,17 @@ namespace Calvoro.PowerShell
             {
                 return alias;
             }
+            return TryParseId(word);
+        }
+
+        /// <summary>An identifier in the forms the library reads: 32 hexadecimal digits,
+        /// hyphenated 8-4-4-4-12, or that in braces or parentheses; blanks around it are
+        /// ignored. <c>null</c> for other text.</summary>
+        internal static Guid? TryParseId(string text)
+        {
             foreach (string form in new[] { "D", "N", "B", "P" })
             {
-                if (Guid.TryParseExact(word.Trim(' ', '\t'), form, out Guid id))
+                if (Guid.TryParseExact(text.Trim(' ', '\t'), form, out Guid id))
                 {
                     return id;
                 }

@@ -258,21 +258,15 @@ namespace Calvoro.PowerShell
                 return (uint)value.Whole!.Value;
             }
 
-            /// <summary>An identifier in the forms the library reads: 32 hexadecimal digits,
-            /// hyphenated 8-4-4-4-12, or that in braces or parentheses; blanks around it are
-            /// ignored.</summary>
             internal Guid Id()
             {
                 string text = Text();
-                foreach (string form in new[] { "D", "N", "B", "P" })
+                Guid? id = PlanCatalog.TryParseId(text);
+                if (id == null)
                 {
-                    if (Guid.TryParseExact(text.Trim(' ', '\t'), form, out Guid id))
-                    {
-                        return id;
-                    }
+                    Fail("not a GUID: " + Quote(text));
                 }
-                Fail("not a GUID: " + Quote(text));
-                return Guid.Empty;
+                return id!.Value;
             }
 
             private void ExpectObject()
