@@ -9,7 +9,9 @@
  *
  * Identifiers are calvoro_guid structs with the same 16-byte image as Windows' GUID. Texts
  * are UTF-16 code units (uint16_t), passed with a length, so that every name round-trips
- * exactly, lone surrogates and all. Flags are int32_t: nonzero selects mains power (AC).
+ * exactly, lone surrogates and all; an empty input text may be a null pointer with length 0.
+ * Flags are int32_t: nonzero selects mains power (AC). Parameters keep one name for one
+ * meaning: `plan` a plan's identifier, `onAC` the power source, `minutes` a timeout.
  * Every function may be called from any thread. */
 #ifndef CALVORO_CALVORO_C_H
 #define CALVORO_CALVORO_C_H
@@ -72,52 +74,51 @@ CALVORO_API calvoro_status calvoro_NoPowerSchemeGuid(calvoro_guid* result);
 CALVORO_API calvoro_status calvoro_ToGUID(const calvoro_guid* guid, calvoro_guid* result);
 
 /** PowerClass::EnumPowerSchemeGuid: the plan at the index, or NoPowerSchemeGuid. */
-CALVORO_API calvoro_status calvoro_EnumPowerSchemeGuid(uint32_t PowerSchemeIndex,
-                                                       calvoro_guid* result);
+CALVORO_API calvoro_status calvoro_EnumPowerSchemeGuid(uint32_t index, calvoro_guid* result);
 
 /** PowerClass::ReadPowerSchemeName into the caller's buffer.
  *
- *  *present is 1 when the plan has a readable name, 0 when the name is absent. *length is
- *  the name's length in code units, without a NUL. With `buffer` null (and `capacity` 0) this
- *  is a size query. Otherwise the name and a NUL are written when `capacity` is at least
- *  *length + 1; when it is not, nothing is written, the status is CALVORO_E_BUFFER_TOO_SMALL
- *  and *length holds the length of the name as it is now, so a name that grew since the size
- *  query is never cut. */
-CALVORO_API calvoro_status calvoro_ReadPowerSchemeName(const calvoro_guid* PowerSchemeGuid,
-                                                       uint16_t* buffer, uint32_t capacity,
-                                                       uint32_t* length, int32_t* present);
+ *  *present is 1 when the plan has a readable name, 0 when the name is absent. *nameLength
+ *  is the name's length in code units, without a NUL. With `name` null (and `nameCapacity`
+ *  0) this is a size query. Otherwise the name and a NUL are written when `nameCapacity` is
+ *  at least *nameLength + 1; when it is not, nothing is written, the status is
+ *  CALVORO_E_BUFFER_TOO_SMALL and *nameLength holds the length of the name as it is now, so
+ *  a name that grew since the size query is never cut. */
+CALVORO_API calvoro_status calvoro_ReadPowerSchemeName(const calvoro_guid* plan, uint16_t* name,
+                                                       uint32_t nameCapacity,
+                                                       uint32_t* nameLength, int32_t* present);
 
 /** PowerClass::WritePowerSchemeNameDescription. Each text is `...Length` code units, cut at
- *  its first NUL as the class cuts it; both pointers are required (an empty text is a
- *  non-null pointer with length 0). *result is 1 when both were stored, otherwise 0. */
+ *  its first NUL as the class cuts it (an empty text may be null with length 0). *stored is
+ *  1 when both were stored, otherwise 0. */
 CALVORO_API calvoro_status calvoro_WritePowerSchemeNameDescription(
-    const calvoro_guid* PowerSchemeGuid, const uint16_t* SchemeName, uint32_t SchemeNameLength,
-    const uint16_t* SchemeDescription, uint32_t SchemeDescriptionLength, int32_t* result);
+    const calvoro_guid* plan, const uint16_t* name, uint32_t nameLength,
+    const uint16_t* description, uint32_t descriptionLength, int32_t* stored);
 
 /** PowerClass::GetDefaultPlaneGUID: CALVORO_E_GUID_PARSE and CALVORO_E_REGISTRY_ACCESS stand
  *  for its two errors. */
-CALVORO_API calvoro_status calvoro_GetDefaultPlaneGUID(int32_t b_OnAC, calvoro_guid* result);
+CALVORO_API calvoro_status calvoro_GetDefaultPlaneGUID(int32_t onAC, calvoro_guid* result);
 
 /** The timeout getters: minutes, 0 when the platform cannot read them. */
-CALVORO_API calvoro_status calvoro_GetSleepTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
+CALVORO_API calvoro_status calvoro_GetSleepTimer(const calvoro_guid* plan, int32_t onAC,
                                                  uint32_t* minutes);
-CALVORO_API calvoro_status calvoro_GetHibernationTimer(const calvoro_guid* SchemeGuid,
-                                                       int32_t bOnAC, uint32_t* minutes);
-CALVORO_API calvoro_status calvoro_GetDisplayTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
+CALVORO_API calvoro_status calvoro_GetHibernationTimer(const calvoro_guid* plan,
+                                                       int32_t onAC, uint32_t* minutes);
+CALVORO_API calvoro_status calvoro_GetDisplayTimer(const calvoro_guid* plan, int32_t onAC,
                                                    uint32_t* minutes);
 
 /** The most minutes a timeout can hold: their seconds must fit 32 bits. */
 #define CALVORO_MAX_TIMER_MINUTES 71582788u
 
-/** The timeout setters: *stored is 1 when the platform stored `timer` minutes, otherwise 0
+/** The timeout setters: *stored is 1 when the platform stored the minutes, otherwise 0
  *  (also, without a platform call, above CALVORO_MAX_TIMER_MINUTES). */
-CALVORO_API calvoro_status calvoro_SetSleepTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
-                                                 uint32_t timer, int32_t* stored);
-CALVORO_API calvoro_status calvoro_SetHibernationTimer(const calvoro_guid* SchemeGuid,
-                                                       int32_t bOnAC, uint32_t timer,
+CALVORO_API calvoro_status calvoro_SetSleepTimer(const calvoro_guid* plan, int32_t onAC,
+                                                 uint32_t minutes, int32_t* stored);
+CALVORO_API calvoro_status calvoro_SetHibernationTimer(const calvoro_guid* plan,
+                                                       int32_t onAC, uint32_t minutes,
                                                        int32_t* stored);
-CALVORO_API calvoro_status calvoro_SetDisplayTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
-                                                   uint32_t timer, int32_t* stored);
+CALVORO_API calvoro_status calvoro_SetDisplayTimer(const calvoro_guid* plan, int32_t onAC,
+                                                   uint32_t minutes, int32_t* stored);
 
 #ifdef __cplusplus
 }

@@ -4,7 +4,8 @@
  * Only builds on the simulated platform export these functions; a Windows build of the
  * library has none of them. Conventions as in <calvoro/calvoro_c.h>: each returns a
  * calvoro_status; texts are UTF-16 code units with a length; a text read into the caller's
- * buffer needs room for its NUL, and CALVORO_E_BUFFER_TOO_SMALL reports the length needed.
+ * buffer needs room for its NUL, and CALVORO_E_BUFFER_TOO_SMALL reports the length needed;
+ * an empty input text or byte array may be a null pointer with length 0.
  * Key paths and value names compare without regard to ASCII letter case, as on Windows. */
 #ifndef CALVORO_SIMULATION_C_H
 #define CALVORO_SIMULATION_C_H
@@ -69,18 +70,6 @@ typedef struct calvoro_sim_state calvoro_sim_state;
 /** Back to the seeded machine: Balanced, High performance and Power saver, no faults. */
 CALVORO_API calvoro_status calvoro_sim_Reset(void);
 
-/** The number of plans. */
-CALVORO_API calvoro_status calvoro_sim_PlanCount(uint32_t* count);
-
-/** The plan at `index` in the platform's order: *found is 0 past the last one. Its name and
- *  description go into the two buffers (either may be null with capacity 0 to ask for the
- *  lengths only); CALVORO_E_BUFFER_TOO_SMALL when either does not fit. */
-CALVORO_API calvoro_status calvoro_sim_PlanAt(uint32_t index, calvoro_sim_plan* plan,
-                                              uint16_t* name, uint32_t nameCapacity,
-                                              uint32_t* nameLength, uint16_t* description,
-                                              uint32_t descriptionCapacity,
-                                              uint32_t* descriptionLength, int32_t* found);
-
 /** Appends a plan; *added is 0, changing nothing, when a plan with its id exists. */
 CALVORO_API calvoro_status calvoro_sim_AddPlan(const calvoro_sim_plan* plan,
                                                const uint16_t* name, uint32_t nameLength,
@@ -89,7 +78,7 @@ CALVORO_API calvoro_status calvoro_sim_AddPlan(const calvoro_sim_plan* plan,
 
 /** Removes a plan; *removed is 0 when there is no such plan. Removing the active plan leaves
  *  the machine with none. */
-CALVORO_API calvoro_status calvoro_sim_RemovePlan(const calvoro_guid* id, int32_t* removed);
+CALVORO_API calvoro_status calvoro_sim_RemovePlan(const calvoro_guid* plan, int32_t* removed);
 
 /** The plan the machine applies now (Balanced when seeded); *found is 0 when it has none. */
 CALVORO_API calvoro_status calvoro_sim_GetActivePlan(calvoro_guid* plan, int32_t* found);
@@ -151,7 +140,7 @@ CALVORO_API calvoro_status calvoro_sim_GetRegistryValue(const uint16_t* keyPath,
                                                         uint32_t valueNameLength,
                                                         calvoro_sim_registry_value* value,
                                                         uint16_t* text, uint32_t textCapacity,
-                                                        uint8_t* bytes, uint32_t bytesCapacity);
+                                                        uint8_t* bytes, uint32_t byteCapacity);
 
 /** Deletes one value, or a key with its values; *deleted is 0 when there was none. */
 CALVORO_API calvoro_status calvoro_sim_DeleteRegistryValue(const uint16_t* keyPath,
@@ -171,9 +160,23 @@ CALVORO_API calvoro_status calvoro_sim_RefuseValueAccess(const uint16_t* keyPath
                                                          const uint16_t* valueName,
                                                          uint32_t valueNameLength);
 
-/** Takes the machine's stored state (plans and registry); release it with
- *  calvoro_sim_FreeState. */
+/** Takes the machine's stored state (plans, active plan and registry) at one moment; release
+ *  it with calvoro_sim_FreeState. Its plans are listed with the two functions below. */
 CALVORO_API calvoro_status calvoro_sim_Snapshot(calvoro_sim_state** state);
+
+/** The number of plans in a taken state. */
+CALVORO_API calvoro_status calvoro_sim_PlanCount(const calvoro_sim_state* state, uint32_t* count);
+
+/** The plan at `index` of a taken state, in the platform's order: *found is 0 past the last
+ *  one. Its name and description go into the two buffers (either may be null with capacity 0
+ *  to ask for the lengths only); CALVORO_E_BUFFER_TOO_SMALL when either does not fit. The
+ *  state does not change, so lengths asked for first always fit then. */
+CALVORO_API calvoro_status calvoro_sim_PlanAt(const calvoro_sim_state* state, uint32_t index,
+                                              calvoro_sim_plan* plan, uint16_t* name,
+                                              uint32_t nameCapacity, uint32_t* nameLength,
+                                              uint16_t* description,
+                                              uint32_t descriptionCapacity,
+                                              uint32_t* descriptionLength, int32_t* found);
 
 /** Puts a taken state back: plans and registry; refused access is lifted, faults stay. */
 CALVORO_API calvoro_status calvoro_sim_Restore(const calvoro_sim_state* state);

@@ -18,27 +18,16 @@ namespace {
 // The operations themselves are inline (timeouts.h) and template arguments here, so that
 // the C function adds no call of its own.
 template <std::uint32_t (*Get)(const Calvoro::Guid&, bool)>
-calvoro_status GetTimer(const char* function, const calvoro_guid* SchemeGuid, std::int32_t bOnAC,
+calvoro_status GetTimer(const char* function, const calvoro_guid* plan, std::int32_t onAC,
                         std::uint32_t* minutes) noexcept {
-    if (!AllSet(SchemeGuid, minutes)) {
-        return NullPointer(function);
-    }
-    return Guarded([&] {
-        *minutes = Get(FromC(*SchemeGuid), bOnAC != 0);
-        return CALVORO_OK;
-    });
+    return Call(function, {plan, minutes}, [&] { *minutes = Get(FromC(*plan), onAC != 0); });
 }
 
 template <bool (*Set)(const Calvoro::Guid&, bool, std::uint32_t)>
-calvoro_status SetTimer(const char* function, const calvoro_guid* SchemeGuid, std::int32_t bOnAC,
-                        std::uint32_t timer, std::int32_t* stored) noexcept {
-    if (!AllSet(SchemeGuid, stored)) {
-        return NullPointer(function);
-    }
-    return Guarded([&] {
-        *stored = Set(FromC(*SchemeGuid), bOnAC != 0, timer) ? 1 : 0;
-        return CALVORO_OK;
-    });
+calvoro_status SetTimer(const char* function, const calvoro_guid* plan, std::int32_t onAC,
+                        std::uint32_t minutes, std::int32_t* stored) noexcept {
+    return Call(function, {plan, stored},
+                [&] { *stored = Set(FromC(*plan), onAC != 0, minutes) ? 1 : 0; });
 }
 
 }  // namespace
@@ -66,105 +55,79 @@ const char* calvoro_StatusName(calvoro_status status) {
 const char* calvoro_LastErrorMessage(void) { return LastErrorMessage(); }
 
 calvoro_status calvoro_NoPowerSchemeGuid(calvoro_guid* result) {
-    if (result == nullptr) {
-        return NullPointer(__func__);
-    }
-    *result = ToC(Calvoro::NoPowerSchemeGuid);
-    return CALVORO_OK;
+    return Call(__func__, {result}, [&] { *result = ToC(Calvoro::NoPowerSchemeGuid); });
 }
 
 calvoro_status calvoro_ToGUID(const calvoro_guid* guid, calvoro_guid* result) {
-    if (!AllSet(guid, result)) {
-        return NullPointer(__func__);
-    }
-    *result = ToC(PowerClass().ToGUID(FromC(*guid)));
-    return CALVORO_OK;
+    return Call(__func__, {guid, result}, [&] { *result = ToC(PowerClass().ToGUID(FromC(*guid))); });
 }
 
-calvoro_status calvoro_EnumPowerSchemeGuid(uint32_t PowerSchemeIndex, calvoro_guid* result) {
-    if (result == nullptr) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        *result = ToC(Calvoro::detail::EnumPowerSchemeGuid(PowerSchemeIndex));
-        return CALVORO_OK;
-    });
+calvoro_status calvoro_EnumPowerSchemeGuid(uint32_t index, calvoro_guid* result) {
+    return Call(__func__, {result},
+                [&] { *result = ToC(Calvoro::detail::EnumPowerSchemeGuid(index)); });
 }
 
-calvoro_status calvoro_ReadPowerSchemeName(const calvoro_guid* PowerSchemeGuid, uint16_t* buffer,
-                                           uint32_t capacity, uint32_t* length, int32_t* present) {
+calvoro_status calvoro_ReadPowerSchemeName(const calvoro_guid* plan, uint16_t* name,
+                                           uint32_t nameCapacity, uint32_t* nameLength,
+                                           int32_t* present) {
     const char* const function = __func__;
-    if (!AllSet(PowerSchemeGuid, length, present)) {
-        return NullPointer(function);
-    }
-    return Guarded([&] {
+    return Call(function, {plan, nameLength, present}, [&] {
         // Each call reads the name afresh, so a name that grew since the size query is
         // reported at its new length, never cut.
-        const auto name = PowerClass().ReadPowerSchemeName(FromC(*PowerSchemeGuid));
-        *present = name ? 1 : 0;
-        if (!name) {
-            *length = 0;
-            return CALVORO_OK;
-        }
-        return TextToC(*name, buffer, capacity, length, function);
+        const auto read = PowerClass().ReadPowerSchemeName(FromC(*plan));
+        *present = read ? 1 : 0;
+        *nameLength = 0;
+        return read ? TextToC(*read, name, nameCapacity, nameLength, function) : CALVORO_OK;
     });
 }
 
-calvoro_status calvoro_WritePowerSchemeNameDescription(const calvoro_guid* PowerSchemeGuid,
-                                                       const uint16_t* SchemeName,
-                                                       uint32_t SchemeNameLength,
-                                                       const uint16_t* SchemeDescription,
-                                                       uint32_t SchemeDescriptionLength,
-                                                       int32_t* result) {
-    if (!AllSet(PowerSchemeGuid, SchemeName, SchemeDescription, result)) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        *result = PowerClass().WritePowerSchemeNameDescription(
-            FromC(*PowerSchemeGuid), TextFromC(SchemeName, SchemeNameLength),
-            TextFromC(SchemeDescription, SchemeDescriptionLength));
-        return CALVORO_OK;
-    });
+calvoro_status calvoro_WritePowerSchemeNameDescription(const calvoro_guid* plan,
+                                                       const uint16_t* name, uint32_t nameLength,
+                                                       const uint16_t* description,
+                                                       uint32_t descriptionLength,
+                                                       int32_t* stored) {
+    return Call(__func__,
+                {plan, Input(name, nameLength), Input(description, descriptionLength), stored},
+                [&] {
+                    *stored = PowerClass().WritePowerSchemeNameDescription(
+                        FromC(*plan), TextFromC(name, nameLength),
+                        TextFromC(description, descriptionLength));
+                });
 }
 
-calvoro_status calvoro_GetDefaultPlaneGUID(int32_t b_OnAC, calvoro_guid* result) {
-    if (result == nullptr) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        *result = ToC(PowerClass().GetDefaultPlaneGUID(b_OnAC != 0));
-        return CALVORO_OK;
-    });
+calvoro_status calvoro_GetDefaultPlaneGUID(int32_t onAC, calvoro_guid* result) {
+    return Call(__func__, {result},
+                [&] { *result = ToC(PowerClass().GetDefaultPlaneGUID(onAC != 0)); });
 }
 
-calvoro_status calvoro_GetSleepTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
+calvoro_status calvoro_GetSleepTimer(const calvoro_guid* plan, int32_t onAC,
                                      uint32_t* minutes) {
-    return GetTimer<Calvoro::detail::GetSleepTimer>(__func__, SchemeGuid, bOnAC, minutes);
+    return GetTimer<Calvoro::detail::GetSleepTimer>(__func__, plan, onAC, minutes);
 }
 
-calvoro_status calvoro_GetHibernationTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
+calvoro_status calvoro_GetHibernationTimer(const calvoro_guid* plan, int32_t onAC,
                                            uint32_t* minutes) {
-    return GetTimer<Calvoro::detail::GetHibernationTimer>(__func__, SchemeGuid, bOnAC, minutes);
+    return GetTimer<Calvoro::detail::GetHibernationTimer>(__func__, plan, onAC, minutes);
 }
 
-calvoro_status calvoro_GetDisplayTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
+calvoro_status calvoro_GetDisplayTimer(const calvoro_guid* plan, int32_t onAC,
                                        uint32_t* minutes) {
-    return GetTimer<Calvoro::detail::GetDisplayTimer>(__func__, SchemeGuid, bOnAC, minutes);
+    return GetTimer<Calvoro::detail::GetDisplayTimer>(__func__, plan, onAC, minutes);
 }
 
-calvoro_status calvoro_SetSleepTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
-                                     uint32_t timer, int32_t* stored) {
-    return SetTimer<Calvoro::detail::SetSleepTimer>(__func__, SchemeGuid, bOnAC, timer, stored);
+calvoro_status calvoro_SetSleepTimer(const calvoro_guid* plan, int32_t onAC,
+                                     uint32_t minutes, int32_t* stored) {
+    return SetTimer<Calvoro::detail::SetSleepTimer>(__func__, plan, onAC, minutes, stored);
 }
 
-calvoro_status calvoro_SetHibernationTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
-                                           uint32_t timer, int32_t* stored) {
-    return SetTimer<Calvoro::detail::SetHibernationTimer>(__func__, SchemeGuid, bOnAC, timer, stored);
+calvoro_status calvoro_SetHibernationTimer(const calvoro_guid* plan, int32_t onAC,
+                                           uint32_t minutes, int32_t* stored) {
+    return SetTimer<Calvoro::detail::SetHibernationTimer>(__func__, plan, onAC, minutes, stored);
 }
 
-calvoro_status calvoro_SetDisplayTimer(const calvoro_guid* SchemeGuid, int32_t bOnAC,
-                                       uint32_t timer, int32_t* stored) {
-    return SetTimer<Calvoro::detail::SetDisplayTimer>(__func__, SchemeGuid, bOnAC, timer, stored);
+calvoro_status calvoro_SetDisplayTimer(const calvoro_guid* plan, int32_t onAC,
+                                       uint32_t minutes, int32_t* stored) {
+    return SetTimer<Calvoro::detail::SetDisplayTimer>(__func__, plan, onAC, minutes, stored);
 }
 
 }  // extern "C"

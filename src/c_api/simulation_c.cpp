@@ -5,9 +5,6 @@
 
 #include "translate.h"
 
-#include <cstring>
-#include <string>
-
 namespace Sim = Calvoro::Simulation;
 using namespace Calvoro::c_api;
 
@@ -18,29 +15,62 @@ struct calvoro_sim_state {
 
 namespace {
 
-// Range checks of the C enumerations; the values follow the C++ enumerations' order.
-bool IsOperation(int32_t operation) {
-    return operation >= CALVORO_SIM_POWER_ENUMERATE && operation <= CALVORO_SIM_LOCAL_ALLOC;
+// The C enumerations are the C++ ones' values.
+template <typename Enumeration>
+constexpr int32_t Value(Enumeration value) {
+    return static_cast<int32_t>(value);
 }
-bool IsTimeout(int32_t timeout) {
-    return timeout >= CALVORO_SIM_SLEEP && timeout <= CALVORO_SIM_DISPLAY;
-}
-bool IsRepeat(int32_t repeat) { return repeat == CALVORO_SIM_ONCE || repeat == CALVORO_SIM_ALWAYS; }
+static_assert(CALVORO_SIM_POWER_ENUMERATE == Value(Sim::Operation::PowerEnumerate));
+static_assert(CALVORO_SIM_POWER_READ_FRIENDLY_NAME == Value(Sim::Operation::PowerReadFriendlyName));
+static_assert(CALVORO_SIM_POWER_WRITE_FRIENDLY_NAME == Value(Sim::Operation::PowerWriteFriendlyName));
+static_assert(CALVORO_SIM_POWER_WRITE_DESCRIPTION == Value(Sim::Operation::PowerWriteDescription));
+static_assert(CALVORO_SIM_POWER_READ_AC_VALUE_INDEX == Value(Sim::Operation::PowerReadACValueIndex));
+static_assert(CALVORO_SIM_POWER_READ_DC_VALUE_INDEX == Value(Sim::Operation::PowerReadDCValueIndex));
+static_assert(CALVORO_SIM_POWER_WRITE_AC_VALUE_INDEX == Value(Sim::Operation::PowerWriteACValueIndex));
+static_assert(CALVORO_SIM_POWER_WRITE_DC_VALUE_INDEX == Value(Sim::Operation::PowerWriteDCValueIndex));
+static_assert(CALVORO_SIM_LOCAL_ALLOC == Value(Sim::Operation::LocalAlloc));
+static_assert(CALVORO_SIM_SLEEP == Value(Sim::Timeout::Sleep));
+static_assert(CALVORO_SIM_HIBERNATE == Value(Sim::Timeout::Hibernate));
+static_assert(CALVORO_SIM_DISPLAY == Value(Sim::Timeout::Display));
+static_assert(CALVORO_SIM_ONCE == Value(Sim::Repeat::Once));
+static_assert(CALVORO_SIM_ALWAYS == Value(Sim::Repeat::Always));
+static_assert(CALVORO_SIM_REG_STRING == Value(Sim::RegistryValue::Kind::String));
+static_assert(CALVORO_SIM_REG_NUMBER == Value(Sim::RegistryValue::Kind::Number));
+static_assert(CALVORO_SIM_REG_BINARY == Value(Sim::RegistryValue::Kind::Binary));
 
-calvoro_status OutOfRange(const char* function, const char* what) noexcept {
-    return Fail(CALVORO_E_INVALID_ARGUMENT, function, what);
+// The C enumerations' values as the C++ enumerations, or ArgumentOutOfRange naming the
+// argument.
+template <typename Enumeration>
+Enumeration InRange(int32_t value, int32_t last, const char* function, const char* argument) {
+    if (value < 0 || value > last) {
+        throw ArgumentOutOfRange(std::string(function) + ": " + argument + " is out of range");
+    }
+    return static_cast<Enumeration>(value);
+}
+Sim::Operation OperationArgument(int32_t operation, const char* function) {
+    return InRange<Sim::Operation>(operation, CALVORO_SIM_LOCAL_ALLOC, function, "operation");
+}
+Sim::Repeat RepeatArgument(int32_t repeat, const char* function) {
+    return InRange<Sim::Repeat>(repeat, CALVORO_SIM_ALWAYS, function, "repeat");
+}
+Sim::Timeout TimeoutArgument(int32_t timeout, const char* function) {
+    return InRange<Sim::Timeout>(timeout, CALVORO_SIM_DISPLAY, function, "timeout");
 }
 
 Sim::TimeoutSeconds FromC(const calvoro_sim_seconds& seconds) { return {seconds.ac, seconds.dc}; }
 calvoro_sim_seconds ToC(const Sim::TimeoutSeconds& seconds) { return {seconds.ac, seconds.dc}; }
 
-// Sets one registry value: the key path and name come as code units with their lengths.
-calvoro_status SetValue(const uint16_t* keyPath, uint32_t keyPathLength,
-                        const uint16_t* valueName, uint32_t valueNameLength,
-                        const Sim::RegistryValue& value) {
-    Sim::SetRegistryValue(TextFromC(keyPath, keyPathLength),
-                          TextFromC(valueName, valueNameLength), value);
-    return CALVORO_OK;
+// Sets one registry value under the caller's key path and value name; `data` stands for the
+// value's own input, which `make` turns into the value.
+template <typename Make>
+calvoro_status SetValue(const char* function, const uint16_t* keyPath, uint32_t keyPathLength,
+                        const uint16_t* valueName, uint32_t valueNameLength, const void* data,
+                        Make&& make) noexcept {
+    return Call(function, {Input(keyPath, keyPathLength), Input(valueName, valueNameLength), data},
+                [&] {
+                    Sim::SetRegistryValue(TextFromC(keyPath, keyPathLength),
+                                          TextFromC(valueName, valueNameLength), make());
+                });
 }
 
 }  // namespace
@@ -48,35 +78,202 @@ calvoro_status SetValue(const uint16_t* keyPath, uint32_t keyPathLength,
 extern "C" {
 
 calvoro_status calvoro_sim_Reset(void) {
-    return Guarded([] {
-        Sim::Reset();
-        return CALVORO_OK;
+    return Call(__func__, {}, [] { Sim::Reset(); });
+}
+
+calvoro_status calvoro_sim_AddPlan(const calvoro_sim_plan* plan, const uint16_t* name,
+                                   uint32_t nameLength, const uint16_t* description,
+                                   uint32_t descriptionLength, int32_t* added) {
+    return Call(__func__,
+                {plan, Input(name, nameLength), Input(description, descriptionLength), added},
+                [&] {
+                    *added = Sim::AddPlan({FromC(plan->id), TextFromC(name, nameLength),
+                                           TextFromC(description, descriptionLength),
+                                           FromC(plan->sleep), FromC(plan->hibernate),
+                                           FromC(plan->display)});
+                });
+}
+
+calvoro_status calvoro_sim_RemovePlan(const calvoro_guid* plan, int32_t* removed) {
+    return Call(__func__, {plan, removed}, [&] { *removed = Sim::RemovePlan(FromC(*plan)); });
+}
+
+calvoro_status calvoro_sim_GetActivePlan(calvoro_guid* plan, int32_t* found) {
+    return Call(__func__, {plan, found}, [&] {
+        const std::optional<Calvoro::Guid> active = Sim::ActivePlan();
+        *plan = ToC(active.value_or(Calvoro::NoPowerSchemeGuid));
+        *found = active.has_value();
     });
 }
 
-calvoro_status calvoro_sim_PlanCount(uint32_t* count) {
-    if (count == nullptr) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        *count = static_cast<uint32_t>(Sim::Plans().size());
-        return CALVORO_OK;
-    });
+calvoro_status calvoro_sim_SetActivePlan(const calvoro_guid* plan, int32_t* applied) {
+    return Call(__func__, {plan, applied}, [&] { *applied = Sim::SetActivePlan(FromC(*plan)); });
 }
 
-calvoro_status calvoro_sim_PlanAt(uint32_t index, calvoro_sim_plan* plan, uint16_t* name,
-                                  uint32_t nameCapacity, uint32_t* nameLength,
-                                  uint16_t* description, uint32_t descriptionCapacity,
-                                  uint32_t* descriptionLength, int32_t* found) {
+calvoro_status calvoro_sim_ReadSeconds(const calvoro_guid* plan, int32_t timeout, int32_t onAC,
+                                       uint32_t* seconds, int32_t* found) {
     const char* const function = __func__;
-    if (!AllSet(plan, nameLength, descriptionLength, found)) {
-        return NullPointer(function);
-    }
-    return Guarded([&] {
-        const std::vector<Sim::Plan> plans = Sim::Plans();
-        *found = index < plans.size() ? 1 : 0;
-        if (*found == 0) {
-            *nameLength = *descriptionLength = 0;
+    return Call(function, {plan, seconds, found}, [&] {
+        const auto stored =
+            Sim::ReadSeconds(FromC(*plan), TimeoutArgument(timeout, function), onAC != 0);
+        *found = stored.has_value();
+        *seconds = stored.value_or(0);
+    });
+}
+
+calvoro_status calvoro_sim_WriteSeconds(const calvoro_guid* plan, int32_t timeout, int32_t onAC,
+                                        uint32_t seconds, int32_t* written) {
+    const char* const function = __func__;
+    return Call(function, {plan, written}, [&] {
+        *written = Sim::WriteSeconds(FromC(*plan), TimeoutArgument(timeout, function), onAC != 0,
+                                     seconds);
+    });
+}
+
+calvoro_status calvoro_sim_InjectStatus(int32_t operation, uint32_t status, int32_t repeat,
+                                        uint32_t callsToSkip) {
+    const char* const function = __func__;
+    return Call(function, {}, [&] {
+        const Sim::Operation chosen = OperationArgument(operation, function);
+        Sim::InjectStatus(chosen, status, RepeatArgument(repeat, function), callsToSkip);
+    });
+}
+
+calvoro_status calvoro_sim_InjectException(int32_t operation, const char* message,
+                                           int32_t repeat, uint32_t callsToSkip) {
+    const char* const function = __func__;
+    return Call(function, {message}, [&] {
+        const Sim::Operation chosen = OperationArgument(operation, function);
+        Sim::InjectException(chosen, message, RepeatArgument(repeat, function), callsToSkip);
+    });
+}
+
+calvoro_status calvoro_sim_ClearFaults(void) {
+    return Call(__func__, {}, [] { Sim::ClearFaults(); });
+}
+
+calvoro_status calvoro_sim_Allocations(uint64_t* made, uint64_t* live) {
+    return Call(__func__, {made, live}, [&] {
+        const Sim::AllocationCounts counts = Sim::Allocations();
+        *made = counts.made;
+        *live = counts.live;
+    });
+}
+
+calvoro_status calvoro_sim_RegistryKeys(uint64_t* opened, uint64_t* open) {
+    return Call(__func__, {opened, open}, [&] {
+        const Sim::RegistryKeyCounts counts = Sim::RegistryKeys();
+        *opened = counts.opened;
+        *open = counts.open;
+    });
+}
+
+calvoro_status calvoro_sim_SetRegistryString(const uint16_t* keyPath, uint32_t keyPathLength,
+                                             const uint16_t* valueName, uint32_t valueNameLength,
+                                             const uint16_t* text, uint32_t textLength) {
+    return SetValue(__func__, keyPath, keyPathLength, valueName, valueNameLength,
+                    Input(text, textLength),
+                    [&] { return Sim::RegistryValue::String(TextFromC(text, textLength)); });
+}
+
+calvoro_status calvoro_sim_SetRegistryNumber(const uint16_t* keyPath, uint32_t keyPathLength,
+                                             const uint16_t* valueName, uint32_t valueNameLength,
+                                             uint32_t number) {
+    return SetValue(__func__, keyPath, keyPathLength, valueName, valueNameLength, &number,
+                    [&] { return Sim::RegistryValue::Number(number); });
+}
+
+calvoro_status calvoro_sim_SetRegistryBinary(const uint16_t* keyPath, uint32_t keyPathLength,
+                                             const uint16_t* valueName, uint32_t valueNameLength,
+                                             const uint8_t* bytes, uint32_t byteCount) {
+    return SetValue(__func__, keyPath, keyPathLength, valueName, valueNameLength,
+                    Input(bytes, byteCount),
+                    [&] { return Sim::RegistryValue::Binary(BytesFromC(bytes, byteCount)); });
+}
+
+calvoro_status calvoro_sim_GetRegistryValue(const uint16_t* keyPath, uint32_t keyPathLength,
+                                            const uint16_t* valueName, uint32_t valueNameLength,
+                                            calvoro_sim_registry_value* value, uint16_t* text,
+                                            uint32_t textCapacity, uint8_t* bytes,
+                                            uint32_t byteCapacity) {
+    const char* const function = __func__;
+    return Call(function,
+                {Input(keyPath, keyPathLength), Input(valueName, valueNameLength), value}, [&] {
+                    *value = {};
+                    const auto stored = Sim::GetRegistryValue(
+                        TextFromC(keyPath, keyPathLength), TextFromC(valueName, valueNameLength));
+                    if (!stored) {
+                        return CALVORO_OK;
+                    }
+                    value->found = 1;
+                    value->kind = static_cast<int32_t>(stored->kind);
+                    value->number = stored->number;
+                    switch (stored->kind) {
+                    case Sim::RegistryValue::Kind::String:
+                        return TextToC(stored->text, text, textCapacity, &value->textLength,
+                                       function);
+                    case Sim::RegistryValue::Kind::Binary:
+                        return CopyOut(stored->bytes.data(), stored->bytes.size(), false, bytes,
+                                       byteCapacity, &value->byteCount, function);
+                    default:
+                        return CALVORO_OK;
+                    }
+                });
+}
+
+calvoro_status calvoro_sim_DeleteRegistryValue(const uint16_t* keyPath, uint32_t keyPathLength,
+                                               const uint16_t* valueName,
+                                               uint32_t valueNameLength, int32_t* deleted) {
+    return Call(__func__,
+                {Input(keyPath, keyPathLength), Input(valueName, valueNameLength), deleted}, [&] {
+                    *deleted = Sim::DeleteRegistryValue(TextFromC(keyPath, keyPathLength),
+                                                        TextFromC(valueName, valueNameLength));
+                });
+}
+
+calvoro_status calvoro_sim_DeleteRegistryKey(const uint16_t* keyPath, uint32_t keyPathLength,
+                                             int32_t* deleted) {
+    return Call(__func__, {Input(keyPath, keyPathLength), deleted},
+                [&] { *deleted = Sim::DeleteRegistryKey(TextFromC(keyPath, keyPathLength)); });
+}
+
+calvoro_status calvoro_sim_RefuseKeyAccess(const uint16_t* keyPath, uint32_t keyPathLength) {
+    return Call(__func__, {Input(keyPath, keyPathLength)},
+                [&] { Sim::RefuseKeyAccess(TextFromC(keyPath, keyPathLength)); });
+}
+
+calvoro_status calvoro_sim_RefuseValueAccess(const uint16_t* keyPath, uint32_t keyPathLength,
+                                             const uint16_t* valueName,
+                                             uint32_t valueNameLength) {
+    return Call(__func__, {Input(keyPath, keyPathLength), Input(valueName, valueNameLength)}, [&] {
+        Sim::RefuseValueAccess(TextFromC(keyPath, keyPathLength),
+                               TextFromC(valueName, valueNameLength));
+    });
+}
+
+calvoro_status calvoro_sim_Snapshot(calvoro_sim_state** state) {
+    return Call(__func__, {state}, [&] {
+        *state = nullptr;
+        *state = new calvoro_sim_state{Sim::Snapshot()};
+    });
+}
+
+calvoro_status calvoro_sim_PlanCount(const calvoro_sim_state* state, uint32_t* count) {
+    return Call(__func__, {state, count},
+                [&] { *count = static_cast<uint32_t>(state->state.plans.size()); });
+}
+
+calvoro_status calvoro_sim_PlanAt(const calvoro_sim_state* state, uint32_t index,
+                                  calvoro_sim_plan* plan, uint16_t* name, uint32_t nameCapacity,
+                                  uint32_t* nameLength, uint16_t* description,
+                                  uint32_t descriptionCapacity, uint32_t* descriptionLength,
+                                  int32_t* found) {
+    const char* const function = __func__;
+    return Call(function, {state, plan, nameLength, descriptionLength, found}, [&] {
+        const std::vector<Sim::Plan>& plans = state->state.plans;
+        *found = index < plans.size();
+        *nameLength = *descriptionLength = 0;
+        if (!*found) {
             return CALVORO_OK;
         }
         const Sim::Plan& stored = plans[index];
@@ -89,290 +286,8 @@ calvoro_status calvoro_sim_PlanAt(uint32_t index, calvoro_sim_plan* plan, uint16
     });
 }
 
-calvoro_status calvoro_sim_AddPlan(const calvoro_sim_plan* plan, const uint16_t* name,
-                                   uint32_t nameLength, const uint16_t* description,
-                                   uint32_t descriptionLength, int32_t* added) {
-    if (!AllSet(plan, name, description, added)) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        const Sim::Plan stored{FromC(plan->id),          TextFromC(name, nameLength),
-                               TextFromC(description, descriptionLength),
-                               FromC(plan->sleep),       FromC(plan->hibernate),
-                               FromC(plan->display)};
-        *added = Sim::AddPlan(stored) ? 1 : 0;
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_RemovePlan(const calvoro_guid* id, int32_t* removed) {
-    if (!AllSet(id, removed)) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        *removed = Sim::RemovePlan(FromC(*id)) ? 1 : 0;
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_GetActivePlan(calvoro_guid* plan, int32_t* found) {
-    if (!AllSet(plan, found)) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        const std::optional<Calvoro::Guid> active = Sim::ActivePlan();
-        *plan = ToC(active.value_or(Calvoro::NoPowerSchemeGuid));
-        *found = active ? 1 : 0;
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_SetActivePlan(const calvoro_guid* plan, int32_t* applied) {
-    if (!AllSet(plan, applied)) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        *applied = Sim::SetActivePlan(FromC(*plan)) ? 1 : 0;
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_ReadSeconds(const calvoro_guid* plan, int32_t timeout, int32_t onAC,
-                                       uint32_t* seconds, int32_t* found) {
-    if (!AllSet(plan, seconds, found)) {
-        return NullPointer(__func__);
-    }
-    if (!IsTimeout(timeout)) {
-        return OutOfRange(__func__, ": timeout is out of range");
-    }
-    return Guarded([&] {
-        const auto stored =
-            Sim::ReadSeconds(FromC(*plan), static_cast<Sim::Timeout>(timeout), onAC != 0);
-        *found = stored ? 1 : 0;
-        *seconds = stored.value_or(0);
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_WriteSeconds(const calvoro_guid* plan, int32_t timeout, int32_t onAC,
-                                        uint32_t seconds, int32_t* written) {
-    if (!AllSet(plan, written)) {
-        return NullPointer(__func__);
-    }
-    if (!IsTimeout(timeout)) {
-        return OutOfRange(__func__, ": timeout is out of range");
-    }
-    return Guarded([&] {
-        *written = Sim::WriteSeconds(FromC(*plan), static_cast<Sim::Timeout>(timeout), onAC != 0,
-                                     seconds)
-                       ? 1
-                       : 0;
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_InjectStatus(int32_t operation, uint32_t status, int32_t repeat,
-                                        uint32_t callsToSkip) {
-    if (!IsOperation(operation) || !IsRepeat(repeat)) {
-        return OutOfRange(__func__, IsOperation(operation) ? ": repeat is out of range" : ": operation is out of range");
-    }
-    return Guarded([&] {
-        Sim::InjectStatus(static_cast<Sim::Operation>(operation), status,
-                          static_cast<Sim::Repeat>(repeat), callsToSkip);
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_InjectException(int32_t operation, const char* message,
-                                           int32_t repeat, uint32_t callsToSkip) {
-    if (message == nullptr) {
-        return NullPointer(__func__);
-    }
-    if (!IsOperation(operation) || !IsRepeat(repeat)) {
-        return OutOfRange(__func__, IsOperation(operation) ? ": repeat is out of range" : ": operation is out of range");
-    }
-    return Guarded([&] {
-        Sim::InjectException(static_cast<Sim::Operation>(operation), message,
-                             static_cast<Sim::Repeat>(repeat), callsToSkip);
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_ClearFaults(void) {
-    return Guarded([] {
-        Sim::ClearFaults();
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_Allocations(uint64_t* made, uint64_t* live) {
-    if (!AllSet(made, live)) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        const Sim::AllocationCounts counts = Sim::Allocations();
-        *made = counts.made;
-        *live = counts.live;
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_RegistryKeys(uint64_t* opened, uint64_t* open) {
-    if (!AllSet(opened, open)) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        const Sim::RegistryKeyCounts counts = Sim::RegistryKeys();
-        *opened = counts.opened;
-        *open = counts.open;
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_SetRegistryString(const uint16_t* keyPath, uint32_t keyPathLength,
-                                             const uint16_t* valueName, uint32_t valueNameLength,
-                                             const uint16_t* text, uint32_t textLength) {
-    if (!AllSet(keyPath, valueName, text)) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        return SetValue(keyPath, keyPathLength, valueName, valueNameLength,
-                        Sim::RegistryValue::String(TextFromC(text, textLength)));
-    });
-}
-
-calvoro_status calvoro_sim_SetRegistryNumber(const uint16_t* keyPath, uint32_t keyPathLength,
-                                             const uint16_t* valueName, uint32_t valueNameLength,
-                                             uint32_t number) {
-    if (!AllSet(keyPath, valueName)) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        return SetValue(keyPath, keyPathLength, valueName, valueNameLength,
-                        Sim::RegistryValue::Number(number));
-    });
-}
-
-calvoro_status calvoro_sim_SetRegistryBinary(const uint16_t* keyPath, uint32_t keyPathLength,
-                                             const uint16_t* valueName, uint32_t valueNameLength,
-                                             const uint8_t* bytes, uint32_t byteCount) {
-    if (!AllSet(keyPath, valueName, bytes)) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        return SetValue(keyPath, keyPathLength, valueName, valueNameLength,
-                        Sim::RegistryValue::Binary({bytes, bytes + byteCount}));
-    });
-}
-
-calvoro_status calvoro_sim_GetRegistryValue(const uint16_t* keyPath, uint32_t keyPathLength,
-                                            const uint16_t* valueName, uint32_t valueNameLength,
-                                            calvoro_sim_registry_value* value, uint16_t* text,
-                                            uint32_t textCapacity, uint8_t* bytes,
-                                            uint32_t bytesCapacity) {
-    const char* const function = __func__;
-    if (!AllSet(keyPath, valueName, value)) {
-        return NullPointer(function);
-    }
-    return Guarded([&] {
-        *value = {};
-        const auto stored = Sim::GetRegistryValue(TextFromC(keyPath, keyPathLength),
-                                                  TextFromC(valueName, valueNameLength));
-        if (!stored) {
-            return CALVORO_OK;
-        }
-        value->found = 1;
-        value->kind = static_cast<int32_t>(stored->kind);
-        value->number = stored->number;
-        value->byteCount = static_cast<uint32_t>(stored->bytes.size());
-        if (stored->kind == Sim::RegistryValue::Kind::String) {
-            return TextToC(stored->text, text, textCapacity, &value->textLength, function);
-        }
-        if (stored->kind == Sim::RegistryValue::Kind::Binary && bytes == nullptr) {
-            return bytesCapacity == 0 ? CALVORO_OK : NullPointer(function);
-        }
-        if (stored->kind == Sim::RegistryValue::Kind::Binary) {
-            if (bytesCapacity < value->byteCount) {
-                return Fail(CALVORO_E_BUFFER_TOO_SMALL, function,
-                            ": the buffer holds " + std::to_string(bytesCapacity) +
-                                " bytes; the value has " + std::to_string(value->byteCount));
-            }
-            if (!stored->bytes.empty()) {
-                std::memcpy(bytes, stored->bytes.data(), stored->bytes.size());
-            }
-        }
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_DeleteRegistryValue(const uint16_t* keyPath, uint32_t keyPathLength,
-                                               const uint16_t* valueName,
-                                               uint32_t valueNameLength, int32_t* deleted) {
-    if (!AllSet(keyPath, valueName, deleted)) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        *deleted = Sim::DeleteRegistryValue(TextFromC(keyPath, keyPathLength),
-                                            TextFromC(valueName, valueNameLength))
-                       ? 1
-                       : 0;
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_DeleteRegistryKey(const uint16_t* keyPath, uint32_t keyPathLength,
-                                             int32_t* deleted) {
-    if (!AllSet(keyPath, deleted)) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        *deleted = Sim::DeleteRegistryKey(TextFromC(keyPath, keyPathLength)) ? 1 : 0;
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_RefuseKeyAccess(const uint16_t* keyPath, uint32_t keyPathLength) {
-    if (keyPath == nullptr) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        Sim::RefuseKeyAccess(TextFromC(keyPath, keyPathLength));
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_RefuseValueAccess(const uint16_t* keyPath, uint32_t keyPathLength,
-                                             const uint16_t* valueName,
-                                             uint32_t valueNameLength) {
-    if (!AllSet(keyPath, valueName)) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        Sim::RefuseValueAccess(TextFromC(keyPath, keyPathLength),
-                               TextFromC(valueName, valueNameLength));
-        return CALVORO_OK;
-    });
-}
-
-calvoro_status calvoro_sim_Snapshot(calvoro_sim_state** state) {
-    if (state == nullptr) {
-        return NullPointer(__func__);
-    }
-    *state = nullptr;
-    return Guarded([&] {
-        *state = new calvoro_sim_state{Sim::Snapshot()};
-        return CALVORO_OK;
-    });
-}
-
 calvoro_status calvoro_sim_Restore(const calvoro_sim_state* state) {
-    if (state == nullptr) {
-        return NullPointer(__func__);
-    }
-    return Guarded([&] {
-        Sim::Restore(state->state);
-        return CALVORO_OK;
-    });
+    return Call(__func__, {state}, [&] { Sim::Restore(state->state); });
 }
 
 void calvoro_sim_FreeState(calvoro_sim_state* state) { delete state; }

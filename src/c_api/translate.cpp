@@ -36,6 +36,8 @@ calvoro_status FailFromCurrentException() noexcept {
         throw;
     } catch (const GuidParseError& error) {
         return Fail(CALVORO_E_GUID_PARSE, error.what());
+    } catch (const ArgumentOutOfRange& error) {
+        return Fail(CALVORO_E_INVALID_ARGUMENT, error.what());
     } catch (const RegistryAccessError& error) {
         return Fail(CALVORO_E_REGISTRY_ACCESS, error.what());
     } catch (const std::bad_alloc&) {
@@ -51,30 +53,42 @@ calvoro_status NullPointer(const char* function) noexcept {
     return Fail(CALVORO_E_NULL_POINTER, function, ": a required pointer is null");
 }
 
-calvoro_status TextToC(const std::u16string& text, std::uint16_t* buffer, std::uint32_t capacity,
-                       std::uint32_t* length, const char* function) noexcept {
-    if (text.size() >= UINT32_MAX) {
-        return Fail(CALVORO_E_INVALID_ARGUMENT, function, ": the text is too long for a 32-bit length");
+template <typename Unit, typename BufferUnit>
+calvoro_status CopyOut(const Unit* data, std::size_t count, bool terminate, BufferUnit* buffer,
+                       std::uint32_t capacity, std::uint32_t* length,
+                       const char* function) noexcept {
+    static_assert(sizeof(Unit) == sizeof(BufferUnit));
+    constexpr const char* kUnits = sizeof(Unit) == 1 ? "bytes" : "code units";
+    if (count >= UINT32_MAX) {
+        return Fail(CALVORO_E_INVALID_ARGUMENT, function, ": too long for a 32-bit length");
     }
-    const auto units = static_cast<std::uint32_t>(text.size());
-    *length = units;
+    *length = static_cast<std::uint32_t>(count);
     if (buffer == nullptr && capacity == 0) {
         return CALVORO_OK;  // a size query
     }
     if (buffer == nullptr) {
         return NullPointer(function);
     }
-    if (capacity <= units) {
+    const std::size_t needed = count + (terminate ? 1 : 0);
+    if (capacity < needed) {
         char detail[96];
-        (void)std::snprintf(detail, sizeof detail,
-                            ": the buffer holds %lu code units; the text needs %lu with its NUL",
-                            static_cast<unsigned long>(capacity),
-                            static_cast<unsigned long>(units) + 1);
+        (void)std::snprintf(detail, sizeof detail, ": the buffer holds %lu %s; %lu are needed",
+                            static_cast<unsigned long>(capacity), kUnits,
+                            static_cast<unsigned long>(needed));
         return Fail(CALVORO_E_BUFFER_TOO_SMALL, function, detail);
     }
-    std::memcpy(buffer, text.data(), units * sizeof(char16_t));
-    buffer[units] = 0;
+    if (count > 0) {
+        std::memcpy(buffer, data, count * sizeof(Unit));
+    }
+    if (terminate) {
+        buffer[count] = 0;
+    }
     return CALVORO_OK;
 }
+
+template calvoro_status CopyOut(const char16_t*, std::size_t, bool, std::uint16_t*, std::uint32_t,
+                                std::uint32_t*, const char*) noexcept;
+template calvoro_status CopyOut(const std::uint8_t*, std::size_t, bool, std::uint8_t*,
+                                std::uint32_t, std::uint32_t*, const char*) noexcept;
 
 }  // namespace Calvoro::c_api

@@ -9,15 +9,24 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
+#include <stdexcept>
 #include <string>
-#include <type_traits>
 #include <string_view>
+#include <type_traits>
+#include <vector>
 
 namespace Calvoro::c_api {
 
 /// Records `message` followed by `detail` as this thread's last error and returns `status`.
 calvoro_status Fail(calvoro_status status, std::string_view message,
                     std::string_view detail = {}) noexcept;
+
+/// A C enumeration argument outside its values: CALVORO_E_INVALID_ARGUMENT.
+class ArgumentOutOfRange : public std::out_of_range {
+public:
+    using std::out_of_range::out_of_range;
+};
 
 /// The status and message for the exception being handled (call inside a catch block only).
 calvoro_status FailFromCurrentException() noexcept;
@@ -33,14 +42,36 @@ calvoro_status Guarded(Work&& work) noexcept {
     }
 }
 
-/// True when every pointer is set.
-template <typename... Pointers>
-bool AllSet(const Pointers*... pointers) {
-    return ((pointers != nullptr) && ...);
-}
-
 /// The failure for a required pointer that is null.
 calvoro_status NullPointer(const char* function) noexcept;
+
+/// Stands for an input array in Call's pointer list: one of length 0 may be null, for it
+/// is empty; a longer one must be set.
+inline const void* Input(const void* data, std::uint32_t length) noexcept {
+    static constexpr char kEmpty = 0;
+    return length == 0 ? &kEmpty : data;
+}
+
+/// The way into every C function: CALVORO_E_NULL_POINTER, naming `function`, when a pointer
+/// in `required` is null; else runs `work`, which returns a status or nothing (CALVORO_OK),
+/// any exception becoming a status with the exception's message.
+template <typename Work>
+calvoro_status Call(const char* function, std::initializer_list<const void*> required,
+                    Work&& work) noexcept {
+    for (const void* pointer : required) {
+        if (pointer == nullptr) {
+            return NullPointer(function);
+        }
+    }
+    return Guarded([&]() -> calvoro_status {
+        if constexpr (std::is_void_v<std::invoke_result_t<Work&>>) {
+            work();
+            return CALVORO_OK;
+        } else {
+            return work();
+        }
+    });
+}
 
 /// This thread's last error message.
 const char* LastErrorMessage() noexcept;
@@ -64,15 +95,30 @@ calvoro_guid ToC(const Identifier& guid) {
     return result;
 }
 
-/// The caller's `length` code units at `units` (non-null).
+/// The caller's `length` code units at `units`; null with length 0 is an empty text.
 inline std::u16string TextFromC(const std::uint16_t* units, std::uint32_t length) {
-    return std::u16string(units, units + length);
+    return length == 0 ? std::u16string() : std::u16string(units, units + length);
 }
 
-/// Writes `text` and a NUL into the caller's buffer and its length into `*length`; a null
-/// buffer with capacity 0 asks for the length only. CALVORO_E_BUFFER_TOO_SMALL, writing
-/// nothing, when the buffer cannot hold the text and its NUL.
-calvoro_status TextToC(const std::u16string& text, std::uint16_t* buffer, std::uint32_t capacity,
-                       std::uint32_t* length, const char* function) noexcept;
+/// The caller's `count` bytes at `bytes`; null with count 0 is an empty array.
+inline std::vector<std::uint8_t> BytesFromC(const std::uint8_t* bytes, std::uint32_t count) {
+    return count == 0 ? std::vector<std::uint8_t>() : std::vector<std::uint8_t>(bytes, bytes + count);
+}
+
+/// Copies `count` units at `data` into the caller's buffer, with a 0 after them when
+/// `terminate`, and `count` into `*length`. A null buffer with capacity 0 asks for the length
+/// only. CALVORO_E_BUFFER_TOO_SMALL, writing nothing, when the buffer cannot hold them all.
+/// Instantiated for texts (char16_t into uint16_t, terminated) and bytes.
+template <typename Unit, typename BufferUnit>
+calvoro_status CopyOut(const Unit* data, std::size_t count, bool terminate, BufferUnit* buffer,
+                       std::uint32_t capacity, std::uint32_t* length,
+                       const char* function) noexcept;
+
+/// A text into the caller's buffer, with its NUL: CopyOut for UTF-16.
+inline calvoro_status TextToC(const std::u16string& text, std::uint16_t* buffer,
+                              std::uint32_t capacity, std::uint32_t* length,
+                              const char* function) noexcept {
+    return CopyOut(text.data(), text.size(), true, buffer, capacity, length, function);
+}
 
 }  // namespace Calvoro::c_api

@@ -145,7 +145,7 @@ static void Names(void) {
     CHECK(calvoro_ReadPowerSchemeName(&kBalanced, NULL, 0, &length, &present) == CALVORO_OK);
     CHECK(length == 8 && present == 1);
     CHECK_FAILS(calvoro_ReadPowerSchemeName(&kBalanced, buffer, 8, &length, &present),
-                CALVORO_E_BUFFER_TOO_SMALL, "needs 9");
+                CALVORO_E_BUFFER_TOO_SMALL, "9 are needed");
     Units("Balanced", buffer);
     CHECK(NameIs(&kBalanced, buffer, 8));
     CHECK(calvoro_ReadPowerSchemeName(&kUnknown, buffer, 16, &length, &present) == CALVORO_OK);
@@ -173,9 +173,12 @@ static void Names(void) {
               CALVORO_OK && NameIs(&kPowerSaver, withNul, 2));
     CHECK(calvoro_WritePowerSchemeNameDescription(&kUnknown, battery, 2, battery, 2, &result) ==
               CALVORO_OK && result == 0);
-    CHECK_FAILS(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, NULL, 0, battery, 2, &result),
+    /* An empty text may be null; a longer one may not. */
+    CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, NULL, 0, NULL, 0, &result) ==
+              CALVORO_OK && result == 1 && NameIs(&kPowerSaver, battery, 0));
+    CHECK_FAILS(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, NULL, 1, battery, 2, &result),
                 CALVORO_E_NULL_POINTER, "WritePowerSchemeNameDescription");
-    CHECK_FAILS(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, battery, 2, NULL, 0, &result),
+    CHECK_FAILS(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, battery, 2, NULL, 1, &result),
                 CALVORO_E_NULL_POINTER, "WritePowerSchemeNameDescription");
 }
 
@@ -236,6 +239,7 @@ static void Simulation(void) {
     calvoro_sim_plan plan;
     calvoro_sim_registry_value value;
     calvoro_sim_state* state = NULL;
+    calvoro_sim_state* listed = NULL;
     uint16_t text[8];
     uint8_t bytes[2];
     uint32_t count = 0, nameLength = 0, descriptionLength = 0, seconds = 0;
@@ -246,15 +250,21 @@ static void Simulation(void) {
     CHECK(calvoro_sim_Snapshot(&state) == CALVORO_OK && state != NULL);
     CHECK(calvoro_sim_AddPlan(&added, name, 2, name, 0, &flag) == CALVORO_OK && flag == 1);
     CHECK(calvoro_sim_AddPlan(&added, name, 2, name, 0, &flag) == CALVORO_OK && flag == 0);
-    CHECK(calvoro_sim_PlanCount(&count) == CALVORO_OK && count == 4);
-    CHECK(calvoro_sim_PlanAt(3, &plan, NULL, 0, &nameLength, NULL, 0, &descriptionLength,
+    /* Plans are listed from one snapshot, which later changes leave as it was. */
+    CHECK(calvoro_sim_Snapshot(&listed) == CALVORO_OK);
+    CHECK(calvoro_sim_RemovePlan(&kPowerSaver, &flag) == CALVORO_OK && flag == 1);
+    CHECK(calvoro_sim_PlanCount(listed, &count) == CALVORO_OK && count == 4);
+    CHECK(calvoro_sim_PlanAt(listed, 3, &plan, NULL, 0, &nameLength, NULL, 0, &descriptionLength,
                              &flag) == CALVORO_OK && flag == 1);
     CHECK(nameLength == 2 && descriptionLength == 0 && plan.display.dc == 600);
-    CHECK_SIM_FAILS(calvoro_sim_PlanAt(3, &plan, text + 4, 2, &nameLength, text + 4, 1,
+    CHECK_SIM_FAILS(calvoro_sim_PlanAt(listed, 3, &plan, text + 4, 2, &nameLength, text + 4, 1,
                                    &descriptionLength, &flag),
                 CALVORO_E_BUFFER_TOO_SMALL, "calvoro_sim_PlanAt");
-    CHECK(calvoro_sim_PlanAt(4, &plan, NULL, 0, &nameLength, NULL, 0, &descriptionLength,
+    CHECK(calvoro_sim_PlanAt(listed, 4, &plan, NULL, 0, &nameLength, NULL, 0, &descriptionLength,
                              &flag) == CALVORO_OK && flag == 0);
+    CHECK_SIM_FAILS(calvoro_sim_PlanCount(NULL, &count), CALVORO_E_NULL_POINTER,
+                    "calvoro_sim_PlanCount");
+    calvoro_sim_FreeState(listed);
     CHECK(calvoro_sim_ReadSeconds(&added.id, CALVORO_SIM_SLEEP, 0, &seconds, &flag) ==
               CALVORO_OK && flag == 1 && seconds == 120);
     CHECK_SIM_FAILS(calvoro_sim_ReadSeconds(&added.id, 3, 0, &seconds, &flag),
@@ -297,13 +307,13 @@ static void Simulation(void) {
     CHECK(calvoro_sim_DeleteRegistryValue(text, bin, text, bin, &flag) == CALVORO_OK && flag == 0);
     CHECK(calvoro_sim_GetRegistryValue(text, bin, text, bin, &value, NULL, 0, NULL, 0) ==
           CALVORO_OK && value.found == 0);
-    CHECK_SIM_FAILS(calvoro_sim_SetRegistryNumber(NULL, 0, text, bin, 1), CALVORO_E_NULL_POINTER,
+    CHECK_SIM_FAILS(calvoro_sim_SetRegistryNumber(NULL, 1, text, bin, 1), CALVORO_E_NULL_POINTER,
                 "calvoro_sim_SetRegistryNumber");
 
     CHECK(calvoro_sim_Restore(state) == CALVORO_OK);
+    CHECK(calvoro_sim_PlanCount(state, &count) == CALVORO_OK && count == 3);
     calvoro_sim_FreeState(state);
     calvoro_sim_FreeState(NULL);
-    CHECK(calvoro_sim_PlanCount(&count) == CALVORO_OK && count == 3);
     CHECK(calvoro_sim_Allocations(&made, &live) == CALVORO_OK && live == 0);
     CHECK(calvoro_sim_RegistryKeys(&opened, &open) == CALVORO_OK && open == 0);
     CHECK(calvoro_sim_Reset() == CALVORO_OK);

@@ -19,47 +19,48 @@ namespace Calvoro
     /// <see cref="InvalidOperationException"/> rather than mix the two.</remarks>
     public static unsafe class Simulation
     {
-        /// <summary>The platform operations whose answers can be forced.</summary>
+        /// <summary>The platform operations whose answers can be forced; the values are the C
+        /// interface's CALVORO_SIM_... constants.</summary>
         public enum Operation
         {
             /// <summary>Listing plans.</summary>
-            PowerEnumerate,
+            PowerEnumerate = 0,
             /// <summary>Reading a name (both the size query and the read).</summary>
-            PowerReadFriendlyName,
+            PowerReadFriendlyName = 1,
             /// <summary>Writing a name.</summary>
-            PowerWriteFriendlyName,
+            PowerWriteFriendlyName = 2,
             /// <summary>Writing a description.</summary>
-            PowerWriteDescription,
+            PowerWriteDescription = 3,
             /// <summary>Reading a timeout for mains power.</summary>
-            PowerReadACValueIndex,
+            PowerReadACValueIndex = 4,
             /// <summary>Reading a timeout for battery.</summary>
-            PowerReadDCValueIndex,
+            PowerReadDCValueIndex = 5,
             /// <summary>Writing a timeout for mains power.</summary>
-            PowerWriteACValueIndex,
+            PowerWriteACValueIndex = 6,
             /// <summary>Writing a timeout for battery.</summary>
-            PowerWriteDCValueIndex,
+            PowerWriteDCValueIndex = 7,
             /// <summary>The name buffer's allocation: any injected status makes it fail.</summary>
-            LocalAlloc,
+            LocalAlloc = 8,
         }
 
         /// <summary>The three timeouts of a plan.</summary>
         public enum Timeout
         {
             /// <summary>Sleep (standby).</summary>
-            Sleep,
+            Sleep = 0,
             /// <summary>Hibernation.</summary>
-            Hibernate,
+            Hibernate = 1,
             /// <summary>Display off.</summary>
-            Display,
+            Display = 2,
         }
 
         /// <summary>How often an injected fault fires.</summary>
         public enum Repeat
         {
             /// <summary>On one call of the operation only.</summary>
-            Once,
+            Once = 0,
             /// <summary>On every call from then on, until <see cref="ClearFaults"/>.</summary>
-            Always,
+            Always = 1,
         }
 
         /// <summary>A timeout's stored seconds for mains power and battery.</summary>
@@ -102,11 +103,11 @@ namespace Calvoro
         public enum RegistryValueKind
         {
             /// <summary>A string (REG_SZ).</summary>
-            String,
+            String = 0,
             /// <summary>A number (REG_DWORD).</summary>
-            Number,
+            Number = 1,
             /// <summary>Binary data (REG_BINARY).</summary>
-            Binary,
+            Binary = 2,
         }
 
         /// <summary>One registry value.</summary>
@@ -196,53 +197,60 @@ namespace Calvoro
         /// that order, with their usual names and timeouts; an empty registry; no faults.</summary>
         public static void Reset() => Call(() => SimulationMethods.Sim.Reset());
 
-        /// <summary>The plans in the platform's order.</summary>
+        /// <summary>The plans in the platform's order, read from one snapshot of the machine.</summary>
         /// <returns>A copy of each plan.</returns>
         public static IReadOnlyList<Plan> Plans()
         {
             var plans = new List<Plan>();
-            Call(() =>
+            using (MachineSnapshot snapshot = Snapshot())
             {
-                for (uint index = 0; ; index++)
+                bool added = false;
+                try
                 {
-                    SimulationMethods.SimPlan values;
-                    uint nameLength, descriptionLength;
-                    int found;
-                    int status = SimulationMethods.Sim.PlanAt(index, &values, null, 0, &nameLength,
-                        null, 0, &descriptionLength, &found);
-                    if (status != NativeMethods.Ok || found == 0)
+                    snapshot.DangerousAddRef(ref added);
+                    IntPtr state = snapshot.DangerousGetHandle();
+                    uint count = 0;
+                    NativeMethods.Check(SimulationMethods.Sim.PlanCount(state, &count));
+                    for (uint index = 0; index < count; index++)
                     {
-                        return status;
-                    }
-                    char[] name = new char[nameLength + 1];
-                    char[] description = new char[descriptionLength + 1];
-                    fixed (char* n = name)
-                    fixed (char* d = description)
-                    {
-                        status = SimulationMethods.Sim.PlanAt(index, &values, n, (uint)name.Length,
-                            &nameLength, d, (uint)description.Length, &descriptionLength, &found);
-                        if (status == NativeMethods.BufferTooSmall)
-                        {
-                            index--;  // changed in between: read this plan again
-                            continue;
-                        }
-                        if (status != NativeMethods.Ok || found == 0)
-                        {
-                            return status;
-                        }
-                        plans.Add(new Plan
-                        {
-                            Id = values.Id,
-                            Name = new string(n, 0, (int)nameLength),
-                            Description = new string(d, 0, (int)descriptionLength),
-                            Sleep = values.Sleep,
-                            Hibernate = values.Hibernate,
-                            Display = values.Display,
-                        });
+                        plans.Add(PlanAt(state, index));
                     }
                 }
-            });
+                finally
+                {
+                    if (added)
+                    {
+                        snapshot.DangerousRelease();
+                    }
+                }
+            }
             return plans;
+        }
+
+        // One plan of a snapshot: its lengths first, then its texts, which the snapshot keeps.
+        private static Plan PlanAt(IntPtr state, uint index)
+        {
+            SimulationMethods.SimPlan values;
+            uint nameLength = 0, descriptionLength = 0;
+            int found;
+            NativeMethods.Check(SimulationMethods.Sim.PlanAt(state, index, &values, null, 0, &nameLength, null, 0, &descriptionLength, &found));
+            char[] name = new char[nameLength + 1];
+            char[] description = new char[descriptionLength + 1];
+            fixed (char* n = name)
+            fixed (char* d = description)
+            {
+                NativeMethods.Check(SimulationMethods.Sim.PlanAt(state, index, &values, n, (uint)name.Length, &nameLength,
+                    d, (uint)description.Length, &descriptionLength, &found));
+            }
+            return new Plan
+            {
+                Id = values.Id,
+                Name = new string(name, 0, (int)nameLength),
+                Description = new string(description, 0, (int)descriptionLength),
+                Sleep = values.Sleep,
+                Hibernate = values.Hibernate,
+                Display = values.Display,
+            };
         }
 
         /// <summary>Appends a plan.</summary>
@@ -417,7 +425,7 @@ namespace Calvoro
                     case RegistryValueKind.Number:
                         return SimulationMethods.Sim.SetRegistryNumber(k, kl, n, nl, value.Number);
                     default:
-                        fixed (byte* b = value.Bytes.Length > 0 ? value.Bytes : new byte[1])
+                        fixed (byte* b = value.Bytes)
                         {
                             return SimulationMethods.Sim.SetRegistryBinary(k, kl, n, nl, b, (uint)value.Bytes.Length);
                         }

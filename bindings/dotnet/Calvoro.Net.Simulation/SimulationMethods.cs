@@ -32,7 +32,8 @@ namespace Calvoro
         internal sealed class Functions
         {
             internal readonly delegate* unmanaged[Cdecl]<int> Reset;
-            internal readonly delegate* unmanaged[Cdecl]<uint, SimPlan*, char*, uint, uint*, char*, uint, uint*, int*, int> PlanAt;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint*, int> PlanCount;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint, SimPlan*, char*, uint, uint*, char*, uint, uint*, int*, int> PlanAt;
             internal readonly delegate* unmanaged[Cdecl]<SimPlan*, char*, uint, char*, uint, int*, int> AddPlan;
             internal readonly delegate* unmanaged[Cdecl]<Guid*, int*, int> RemovePlan;
             internal readonly delegate* unmanaged[Cdecl]<Guid*, int*, int> GetActivePlan;
@@ -59,7 +60,8 @@ namespace Calvoro
             internal Functions(CalvoroLibrary library)
             {
                 Reset = (delegate* unmanaged[Cdecl]<int>)library.Export("calvoro_sim_Reset");
-                PlanAt = (delegate* unmanaged[Cdecl]<uint, SimPlan*, char*, uint, uint*, char*, uint, uint*, int*, int>)library.Export("calvoro_sim_PlanAt");
+                PlanCount = (delegate* unmanaged[Cdecl]<IntPtr, uint*, int>)library.Export("calvoro_sim_PlanCount");
+                PlanAt = (delegate* unmanaged[Cdecl]<IntPtr, uint, SimPlan*, char*, uint, uint*, char*, uint, uint*, int*, int>)library.Export("calvoro_sim_PlanAt");
                 AddPlan = (delegate* unmanaged[Cdecl]<SimPlan*, char*, uint, char*, uint, int*, int>)library.Export("calvoro_sim_AddPlan");
                 RemovePlan = (delegate* unmanaged[Cdecl]<Guid*, int*, int>)library.Export("calvoro_sim_RemovePlan");
                 GetActivePlan = (delegate* unmanaged[Cdecl]<Guid*, int*, int>)library.Export("calvoro_sim_GetActivePlan");

@@ -198,7 +198,9 @@ _KEY = [_U16, _U32]
 _KEY_VALUE = _KEY + [_U16, _U32]
 _SIM_PROTOTYPES = {
     "calvoro_sim_Reset": [],
-    "calvoro_sim_PlanAt": [_U32, _P(SimPlan), _U16, _U32, _P(_U32), _U16, _U32, _P(_U32), _P(_I32)],
+    "calvoro_sim_PlanCount": [ctypes.c_void_p, _P(_U32)],
+    "calvoro_sim_PlanAt": [ctypes.c_void_p, _U32, _P(SimPlan), _U16, _U32, _P(_U32), _U16, _U32,
+                           _P(_U32), _P(_I32)],
     "calvoro_sim_AddPlan": [_P(SimPlan), _U16, _U32, _U16, _U32, _P(_I32)],
     "calvoro_sim_RemovePlan": [_GUID, _P(_I32)],
     "calvoro_sim_GetActivePlan": [_GUID, _P(_I32)],

@@ -101,28 +101,9 @@ def reset() -> None:
 
 
 def plans() -> List[Plan]:
-    """The plans in the platform's order."""
-    result = []
-    plan_at = _function("calvoro_sim_PlanAt")
-    values, found = _native.SimPlan(), ctypes.c_int32()
-    name_length, description_length = ctypes.c_uint32(), ctypes.c_uint32()
-    while True:
-        index = len(result)
-        _native.check(plan_at(index, ctypes.byref(values), None, 0, ctypes.byref(name_length),
-                              None, 0, ctypes.byref(description_length), ctypes.byref(found)))
-        if not found.value:
-            return result
-        name = (ctypes.c_uint16 * (name_length.value + 1))()
-        description = (ctypes.c_uint16 * (description_length.value + 1))()
-        status = plan_at(index, ctypes.byref(values), name, len(name), ctypes.byref(name_length),
-                         description, len(description), ctypes.byref(description_length),
-                         ctypes.byref(found))
-        if status == _native.BUFFER_TOO_SMALL or not found.value:
-            continue  # the plan changed in between: ask again
-        _native.check(status)
-        result.append(Plan(_native.from_c(values.id), _native.text_of(name, name_length.value),
-                           _native.text_of(description, description_length.value),
-                           *(tuple(getattr(values, t)) for t in ("sleep", "hibernate", "display"))))
+    """The plans in the platform's order, read from one snapshot of the machine."""
+    with Snapshot() as state:
+        return state.plans()
 
 
 def add_plan(plan: Plan) -> bool:
@@ -215,7 +196,7 @@ def set_registry_value(key_path: str, value_name: str, value: Union[str, int, by
             raise ValueError(f"a number value is from 0 to 4294967295, not {value}")
         _call("calvoro_sim_SetRegistryNumber", *key, value)
     else:
-        data = (ctypes.c_uint8 * max(len(value), 1)).from_buffer_copy(bytes(value) or b"\0")
+        data = (ctypes.c_uint8 * len(value)).from_buffer_copy(bytes(value)) if value else None
         _call("calvoro_sim_SetRegistryBinary", *key, data, len(value))
 
 
@@ -270,9 +251,32 @@ class Snapshot:
 
     def restore(self) -> None:
         """Puts the state back; refused access is lifted, faults stay."""
+        _call("calvoro_sim_Restore", self._taken())
+
+    def plans(self) -> List[Plan]:
+        """The plans of this state, in the platform's order."""
+        count = ctypes.c_uint32()
+        _call("calvoro_sim_PlanCount", self._taken(), ctypes.byref(count))
+        return [self._plan_at(index) for index in range(count.value)]
+
+    def _plan_at(self, index: int) -> Plan:
+        # The lengths first, then the texts: the state does not change in between.
+        values, found = _native.SimPlan(), ctypes.c_int32()
+        lengths = ctypes.c_uint32(), ctypes.c_uint32()
+        _call("calvoro_sim_PlanAt", self._state, index, ctypes.byref(values), None, 0,
+              ctypes.byref(lengths[0]), None, 0, ctypes.byref(lengths[1]), ctypes.byref(found))
+        name, description = ((ctypes.c_uint16 * (length.value + 1))() for length in lengths)
+        _call("calvoro_sim_PlanAt", self._state, index, ctypes.byref(values), name, len(name),
+              ctypes.byref(lengths[0]), description, len(description), ctypes.byref(lengths[1]),
+              ctypes.byref(found))
+        return Plan(_native.from_c(values.id), _native.text_of(name, lengths[0].value),
+                    _native.text_of(description, lengths[1].value),
+                    *(tuple(getattr(values, t)) for t in ("sleep", "hibernate", "display")))
+
+    def _taken(self) -> ctypes.c_void_p:
         if not self._state:
             raise ValueError("this snapshot was closed")
-        _call("calvoro_sim_Restore", self._state)
+        return self._state
 
     def close(self) -> None:
         if self._state:
