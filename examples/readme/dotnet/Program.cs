@@ -1,0 +1,21 @@
+// Lists each plan with its sleep timeout on mains power and changes Balanced's; then the same
+// plans as objects.
+using System;
+using Calvoro;
+
+var power = new PowerClass();
+for (uint i = 0; ; i++)
+{
+    Guid plan = power.EnumPowerSchemeGuid(i);
+    if (plan == PowerClass.NoPowerSchemeGuid) break;
+    Console.WriteLine($"{power.ReadPowerSchemeName(plan)}: sleep {power.GetSleepTimer(plan, true)} min on AC");
+}
+if (power.SetSleepTimer(new Guid("381B4222-F694-41F0-9685-FF5BB260DF2E"), true, 15))
+    Console.WriteLine("Balanced sleeps after 15 min on AC");
+
+// The same plans as objects: all six timeouts in one call, a timeout named by enums.
+var plans = new PowerPlans();
+foreach (PowerPlan plan in plans.GetAll())
+    Console.WriteLine($"{plan.Name}: sleep {plan.SleepAC}/{plan.SleepDC} min, display {plan.DisplayAC}/{plan.DisplayDC} min");
+plans.SetTimeout(plans.GetAll()[0].Id, TimeoutSetting.Display, PowerSource.DC, 5);
+// In a test: Simulation.Use(); Simulation.Reset(); Simulation.InjectException(Simulation.Operation.PowerReadACValueIndex, "boom");

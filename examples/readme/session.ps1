@@ -1,0 +1,10 @@
+Get-PowerPlan
+Get-PowerPlan -Name bal* | Set-PowerPlanTimeout -Setting Sleep -PowerSource Both -Minutes 20 -PassThru
+Set-PowerPlanTimeout SCHEME_MAX -Setting Display -PowerSource DC -Minutes 1 -WhatIf
+Rename-PowerPlan SCHEME_MAX -NewName Quiet -Description "Fans low, screen dim."
+Enable-PowerPlan Quiet
+Get-PowerPlan -Active | Format-List
+Export-PowerPlan -Path plans.json
+Set-PowerPlanTimeout Quiet -Setting Hibernate -PowerSource AC -Minutes 0
+Import-PowerPlan plans.json -Verbose
+Get-PowerPlan Turbo
