@@ -10,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <string>
 #include <string_view>
 
 namespace calvoro_bench {
@@ -48,12 +49,14 @@ void DirectEnumerate() {
 }
 
 void LibraryReadName() { benchmark::DoNotOptimize(kPower.ReadPowerSchemeName(kPlan)); }
+// The direct side builds the returned text too, as every caller of the two calls must.
 void DirectReadName() {
     std::uint32_t size = 0;
     p::PowerReadFriendlyName(nullptr, &kRecord, nullptr, nullptr, nullptr, &size);
     void* block = p::LocalAlloc(p::kZeroFilledFixed, size);
     benchmark::DoNotOptimize(p::PowerReadFriendlyName(
         nullptr, &kRecord, nullptr, nullptr, static_cast<std::uint8_t*>(block), &size));
+    benchmark::DoNotOptimize(std::u16string(static_cast<const char16_t*>(block)));
     p::LocalFree(block);
 }
 

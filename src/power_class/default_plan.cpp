@@ -4,16 +4,37 @@
 #include "guid_text.h"
 #include "platform/platform.h"
 
-#include <algorithm>
-#include <cstdio>
+#include <array>
+#include <cstddef>
 #include <string>
 
 namespace Calvoro {
 namespace {
 
-constexpr const char* kKeyPathTemplate = "Software\\Quandrel\\Zephlo\\PowerPolicies\\%s";
-constexpr const char* kSubkeyName = "DEV_DEFAULT_PLANE";
-constexpr std::size_t kMaxPath = 260;  // bytes, its NUL included
+constexpr char kKeyPathTemplate[] = "Software\\Quandrel\\Zephlo\\PowerPolicies\\%s";
+constexpr char kSubkeyName[] = "DEV_DEFAULT_PLANE";
+constexpr std::size_t kMaxPath = 260;  // code units, its NUL included
+
+// The key path: the template with the subkey's name in place of its "%s", composed once, at
+// compile time, and widened to the platform's 16-bit text (both parts are ASCII).
+using KeyPath = std::array<char16_t, (sizeof kKeyPathTemplate - 1) - 2 + (sizeof kSubkeyName - 1)>;
+constexpr KeyPath ComposeKeyPath() {
+    KeyPath path{};
+    std::size_t out = 0;
+    for (std::size_t i = 0; kKeyPathTemplate[i] != '\0'; ++i) {
+        if (kKeyPathTemplate[i] == '%' && kKeyPathTemplate[i + 1] == 's') {
+            for (std::size_t j = 0; kSubkeyName[j] != '\0'; ++j) {
+                path[out++] = static_cast<char16_t>(kSubkeyName[j]);
+            }
+            ++i;
+        } else {
+            path[out++] = static_cast<char16_t>(kKeyPathTemplate[i]);
+        }
+    }
+    return path;
+}
+constexpr KeyPath kKeyPath = ComposeKeyPath();
+static_assert(kKeyPath.size() < kMaxPath);
 
 // Where a value lives, for error messages: HKEY_CURRENT_USER\<key path>, value "AC".
 std::string Where(std::u16string_view keyPath, std::u16string_view valueName) {
@@ -24,16 +45,7 @@ std::string Where(std::u16string_view keyPath, std::u16string_view valueName) {
 }  // namespace
 
 Guid PowerClass::GetDefaultPlaneGUID(bool b_OnAC) const {
-    // Composed as 8-bit text, then widened (the path is ASCII).
-    char narrow[kMaxPath];
-    const int written = std::snprintf(narrow, sizeof narrow, kKeyPathTemplate, kSubkeyName);
-    const std::size_t length = std::min(static_cast<std::size_t>(std::max(written, 0)),
-                                        sizeof narrow - 1);
-    char16_t wide[kMaxPath];
-    for (std::size_t i = 0; i < length; ++i) {
-        wide[i] = static_cast<char16_t>(static_cast<unsigned char>(narrow[i]));
-    }
-    const std::u16string_view keyPath(wide, length);
+    const std::u16string_view keyPath(kKeyPath.data(), kKeyPath.size());
     const std::u16string_view valueName = b_OnAC ? u"AC" : u"DC";
 
     using Kind = platform::RegistryAnswer::Kind;

@@ -12,13 +12,12 @@
 namespace Calvoro::detail {
 
 inline Guid EnumPowerSchemeGuid(std::uint32_t PowerSchemeIndex) {
-    GUID record{};
+    GUID record;  // written by the platform when it succeeds, and read only then
     std::uint32_t size = sizeof record;
     const platform::Status status = platform::PowerEnumerate(
         nullptr, nullptr, nullptr, platform::kAccessScheme, PowerSchemeIndex,
         reinterpret_cast<std::uint8_t*>(&record), &size);
-    const Guid found = FromPlatformRecord(record);
-    return status == platform::status::Success ? found : NoPowerSchemeGuid;
+    return status == platform::status::Success ? FromPlatformRecord(record) : NoPowerSchemeGuid;
 }
 
 }  // namespace Calvoro::detail

@@ -1,6 +1,9 @@
 #include "guid_text.h"
 
+#include <array>
+#include <cstdint>
 #include <cstdio>
+#include <type_traits>
 
 namespace Calvoro {
 namespace detail {
@@ -8,18 +11,23 @@ namespace {
 
 constexpr std::size_t kQuotedLimit = 64;
 
+// The value of each hexadecimal digit of ASCII, -1 for every other character.
+constexpr std::array<std::int8_t, 128> kHexDigits = [] {
+    std::array<std::int8_t, 128> digits{};
+    for (std::size_t c = 0; c < digits.size(); ++c) {
+        digits[c] = static_cast<std::int8_t>(
+            c >= '0' && c <= '9'   ? c - '0'
+            : c >= 'a' && c <= 'f' ? c - 'a' + 10
+            : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                   : -1);
+    }
+    return digits;
+}();
+
 template <typename Char>
 int HexValue(Char c) {
-    if (c >= Char('0') && c <= Char('9')) {
-        return static_cast<int>(c - Char('0'));
-    }
-    if (c >= Char('a') && c <= Char('f')) {
-        return static_cast<int>(c - Char('a')) + 10;
-    }
-    if (c >= Char('A') && c <= Char('F')) {
-        return static_cast<int>(c - Char('A')) + 10;
-    }
-    return -1;
+    const auto unit = static_cast<std::make_unsigned_t<Char>>(c);
+    return unit < kHexDigits.size() ? kHexDigits[unit] : -1;
 }
 
 template <typename Char>
@@ -45,36 +53,29 @@ std::optional<Guid> Parse(std::basic_string_view<Char> text) {
     if (!hyphenated && text.size() != 32) {
         return std::nullopt;
     }
-
-    std::uint8_t digits[32]{};
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (hyphenated && (i == 8 || i == 13 || i == 18 || i == 23)) {
-            if (text[i] != Char('-')) {
-                return std::nullopt;
-            }
-            continue;
-        }
-        const int value = HexValue(text[i]);
-        if (value < 0) {
+    // One pass: two digits make each of the 16 bytes, in the order the text writes them; the
+    // hyphens of the 8-4-4-4-12 form stand before bytes 4, 6, 8 and 10.
+    std::array<std::uint8_t, 16> bytes{};
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (hyphenated && (i == 4 || i == 6 || i == 8 || i == 10) && text[at++] != Char('-')) {
             return std::nullopt;
         }
-        digits[count++] = static_cast<std::uint8_t>(value);
-    }
-
-    const auto number = [&digits](std::size_t first, std::size_t length) {
-        std::uint32_t result = 0;
-        for (std::size_t i = first; i < first + length; ++i) {
-            result = (result << 4) | digits[i];
+        const int high = HexValue(text[at]);
+        const int low = HexValue(text[at + 1]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
         }
-        return result;
-    };
+        bytes[i] = static_cast<std::uint8_t>(high << 4 | low);
+        at += 2;
+    }
     Guid guid;
-    guid.Data1 = number(0, 8);
-    guid.Data2 = static_cast<std::uint16_t>(number(8, 4));
-    guid.Data3 = static_cast<std::uint16_t>(number(12, 4));
+    guid.Data1 = std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
+                 std::uint32_t{bytes[2]} << 8 | bytes[3];
+    guid.Data2 = static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5]);
+    guid.Data3 = static_cast<std::uint16_t>(bytes[6] << 8 | bytes[7]);
     for (std::size_t i = 0; i < guid.Data4.size(); ++i) {
-        guid.Data4[i] = static_cast<std::uint8_t>(number(16 + 2 * i, 2));
+        guid.Data4[i] = bytes[8 + i];
     }
     return guid;
 }

@@ -15,8 +15,14 @@ constexpr std::int32_t HresultFromWin32(std::uint32_t status) {
     return static_cast<std::int32_t>((status & 0xFFFFu) | 0x80070000u);
 }
 
-/// True when the platform reported success: the result code is 0 or more, which only a
-/// status of 0 achieves.
-constexpr bool Succeeded(std::uint32_t status) { return HresultFromWin32(status) >= 0; }
+/// True when the platform reported success: HresultFromWin32(status) is 0 or more. Only a
+/// status of 0 achieves that (a negative status passes unchanged, a positive one becomes a
+/// failure code), so the test is that, which costs one instruction on every write.
+constexpr bool Succeeded(std::uint32_t status) { return status == 0; }
+static_assert(Succeeded(0) == (HresultFromWin32(0) >= 0) &&
+              Succeeded(1) == (HresultFromWin32(1) >= 0) &&
+              Succeeded(0x7FFFFFFF) == (HresultFromWin32(0x7FFFFFFF) >= 0) &&
+              Succeeded(0x80000000) == (HresultFromWin32(0x80000000) >= 0) &&
+              Succeeded(0xFFFFFFFF) == (HresultFromWin32(0xFFFFFFFF) >= 0));
 
 }  // namespace Calvoro::detail

@@ -18,7 +18,7 @@ namespace Calvoro::detail {
 inline std::uint32_t ReadTimeout(const platform::TimeoutSetting& timeout, const Guid& SchemeGuid,
                                  bool bOnAC) {
     const GUID scheme = ToPlatformRecord(SchemeGuid);
-    std::uint32_t seconds = 0;
+    std::uint32_t seconds;  // written by the platform when it succeeds, and read only then
     const platform::Status status =
         bOnAC ? platform::PowerReadACValueIndex(nullptr, &scheme, &timeout.subgroup,
                                                 &timeout.setting, &seconds)
@@ -26,21 +26,24 @@ inline std::uint32_t ReadTimeout(const platform::TimeoutSetting& timeout, const 
                                                 &timeout.setting, &seconds);
     // A failed read is 0 minutes, whatever the platform may have written before failing.
     // This is no judgement of success: the getters report no failure, only a number.
-    return status == platform::status::Success ? SecondsToMinutes(seconds) : 0;
+    if (status != platform::status::Success) {
+        return 0;
+    }
+    return SecondsToMinutes(seconds);
 }
 
 inline bool WriteTimeout(const platform::TimeoutSetting& timeout, const Guid& SchemeGuid,
                          bool bOnAC, std::uint32_t minutes) {
-    const auto seconds = MinutesToSeconds(minutes);
-    if (!seconds) {
+    if (!SecondsFit(minutes)) {
         return false;  // storing the wrapped value would report a timeout nobody asked for
     }
+    const std::uint32_t seconds = MinutesToSeconds(minutes);
     const GUID scheme = ToPlatformRecord(SchemeGuid);
     const platform::Status status =
         bOnAC ? platform::PowerWriteACValueIndex(nullptr, &scheme, &timeout.subgroup,
-                                                 &timeout.setting, *seconds)
+                                                 &timeout.setting, seconds)
               : platform::PowerWriteDCValueIndex(nullptr, &scheme, &timeout.subgroup,
-                                                 &timeout.setting, *seconds);
+                                                 &timeout.setting, seconds);
     return Succeeded(status);
 }
 

@@ -4,7 +4,6 @@
 #include <calvoro/power_class.h>
 
 #include <cstdint>
-#include <optional>
 
 namespace Calvoro::detail {
 
@@ -18,11 +17,11 @@ constexpr std::uint32_t SecondsToMinutes(std::uint32_t seconds) {
     return seconds / kSecondsPerMinute;
 }
 
-/// The seconds of `minutes`, or nothing when they would not fit 32 bits.
-constexpr std::optional<std::uint32_t> MinutesToSeconds(std::uint32_t minutes) {
-    if (minutes > kMaxMinutes) {
-        return std::nullopt;
-    }
+/// Whether the seconds of `minutes` fit 32 bits; a setter refuses minutes that do not.
+constexpr bool SecondsFit(std::uint32_t minutes) { return minutes <= kMaxMinutes; }
+
+/// The seconds of `minutes`, which must fit (SecondsFit).
+constexpr std::uint32_t MinutesToSeconds(std::uint32_t minutes) {
     return minutes * kSecondsPerMinute;
 }
 
