@@ -1,9 +1,9 @@
+// The Windows console and command line: the arguments from the wide command line, and UTF-8
+// output written to a console as UTF-16.
 #include "windows_console.h"
 
-#include <calvoro/power_class.h>
-
-#include "platform_steps.h"
 #include "text.h"
+#include "windows_memory.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -12,7 +12,6 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-#include <powrprof.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -21,23 +20,6 @@
 
 namespace calvoro_cli::windows {
 namespace {
-
-// Memory that Windows hands out with LocalAlloc, released with LocalFree.
-template <typename T>
-class LocalMemory {
-public:
-    LocalMemory() = default;
-    explicit LocalMemory(T* pointer) : pointer_(pointer) {}
-    ~LocalMemory() { ::LocalFree(pointer_); }
-    LocalMemory(const LocalMemory&) = delete;
-    LocalMemory& operator=(const LocalMemory&) = delete;
-
-    T** Receive() { return &pointer_; }
-    T* get() const { return pointer_; }
-
-private:
-    T* pointer_ = nullptr;
-};
 
 // A stream buffer that writes UTF-8 text to a console as UTF-16. Bytes are held back until a
 // character is whole, so that a character is never split between two writes.
@@ -164,38 +146,3 @@ UnicodeConsole::UnicodeConsole()
 UnicodeConsole::~UnicodeConsole() = default;
 
 }  // namespace calvoro_cli::windows
-
-namespace calvoro_cli {
-
-std::optional<Calvoro::Guid> ActivePlan() {
-    windows::LocalMemory<GUID> active;
-    if (::PowerGetActiveScheme(nullptr, active.Receive()) != ERROR_SUCCESS ||
-        active.get() == nullptr) {
-        return std::nullopt;
-    }
-    return Calvoro::FromGUID(*active.get());
-}
-
-bool ApplyPlan(const Calvoro::Guid& plan) {
-    const GUID record = Calvoro::PowerClass().ToGUID(plan);
-    return ::PowerSetActiveScheme(nullptr, &record) == ERROR_SUCCESS;
-}
-
-std::optional<std::u16string> ReadDescription(const Calvoro::Guid& plan) {
-    const GUID record = Calvoro::PowerClass().ToGUID(plan);
-    DWORD size = 0;
-    if (::PowerReadDescription(nullptr, &record, nullptr, nullptr, nullptr, &size) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    std::u16string text(size / sizeof(char16_t) + 1, u'\0');
-    DWORD capacity = static_cast<DWORD>(text.size() * sizeof(char16_t));
-    if (::PowerReadDescription(nullptr, &record, nullptr, nullptr,
-                               reinterpret_cast<UCHAR*>(text.data()), &capacity) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    text.resize(text.find(u'\0'));
-    return text;
-}
-
-}  // namespace calvoro_cli
