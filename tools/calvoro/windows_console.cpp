@@ -3,15 +3,8 @@
 #include "windows_console.h"
 
 #include "text.h"
-#include "windows_memory.h"
+#include "windows_memory.h"  // <windows.h>, as the program includes it
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
 #include <shellapi.h>
 
 #include <cstring>
