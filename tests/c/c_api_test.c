@@ -298,6 +298,9 @@ static void Simulation(void) {
     CHECK(calvoro_sim_SetRegistryBinary(text, bin, text, bin, bytes, 2) == CALVORO_OK);
     CHECK_SIM_FAILS(calvoro_sim_GetRegistryValue(text, bin, text, bin, &value, NULL, 0, bytes, 1),
                 CALVORO_E_BUFFER_TOO_SMALL, "bytes");
+    bytes[0] = bytes[1] = 0;
+    CHECK(calvoro_sim_GetRegistryValue(text, bin, text, bin, &value, NULL, 0, bytes, 2) ==
+          CALVORO_OK && value.byteCount == 2 && bytes[0] == 1 && bytes[1] == 255);
     CHECK(calvoro_sim_SetRegistryString(text, bin, text, bin, text, bin) == CALVORO_OK);
     CHECK(calvoro_sim_GetRegistryValue(text, bin, text, bin, &value, text + 4, 4, NULL, 0) ==
           CALVORO_OK && value.kind == CALVORO_SIM_REG_STRING && value.textLength == 3 &&
