@@ -387,6 +387,7 @@ TEST_F(Program, DamagedStateFilesAreReportedAndLeftAsTheyWere) {
         {with("/plans/2/name", 7), "state.plans[2].name: expected a string"},
         {with("/registry", json::array({{{"key", "k"}, {"values", {{{"name", "AC"}, {"type", "float"}, {"data", 1}}}}}})), "type"},
         {duplicate.dump(), "second plan"},
+        {with("/active", "01234567-89AB-CDEF-0123-456789ABCDEF"), "is not among the plans"},
     };
     for (const auto& [content, said] : cases) {
         { std::ofstream(state_, std::ios::binary | std::ios::trunc) << content; }

@@ -59,6 +59,9 @@ TEST_F(SimulatedTimeouts, SeededPlansReadAsWindowsShipsThem) {
             const Access& access = kAll[i];
             EXPECT_EQ((power.*access.get)(row.plan, access.onAC), row.minutes[i])
                 << row.plan << " timeout " << i;
+            // Windows ships whole minutes: the stored seconds are exact, not just rounded.
+            EXPECT_EQ(Sim::ReadSeconds(row.plan, access.timeout, access.onAC), row.minutes[i] * 60)
+                << row.plan << " timeout " << i;
         }
     }
 }
