@@ -114,7 +114,9 @@ TEST_F(Program, ListsSetsQueriesRenamesAndRecordsDefaults) {
     EXPECT_EQ(Run({"rename", "Power saver", "Énergie ☀ 🔋", "Économie"}).status, 0);
     EXPECT_EQ(RunJson({"list", "--json"})["plans"][2]["name"], "Énergie ☀ 🔋");
 
-    EXPECT_EQ(Run({"default", "ac"}).out, "AC: none recorded\n");
+    const Result noDefault = Run({"default", "ac"});
+    EXPECT_EQ(noDefault.status, 0);
+    EXPECT_EQ(noDefault.out, "AC: none recorded\n");
     EXPECT_EQ(Run({"simulation", "set-default", "ac", "Énergie ☀ 🔋"}).status, 0);
     EXPECT_EQ(Run({"simulation", "set-default", "dc", "01234567-89ab-cdef-0123-456789abcdef"}).status, 0);
     EXPECT_EQ(Run({"default", "ac"}).out,
@@ -129,7 +131,7 @@ TEST_F(Program, ListsSetsQueriesRenamesAndRecordsDefaults) {
     EXPECT_EQ(marked["plans"][2]["default_ac"], true);
     EXPECT_EQ(marked["plans"][0]["default_ac"], false);
 
-    EXPECT_EQ(Run({"simulation", "clear-default", "ac"}).status, 0);
+    EXPECT_EQ(Run({"simulation", "clear-default", "ac"}).out, "Cleared default for AC.\n");
     EXPECT_EQ(Run({"simulation", "reset"}).status, 0);
     EXPECT_EQ(RunJson({"list", "--json"})["plans"][2]["name"], "Power saver");
 }
@@ -347,6 +349,13 @@ TEST_F(Program, TheActivePlanAndABackupThatRestoresNames) {
     EXPECT_EQ(plan["name"], "Balanced");
     EXPECT_EQ(plan["description"],
               "Automatically balances performance with energy consumption on capable hardware.");
+
+    // A machine without an active plan says so, and fails.
+    const std::string withoutActive = With(json::parse(ReadFile(state_)), "/active", nullptr);
+    { std::ofstream(state_, std::ios::trunc) << withoutActive; }
+    const Result none = Run({"active"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.err, "calvoro: the platform cannot tell the active plan\n");
 }
 
 TEST_F(Program, ADefaultThatIsNotAnIdentifierFailsWithStatus1) {

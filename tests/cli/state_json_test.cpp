@@ -16,6 +16,7 @@
 #include "commands.h"
 #include "errors.h"
 #include "machine_file.h"
+#include "plans.h"
 #include "text.h"
 
 namespace {
@@ -40,6 +41,45 @@ TEST(StateJson, SavedStateLoadsBackUnchanged) {
         EXPECT_EQ(calvoro_cli::StateToJson(loaded), saved);
         ASSERT_EQ(loaded.plans.size(), 4u);
         EXPECT_EQ(loaded.plans[3].display, plan.display);
+    }
+    // A file from before the machine had an active plan: the seeded one, Balanced, is active.
+    nlohmann::json older = saved;
+    older.erase("active");
+    EXPECT_EQ(calvoro_cli::StateFromJson(older).activePlan,
+              Calvoro::Guid::Parse("381B4222-F694-41F0-9685-FF5BB260DF2E"));
+    Sim::Reset();
+}
+
+// A plan named in another letter case is found, in the scripts plan names are written in
+// most; characters without a case partner stay as they are. Each row is a boundary.
+TEST(PlanNames, LetterCaseIsIgnoredWhereALetterHasItsPartner) {
+    struct Row {
+        const char* installed;
+        const char* typed;
+        bool found;
+    };
+    const Row rows[] = {
+        {"Az", "aZ", true},        {"@[", "`{", false},       {"\u00C0", "\u00E0", true},
+        {"\u00DE", "\u00FE", true}, {"\u00DF", "\u00FF", false}, {"\u00D7", "\u00F7", false},
+        {"\u0391", "\u03B1", true}, {"\u03AB", "\u03CB", true}, {"\u03A3", "\u03C3", true},
+        {"\u0400", "\u0450", true}, {"\u040F", "\u045F", true}, {"\u0410", "\u0430", true},
+        {"\u042F", "\u044F", true}, {"\u0178", "\u00FF", true}, {"\u0100", "\u0101", true},
+        {"\u0139", "\u013A", true}, {"\u0147", "\u0148", true}, {"\u0179", "\u017A", true},
+        {"\u017D", "\u017E", true}, {"\u0130", "\u0131", false},
+    };
+    const Calvoro::Guid id = Calvoro::Guid::Parse("01234567-89AB-CDEF-0123-456789ABCDEF");
+    for (const Row& row : rows) {
+        Sim::Reset();
+        Sim::Plan plan;
+        plan.id = id;
+        plan.name = calvoro_cli::ToUtf16(row.installed, "name");
+        ASSERT_TRUE(Sim::AddPlan(plan));
+        bool found = false;
+        try {
+            found = calvoro_cli::ResolvePlan(Calvoro::PowerClass(), row.typed).id == id;
+        } catch (const calvoro_cli::UsageError&) {
+        }
+        EXPECT_EQ(found, row.found) << row.installed << " typed as " << row.typed;
     }
     Sim::Reset();
 }
