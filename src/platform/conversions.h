@@ -31,7 +31,7 @@ constexpr To SameIdentifier(const From& from) {
 inline GUID ToPlatformRecord(const Guid& guid) {
     static_assert(sizeof(Guid) == 16 && sizeof(GUID) == 16 && offsetof(Guid, Data4) == 8 &&
                   offsetof(GUID, Data4) == 8);
-    GUID record;
+    GUID record{};
     std::memcpy(static_cast<void*>(&record), &guid, sizeof record);
     return record;
 }

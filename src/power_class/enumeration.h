@@ -12,7 +12,8 @@
 namespace Calvoro::detail {
 
 inline Guid EnumPowerSchemeGuid(std::uint32_t PowerSchemeIndex) {
-    GUID record;  // written by the platform when it succeeds, and read only then
+    // Written by the platform when it succeeds, and read only then: no fill on this hot path.
+    GUID record;  // NOLINT(cppcoreguidelines-pro-type-member-init)
     std::uint32_t size = sizeof record;
     const platform::Status status = platform::PowerEnumerate(
         nullptr, nullptr, nullptr, platform::kAccessScheme, PowerSchemeIndex,

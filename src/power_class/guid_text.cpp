@@ -12,17 +12,18 @@ namespace {
 constexpr std::size_t kQuotedLimit = 64;
 
 // The value of each hexadecimal digit of ASCII, -1 for every other character.
-constexpr std::array<std::int8_t, 128> kHexDigits = [] {
+constexpr std::array<std::int8_t, 128> HexDigitValues() {
     std::array<std::int8_t, 128> digits{};
-    for (std::size_t c = 0; c < digits.size(); ++c) {
-        digits[c] = static_cast<std::int8_t>(
-            c >= '0' && c <= '9'   ? c - '0'
-            : c >= 'a' && c <= 'f' ? c - 'a' + 10
-            : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                   : -1);
+    for (int c = 0; c < static_cast<int>(digits.size()); ++c) {
+        const int value = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
+        digits[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(value);
     }
     return digits;
-}();
+}
+constexpr std::array<std::int8_t, 128> kHexDigits = HexDigitValues();
 
 template <typename Char>
 int HexValue(Char c) {

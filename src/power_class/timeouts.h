@@ -18,7 +18,8 @@ namespace Calvoro::detail {
 inline std::uint32_t ReadTimeout(const platform::TimeoutSetting& timeout, const Guid& SchemeGuid,
                                  bool bOnAC) {
     const GUID scheme = ToPlatformRecord(SchemeGuid);
-    std::uint32_t seconds;  // written by the platform when it succeeds, and read only then
+    // Written by the platform when it succeeds, and read only then: no fill on this hot path.
+    std::uint32_t seconds;  // NOLINT(cppcoreguidelines-init-variables)
     const platform::Status status =
         bOnAC ? platform::PowerReadACValueIndex(nullptr, &scheme, &timeout.subgroup,
                                                 &timeout.setting, &seconds)
