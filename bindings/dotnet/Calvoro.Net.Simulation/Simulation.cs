@@ -204,24 +204,13 @@ namespace Calvoro
             var plans = new List<Plan>();
             using (MachineSnapshot snapshot = Snapshot())
             {
-                bool added = false;
-                try
+                // The snapshot is this method's own, so its handle stays valid until it is disposed.
+                IntPtr state = snapshot.DangerousGetHandle();
+                uint count = 0;
+                NativeMethods.Check(SimulationMethods.Sim.PlanCount(state, &count));
+                for (uint index = 0; index < count; index++)
                 {
-                    snapshot.DangerousAddRef(ref added);
-                    IntPtr state = snapshot.DangerousGetHandle();
-                    uint count = 0;
-                    NativeMethods.Check(SimulationMethods.Sim.PlanCount(state, &count));
-                    for (uint index = 0; index < count; index++)
-                    {
-                        plans.Add(PlanAt(state, index));
-                    }
-                }
-                finally
-                {
-                    if (added)
-                    {
-                        snapshot.DangerousRelease();
-                    }
+                    plans.Add(PlanAt(state, index));
                 }
             }
             return plans;
