@@ -91,13 +91,14 @@ namespace Calvoro.PowerShell
                     missing(error);
                     continue;
                 }
-                var pattern = WildcardPattern.Get(name, WildcardOptions.IgnoreCase | WildcardOptions.CultureInvariant);
+                WildcardPattern? pattern = Pattern(name);
                 List<PowerPlan> matches = id != null
                     ? Plans.Where(plan => plan.Id == id).ToList()
                     : Plans.Where(plan => plan.Name != null &&
-                                          (string.Equals(plan.Name, name, StringComparison.OrdinalIgnoreCase) || pattern.IsMatch(plan.Name)))
+                                          (string.Equals(plan.Name, name, StringComparison.OrdinalIgnoreCase) ||
+                                           (pattern?.IsMatch(plan.Name) ?? false)))
                            .ToList();
-                if (matches.Count == 0 && (id != null || !WildcardPattern.ContainsWildcardCharacters(name)))
+                if (matches.Count == 0 && (id != null || pattern == null))
                 {
                     missing(new PlanNotFoundException(id != null
                         ? $"No installed plan has the identifier {id} ({name}). {Installed(Plans)}"
@@ -106,6 +107,26 @@ namespace Calvoro.PowerShell
                 chosen.UnionWith(matches.Select(plan => plan.Id));
             }
             return Plans.Where(plan => chosen.Contains(plan.Id)).ToList();
+        }
+
+        // The wildcard pattern of a name; null for a name without wildcards, or one that is no
+        // valid pattern ("Plan [A"), which then names a plan literally.
+        private static WildcardPattern? Pattern(string name)
+        {
+            if (!WildcardPattern.ContainsWildcardCharacters(name))
+            {
+                return null;
+            }
+            var pattern = WildcardPattern.Get(name, WildcardOptions.IgnoreCase | WildcardOptions.CultureInvariant);
+            try
+            {
+                pattern.IsMatch(string.Empty);
+                return pattern;
+            }
+            catch (WildcardPatternException)
+            {
+                return null;
+            }
         }
 
         /// <summary>The installed plan with this identifier, or <c>null</c>.</summary>

@@ -59,12 +59,17 @@ Describe 'Calvoro' {
             @{ Name = 'scheme_current'; Expected = @('381b4222-f694-41f0-9685-ff5bb260df2e') }
             @{ Name = @('*', 'Balanced'); Expected = @('381b4222-f694-41f0-9685-ff5bb260df2e', '8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c', 'a1841308-3541-4fab-bc81-f71556f20b4a') }
             @{ Name = 'nothing*'; Expected = @() }
+            @{ Name = 'Plan [A'; Expected = @('01234567-89ab-cdef-0123-456789abcdef'); Installed = $true }
         ) {
+            if ($Installed) {
+                [Calvoro.Simulation]::AddPlan([Calvoro.Simulation+Plan]@{ Id = $Expected[0]; Name = $Name }) | Should -BeTrue
+            }
             @(Get-PowerPlan -Name $Name -ErrorAction Stop).Id.Guid | Should -Be $Expected
         }
 
         It 'says ObjectNotFound for <Name> and writes the rest' -TestCases @(
             @{ Name = 'Missing' }
+            @{ Name = 'Missing [' }
             @{ Name = 'SCHEME_CURRENT'; Before = { [Calvoro.Simulation]::RemovePlan([guid]'381b4222-f694-41f0-9685-ff5bb260df2e') } }
         ) {
             if ($Before) { & $Before | Out-Null }
