@@ -12,20 +12,6 @@
 
 namespace Calvoro::detail {
 
-/// Copies the four fields from one identifier type to the other: both have the same fields
-/// and the same 16-byte image, so this is the conversion in either direction.
-template <typename To, typename From>
-constexpr To SameIdentifier(const From& from) {
-    To to{};
-    to.Data1 = from.Data1;
-    to.Data2 = from.Data2;
-    to.Data3 = from.Data3;
-    for (std::size_t i = 0; i < 8; ++i) {
-        to.Data4[i] = from.Data4[i];
-    }
-    return to;
-}
-
 /// The record with the same 16-byte image as `guid`: one 16-byte copy, which the compiler
 /// makes in two instructions, for this runs on every call of the library.
 inline GUID ToPlatformRecord(const Guid& guid) {

@@ -197,12 +197,9 @@ namespace Calvoro.PowerShell
                 {
                     throw Invalid("a low surrogate escape without its high surrogate");
                 }
-                bool opensPair = char.IsHighSurrogate(unit);
-                if (opensPair && !(position + 1 < text.Length && text[position] == '\\' && text[position + 1] == 'u'))
-                {
-                    throw Invalid("a high surrogate escape without its low surrogate");
-                }
-                if (opensPair && !char.IsLowSurrogate(PeekHex4(position + 2)))
+                bool lowEscapeFollows = position + 1 < text.Length && text[position] == '\\' &&
+                                        text[position + 1] == 'u';
+                if (char.IsHighSurrogate(unit) && !(lowEscapeFollows && char.IsLowSurrogate(PeekHex4(position + 2))))
                 {
                     throw Invalid("a high surrogate escape without its low surrogate");
                 }
