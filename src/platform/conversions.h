@@ -22,6 +22,16 @@ inline GUID ToPlatformRecord(const Guid& guid) {
     return record;
 }
 
+/// The identifier's own 16 bytes, seen as the platform's record, for passing by address.
+/// Every platform reads a record it is given only as bytes (FromPlatformRecord here, the
+/// operating system across its own boundary) and never through its fields, so this is no
+/// access through another type: it spares the hot paths the copy of ToPlatformRecord.
+inline const GUID* PlatformRecordOf(const Guid& guid) {
+    static_assert(sizeof(Guid) == sizeof(GUID));
+    static_assert(alignof(Guid) >= alignof(GUID));
+    return reinterpret_cast<const GUID*>(&guid);
+}
+
 /// The identifier with the same 16-byte image as `record`; the inverse of ToPlatformRecord.
 inline Guid FromPlatformRecord(const GUID& record) {
     Guid guid;

@@ -7,7 +7,9 @@
 //
 // Types are fixed-width stand-ins for the platform's: DWORD is std::uint32_t, a root power
 // key is an opaque pointer that the library always passes as nullptr, and identifiers go
-// by address as Calvoro::GUID records (the platform's own GUID on Windows).
+// by address as Calvoro::GUID records (the platform's own GUID on Windows). A binding reads
+// such a record only as its 16 bytes (FromPlatformRecord), never through its fields, since
+// the library passes an identifier's own bytes (PlatformRecordOf).
 #pragma once
 
 #include <calvoro/guid.h>

@@ -6,6 +6,7 @@
 
 #include "platform/conversions.h"
 #include "platform/platform.h"
+#include "status_rule.h"
 
 #include <cstdint>
 
@@ -18,7 +19,10 @@ inline Guid EnumPowerSchemeGuid(std::uint32_t PowerSchemeIndex) {
     const platform::Status status = platform::PowerEnumerate(
         nullptr, nullptr, nullptr, platform::kAccessScheme, PowerSchemeIndex,
         reinterpret_cast<std::uint8_t*>(&record), &size);
-    return status == platform::status::Success ? FromPlatformRecord(record) : NoPowerSchemeGuid;
+    if (Usually(status == platform::status::Success)) {
+        return FromPlatformRecord(record);
+    }
+    return NoPowerSchemeGuid;
 }
 
 }  // namespace Calvoro::detail

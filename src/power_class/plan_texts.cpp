@@ -36,26 +36,26 @@ void PrintOneLine(const char* message) {
 using WriteText = platform::Status (*)(platform::RootKey, const GUID*, const GUID*, const GUID*,
                                        const std::uint8_t*, std::uint32_t);
 
-bool Write(WriteText write, const GUID& scheme, const std::u16string& text) {
+bool Write(WriteText write, const GUID* scheme, const std::u16string& text) {
     const auto bytes = detail::NulTerminatedByteSize(detail::LengthBeforeNul(text));
     if (!bytes) {
         return false;
     }
     // c_str() holds the code units and a NUL; `bytes` ends at the first NUL in it.
     const auto* buffer = reinterpret_cast<const std::uint8_t*>(text.c_str());
-    return detail::Succeeded(write(nullptr, &scheme, nullptr, nullptr, buffer, *bytes));
+    return detail::Succeeded(write(nullptr, scheme, nullptr, nullptr, buffer, *bytes));
 }
 
 }  // namespace
 
 std::optional<std::u16string> PowerClass::ReadPowerSchemeName(
     const Guid& PowerSchemeGuid) const {
-    const GUID scheme = detail::ToPlatformRecord(PowerSchemeGuid);
+    const GUID* scheme = detail::PlatformRecordOf(PowerSchemeGuid);
 
     platform::Status status = platform::status::Success;
     std::uint32_t size = 0;
     try {
-        status = platform::PowerReadFriendlyName(nullptr, &scheme, nullptr, nullptr, nullptr,
+        status = platform::PowerReadFriendlyName(nullptr, scheme, nullptr, nullptr, nullptr,
                                                  &size);
     } catch (...) {
         // A failed size query means there is no name to read; nothing to report.
@@ -71,7 +71,7 @@ std::optional<std::u16string> PowerClass::ReadPowerSchemeName(
         return std::nullopt;
     }
     try {
-        status = platform::PowerReadFriendlyName(nullptr, &scheme, nullptr, nullptr,
+        status = platform::PowerReadFriendlyName(nullptr, scheme, nullptr, nullptr,
                                                  block.data(), &size);
     } catch (const std::exception& error) {
         PrintOneLine(error.what());
@@ -89,7 +89,7 @@ std::optional<std::u16string> PowerClass::ReadPowerSchemeName(
 std::int32_t PowerClass::WritePowerSchemeNameDescription(
     const Guid& PowerSchemeGuid, const std::u16string& SchemeName,
     const std::u16string& SchemeDescription) const {
-    const GUID scheme = detail::ToPlatformRecord(PowerSchemeGuid);
+    const GUID* scheme = detail::PlatformRecordOf(PowerSchemeGuid);
     if (!Write(platform::PowerWriteFriendlyName, scheme, SchemeName)) {
         return 0;
     }

@@ -25,4 +25,14 @@ static_assert(Succeeded(0) == (HresultFromWin32(0) >= 0) &&
               Succeeded(0x80000000) == (HresultFromWin32(0x80000000) >= 0) &&
               Succeeded(0xFFFFFFFF) == (HresultFromWin32(0xFFFFFFFF) >= 0));
 
+/// `condition`, marked as the usual outcome: the hot paths wrap their success test in it, so
+/// that the compiler lays the failure path out of the way of the call that succeeds.
+constexpr bool Usually(bool condition) {
+#if defined(__GNUC__) || defined(__clang__)
+    return __builtin_expect(condition, true);
+#else
+    return condition;
+#endif
+}
+
 }  // namespace Calvoro::detail

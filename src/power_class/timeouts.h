@@ -17,20 +17,20 @@ namespace Calvoro::detail {
 
 inline std::uint32_t ReadTimeout(const platform::TimeoutSetting& timeout, const Guid& SchemeGuid,
                                  bool bOnAC) {
-    const GUID scheme = ToPlatformRecord(SchemeGuid);
+    const GUID* scheme = PlatformRecordOf(SchemeGuid);
     // Written by the platform when it succeeds, and read only then: no fill on this hot path.
     std::uint32_t seconds;  // NOLINT(cppcoreguidelines-init-variables)
     const platform::Status status =
-        bOnAC ? platform::PowerReadACValueIndex(nullptr, &scheme, &timeout.subgroup,
+        bOnAC ? platform::PowerReadACValueIndex(nullptr, scheme, &timeout.subgroup,
                                                 &timeout.setting, &seconds)
-              : platform::PowerReadDCValueIndex(nullptr, &scheme, &timeout.subgroup,
+              : platform::PowerReadDCValueIndex(nullptr, scheme, &timeout.subgroup,
                                                 &timeout.setting, &seconds);
     // A failed read is 0 minutes, whatever the platform may have written before failing.
     // This is no judgement of success: the getters report no failure, only a number.
-    if (status != platform::status::Success) {
-        return 0;
+    if (Usually(status == platform::status::Success)) {
+        return SecondsToMinutes(seconds);
     }
-    return SecondsToMinutes(seconds);
+    return 0;
 }
 
 inline bool WriteTimeout(const platform::TimeoutSetting& timeout, const Guid& SchemeGuid,
@@ -39,11 +39,11 @@ inline bool WriteTimeout(const platform::TimeoutSetting& timeout, const Guid& Sc
         return false;  // storing the wrapped value would report a timeout nobody asked for
     }
     const std::uint32_t seconds = MinutesToSeconds(minutes);
-    const GUID scheme = ToPlatformRecord(SchemeGuid);
+    const GUID* scheme = PlatformRecordOf(SchemeGuid);
     const platform::Status status =
-        bOnAC ? platform::PowerWriteACValueIndex(nullptr, &scheme, &timeout.subgroup,
+        bOnAC ? platform::PowerWriteACValueIndex(nullptr, scheme, &timeout.subgroup,
                                                  &timeout.setting, seconds)
-              : platform::PowerWriteDCValueIndex(nullptr, &scheme, &timeout.subgroup,
+              : platform::PowerWriteDCValueIndex(nullptr, scheme, &timeout.subgroup,
                                                  &timeout.setting, seconds);
     return Succeeded(status);
 }
