@@ -12,11 +12,14 @@
 
 namespace Calvoro::detail {
 
+// Both hold Data1, Data2 and Data3 in their first 8 bytes and Data4 in the last 8, so that
+// the two convert byte for byte.
+static_assert(sizeof(Guid) == 16 && sizeof(GUID) == 16 && offsetof(Guid, Data4) == 8 &&
+              offsetof(GUID, Data4) == 8);
+
 /// The record with the same 16-byte image as `guid`: one 16-byte copy, which the compiler
-/// makes in two instructions, for this runs on every call of the library.
+/// makes in two instructions.
 inline GUID ToPlatformRecord(const Guid& guid) {
-    static_assert(sizeof(Guid) == 16 && sizeof(GUID) == 16 && offsetof(Guid, Data4) == 8 &&
-                  offsetof(GUID, Data4) == 8);
     GUID record{};
     std::memcpy(static_cast<void*>(&record), &guid, sizeof record);
     return record;
@@ -27,7 +30,6 @@ inline GUID ToPlatformRecord(const Guid& guid) {
 /// operating system across its own boundary) and never through its fields, so this is no
 /// access through another type: it spares the hot paths the copy of ToPlatformRecord.
 inline const GUID* PlatformRecordOf(const Guid& guid) {
-    static_assert(sizeof(Guid) == sizeof(GUID));
     static_assert(alignof(Guid) >= alignof(GUID));
     return reinterpret_cast<const GUID*>(&guid);
 }
