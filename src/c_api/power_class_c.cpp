@@ -1,11 +1,9 @@
-// PowerClass for C: each function checks its pointers, calls the one operation and hands
-// back its result; exceptions become statuses.
+// PowerClass for C: each function checks its pointers, calls the class's one operation and
+// hands back its result; exceptions become statuses.
 #include <calvoro/calvoro_c.h>
 #include <calvoro/power_class.h>
 #include <calvoro/version.h>
 
-#include "power_class/enumeration.h"
-#include "power_class/timeouts.h"
 #include "translate.h"
 
 using Calvoro::PowerClass;
@@ -15,19 +13,19 @@ using namespace Calvoro::c_api;
 
 namespace {
 
-// The operations themselves are inline (timeouts.h) and template arguments here, so that
-// the C function adds no call of its own.
-template <std::uint32_t (*Get)(const Calvoro::Guid&, bool)>
-calvoro_status GetTimer(const char* function, const calvoro_guid* plan, std::int32_t onAC,
-                        std::uint32_t* minutes) noexcept {
-    return Call(function, {plan, minutes}, [&] { *minutes = Get(FromC(*plan), onAC != 0); });
+using Getter = std::uint32_t (PowerClass::*)(const Calvoro::Guid&, bool) const;
+using Setter = bool (PowerClass::*)(const Calvoro::Guid&, bool, std::uint32_t) const;
+
+calvoro_status GetTimer(const char* function, Getter get, const calvoro_guid* plan,
+                        std::int32_t onAC, std::uint32_t* minutes) noexcept {
+    return Call(function, {plan, minutes},
+                [&] { *minutes = (PowerClass().*get)(FromC(*plan), onAC != 0); });
 }
 
-template <bool (*Set)(const Calvoro::Guid&, bool, std::uint32_t)>
-calvoro_status SetTimer(const char* function, const calvoro_guid* plan, std::int32_t onAC,
-                        std::uint32_t minutes, std::int32_t* stored) noexcept {
+calvoro_status SetTimer(const char* function, Setter set, const calvoro_guid* plan,
+                        std::int32_t onAC, std::uint32_t minutes, std::int32_t* stored) noexcept {
     return Call(function, {plan, stored},
-                [&] { *stored = Set(FromC(*plan), onAC != 0, minutes) ? 1 : 0; });
+                [&] { *stored = (PowerClass().*set)(FromC(*plan), onAC != 0, minutes) ? 1 : 0; });
 }
 
 }  // namespace
@@ -64,7 +62,7 @@ calvoro_status calvoro_ToGUID(const calvoro_guid* guid, calvoro_guid* result) {
 
 calvoro_status calvoro_EnumPowerSchemeGuid(uint32_t index, calvoro_guid* result) {
     return Call(__func__, {result},
-                [&] { *result = ToC(Calvoro::detail::EnumPowerSchemeGuid(index)); });
+                [&] { *result = ToC(PowerClass().EnumPowerSchemeGuid(index)); });
 }
 
 calvoro_status calvoro_ReadPowerSchemeName(const calvoro_guid* plan, uint16_t* name,
@@ -102,32 +100,32 @@ calvoro_status calvoro_GetDefaultPlaneGUID(int32_t onAC, calvoro_guid* result) {
 
 calvoro_status calvoro_GetSleepTimer(const calvoro_guid* plan, int32_t onAC,
                                      uint32_t* minutes) {
-    return GetTimer<Calvoro::detail::GetSleepTimer>(__func__, plan, onAC, minutes);
+    return GetTimer(__func__, &PowerClass::GetSleepTimer, plan, onAC, minutes);
 }
 
 calvoro_status calvoro_GetHibernationTimer(const calvoro_guid* plan, int32_t onAC,
                                            uint32_t* minutes) {
-    return GetTimer<Calvoro::detail::GetHibernationTimer>(__func__, plan, onAC, minutes);
+    return GetTimer(__func__, &PowerClass::GetHibernationTimer, plan, onAC, minutes);
 }
 
 calvoro_status calvoro_GetDisplayTimer(const calvoro_guid* plan, int32_t onAC,
                                        uint32_t* minutes) {
-    return GetTimer<Calvoro::detail::GetDisplayTimer>(__func__, plan, onAC, minutes);
+    return GetTimer(__func__, &PowerClass::GetDisplayTimer, plan, onAC, minutes);
 }
 
 calvoro_status calvoro_SetSleepTimer(const calvoro_guid* plan, int32_t onAC,
                                      uint32_t minutes, int32_t* stored) {
-    return SetTimer<Calvoro::detail::SetSleepTimer>(__func__, plan, onAC, minutes, stored);
+    return SetTimer(__func__, &PowerClass::SetSleepTimer, plan, onAC, minutes, stored);
 }
 
 calvoro_status calvoro_SetHibernationTimer(const calvoro_guid* plan, int32_t onAC,
                                            uint32_t minutes, int32_t* stored) {
-    return SetTimer<Calvoro::detail::SetHibernationTimer>(__func__, plan, onAC, minutes, stored);
+    return SetTimer(__func__, &PowerClass::SetHibernationTimer, plan, onAC, minutes, stored);
 }
 
 calvoro_status calvoro_SetDisplayTimer(const calvoro_guid* plan, int32_t onAC,
                                        uint32_t minutes, int32_t* stored) {
-    return SetTimer<Calvoro::detail::SetDisplayTimer>(__func__, plan, onAC, minutes, stored);
+    return SetTimer(__func__, &PowerClass::SetDisplayTimer, plan, onAC, minutes, stored);
 }
 
 }  // extern "C"

@@ -17,21 +17,11 @@ namespace Calvoro::detail {
 static_assert(sizeof(Guid) == 16 && sizeof(GUID) == 16 && offsetof(Guid, Data4) == 8 &&
               offsetof(GUID, Data4) == 8);
 
-/// The record with the same 16-byte image as `guid`: one 16-byte copy, which the compiler
-/// makes in two instructions.
+/// The record with the same 16-byte image as `guid`: one 16-byte copy.
 inline GUID ToPlatformRecord(const Guid& guid) {
     GUID record{};
     std::memcpy(static_cast<void*>(&record), &guid, sizeof record);
     return record;
-}
-
-/// The identifier's own 16 bytes, seen as the platform's record, for passing by address.
-/// Every platform reads a record it is given only as bytes (FromPlatformRecord here, the
-/// operating system across its own boundary) and never through its fields, so this is no
-/// access through another type: it spares the hot paths the copy of ToPlatformRecord.
-inline const GUID* PlatformRecordOf(const Guid& guid) {
-    static_assert(alignof(Guid) >= alignof(GUID));
-    return reinterpret_cast<const GUID*>(&guid);
 }
 
 /// The identifier with the same 16-byte image as `record`; the inverse of ToPlatformRecord.

@@ -50,7 +50,8 @@ bool Write(WriteText write, const GUID* scheme, const std::u16string& text) {
 
 std::optional<std::u16string> PowerClass::ReadPowerSchemeName(
     const Guid& PowerSchemeGuid) const {
-    const GUID* scheme = detail::PlatformRecordOf(PowerSchemeGuid);
+    const GUID record = detail::ToPlatformRecord(PowerSchemeGuid);
+    const GUID* scheme = &record;
 
     platform::Status status = platform::status::Success;
     std::uint32_t size = 0;
@@ -89,7 +90,8 @@ std::optional<std::u16string> PowerClass::ReadPowerSchemeName(
 std::int32_t PowerClass::WritePowerSchemeNameDescription(
     const Guid& PowerSchemeGuid, const std::u16string& SchemeName,
     const std::u16string& SchemeDescription) const {
-    const GUID* scheme = detail::PlatformRecordOf(PowerSchemeGuid);
+    const GUID record = detail::ToPlatformRecord(PowerSchemeGuid);
+    const GUID* scheme = &record;
     if (!Write(platform::PowerWriteFriendlyName, scheme, SchemeName)) {
         return 0;
     }
