@@ -132,6 +132,41 @@ Status PowerWriteDCValueIndex(RootKey root, const GUID* scheme, const GUID* subg
     return WriteValue("PowerWriteDCValueIndex", root, scheme, subgroup, setting, value);
 }
 
+// The library's own operations beside the class: recorded, answered with the status only.
+Status PowerGetActiveScheme(RootKey root, GUID** active) {
+    Record("PowerGetActiveScheme", root, nullptr, nullptr, nullptr).outputGiven = active != nullptr;
+    return Answer("PowerGetActiveScheme");
+}
+
+Status PowerSetActiveScheme(RootKey root, const GUID* scheme) {
+    Record("PowerSetActiveScheme", root, scheme, nullptr, nullptr);
+    return Answer("PowerSetActiveScheme");
+}
+
+Status PowerReadDescription(RootKey root, const GUID* scheme, const GUID* subgroup,
+                            const GUID* setting, std::uint8_t* Buffer, std::uint32_t* BufferSize) {
+    fake::Call& call = Record("PowerReadDescription", root, scheme, subgroup, setting);
+    call.outputGiven = Buffer != nullptr;
+    call.value = BufferSize != nullptr ? *BufferSize : 0;
+    return Answer("PowerReadDescription");
+}
+
+Status RegSetCurrentUserString(std::u16string_view keyPath, std::u16string_view valueName,
+                               std::u16string_view text) {
+    fake::Call& call = Record("RegSetCurrentUserString", nullptr, nullptr, nullptr, nullptr);
+    call.keyPath = keyPath;
+    call.valueName = valueName;
+    call.text = text;
+    return Answer("RegSetCurrentUserString");
+}
+
+Status RegDeleteCurrentUserValue(std::u16string_view keyPath, std::u16string_view valueName) {
+    fake::Call& call = Record("RegDeleteCurrentUserValue", nullptr, nullptr, nullptr, nullptr);
+    call.keyPath = keyPath;
+    call.valueName = valueName;
+    return Answer("RegDeleteCurrentUserValue");
+}
+
 void* LocalAlloc(std::uint32_t flags, std::size_t bytes) {
     fake::State().allocations.push_back(bytes);
     fake::State().allocationFlags.push_back(flags);

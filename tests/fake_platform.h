@@ -27,8 +27,9 @@ struct Call {
     std::uint32_t accessFlags = 0;
     std::uint32_t index = 0;
     std::vector<std::uint8_t> bytes;  // what a text write passed, `value` bytes of it
-    std::u16string keyPath;           // what a registry read asked for
+    std::u16string keyPath;           // what a registry call asked for
     std::u16string valueName;
+    std::u16string text;              // what a registry write stored
 };
 
 /// Answers a PowerReadFriendlyName call; may write through both pointers, or raise.

@@ -4,3 +4,4 @@
 #include <calvoro/errors.h>
 #include <calvoro/guid.h>
 #include <calvoro/power_class.h>
+#include <calvoro/power_plans.h>

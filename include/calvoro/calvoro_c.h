@@ -1,4 +1,5 @@
-/* Calvoro's C interface: PowerClass for C and for every language that calls C.
+/* Calvoro's C interface: PowerClass and the library's own operations beside it, for C and
+ * for every language that calls C.
  *
  * Each function returns a calvoro_status. CALVORO_OK means the call ran, and its results are
  * in the out parameters exactly as PowerClass gives them: a failure of the platform is still
@@ -119,6 +120,68 @@ CALVORO_API calvoro_status calvoro_SetHibernationTimer(const calvoro_guid* plan,
                                                        int32_t* stored);
 CALVORO_API calvoro_status calvoro_SetDisplayTimer(const calvoro_guid* plan, int32_t onAC,
                                                    uint32_t minutes, int32_t* stored);
+
+/* ---- The library's own operations beside PowerClass (<calvoro/power_plans.h>) ---- */
+
+/** The plan the platform applies now; *found is 0 when it cannot tell. */
+CALVORO_API calvoro_status calvoro_GetActivePlan(calvoro_guid* plan, int32_t* found);
+
+/** Applies a plan; *applied is 0 when the platform refuses. */
+CALVORO_API calvoro_status calvoro_ActivatePlan(const calvoro_guid* plan, int32_t* applied);
+
+/** A plan's description into the caller's buffer, as calvoro_ReadPowerSchemeName reads a
+ *  name: *present is 0 when the plan has no readable description. */
+CALVORO_API calvoro_status calvoro_ReadPlanDescription(const calvoro_guid* plan,
+                                                       uint16_t* description,
+                                                       uint32_t descriptionCapacity,
+                                                       uint32_t* descriptionLength,
+                                                       int32_t* present);
+
+/* What calvoro_FindPlan made of a text (calvoro_plan_lookup.outcome). */
+#define CALVORO_PLAN_FOUND 0   /* one plan: the one candidate */
+#define CALVORO_PLAN_NONE 1    /* no plan: the candidates are every installed plan */
+#define CALVORO_PLAN_SEVERAL 2 /* a name that several plans have: the candidates are they */
+
+/* How the text was read (calvoro_plan_lookup.reading). */
+#define CALVORO_READ_IDENTIFIER 0
+#define CALVORO_READ_ALIAS 1
+#define CALVORO_READ_NAME 2
+
+/** The outcome of calvoro_FindPlan. `identified` is 1 when `identifier` holds the plan an
+ *  identifier or alias stands for (0 for a name, or SCHEME_CURRENT when the platform cannot
+ *  tell the active plan). */
+typedef struct calvoro_plan_lookup {
+    int32_t outcome;
+    int32_t reading;
+    int32_t identified;
+    calvoro_guid identifier;
+} calvoro_plan_lookup;
+
+/** The installed plan that a text names: an identifier, an alias (SCHEME_BALANCED,
+ *  SCHEME_MIN, SCHEME_MAX, SCHEME_CURRENT) or a name, the exact name when one plan has it,
+ *  else the one name that is the same ignoring letter case. The candidates go into the
+ *  caller's array: with `candidates` null and `capacity` 0 only *count is set; when the
+ *  array is too small, nothing is written to it, *count holds the number needed and the
+ *  status is CALVORO_E_BUFFER_TOO_SMALL. Read the candidates' names with
+ *  calvoro_ReadPowerSchemeName. */
+CALVORO_API calvoro_status calvoro_FindPlan(const uint16_t* text, uint32_t textLength,
+                                            calvoro_plan_lookup* lookup,
+                                            calvoro_guid* candidates, uint32_t capacity,
+                                            uint32_t* count);
+
+/** 1 when the two texts are the same ignoring letter case, as calvoro_FindPlan compares
+ *  names; else 0. */
+CALVORO_API calvoro_status calvoro_SameIgnoringCase(const uint16_t* a, uint32_t aLength,
+                                                    const uint16_t* b, uint32_t bLength,
+                                                    int32_t* same);
+
+/** Records a plan as the default for a power source (nonzero onAC: "AC", else "DC"), which
+ *  calvoro_GetDefaultPlaneGUID then reads. CALVORO_E_REGISTRY_ACCESS when refused. */
+CALVORO_API calvoro_status calvoro_SetDefaultPlan(int32_t onAC, const calvoro_guid* plan);
+
+/** Removes the record for a power source; *cleared is 0 when none was recorded.
+ *  CALVORO_E_REGISTRY_ACCESS when refused. */
+CALVORO_API calvoro_status calvoro_ClearDefaultPlan(int32_t onAC, int32_t* cleared);
 
 #ifdef __cplusplus
 }

@@ -30,6 +30,9 @@ enum class Operation {
     PowerWriteACValueIndex,
     PowerWriteDCValueIndex,
     LocalAlloc,  ///< any injected status makes the allocation fail (return no block)
+    PowerGetActiveScheme,
+    PowerSetActiveScheme,
+    PowerReadDescription,
 };
 
 enum class Timeout { Sleep, Hibernate, Display };

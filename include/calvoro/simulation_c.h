@@ -26,6 +26,9 @@ extern "C" {
 #define CALVORO_SIM_POWER_WRITE_AC_VALUE_INDEX 6
 #define CALVORO_SIM_POWER_WRITE_DC_VALUE_INDEX 7
 #define CALVORO_SIM_LOCAL_ALLOC 8 /* any injected status makes the allocation fail */
+#define CALVORO_SIM_POWER_GET_ACTIVE_SCHEME 9
+#define CALVORO_SIM_POWER_SET_ACTIVE_SCHEME 10
+#define CALVORO_SIM_POWER_READ_DESCRIPTION 11
 
 /* The timeouts, for calvoro_sim_ReadSeconds and calvoro_sim_WriteSeconds. */
 #define CALVORO_SIM_SLEEP 0

@@ -58,7 +58,9 @@ calvoro_status CopyOut(const Unit* data, std::size_t count, bool terminate, Buff
                        std::uint32_t capacity, std::uint32_t* length,
                        const char* function) noexcept {
     static_assert(sizeof(Unit) == sizeof(BufferUnit));
-    constexpr const char* kUnits = sizeof(Unit) == 1 ? "bytes" : "code units";
+    constexpr const char* kUnits = sizeof(Unit) == 1   ? "bytes"
+                                   : sizeof(Unit) == 2 ? "code units"
+                                                       : "identifiers";
     if (count >= UINT32_MAX) {
         return Fail(CALVORO_E_INVALID_ARGUMENT, function, ": too long for a 32-bit length");
     }
@@ -81,13 +83,15 @@ calvoro_status CopyOut(const Unit* data, std::size_t count, bool terminate, Buff
         std::memcpy(buffer, data, count * sizeof(Unit));
     }
     if (terminate) {
-        buffer[count] = 0;
+        buffer[count] = BufferUnit{};
     }
     return CALVORO_OK;
 }
 
 template calvoro_status CopyOut(const char16_t*, std::size_t, bool, std::uint16_t*, std::uint32_t,
                                 std::uint32_t*, const char*) noexcept;
+template calvoro_status CopyOut(const calvoro_guid*, std::size_t, bool, calvoro_guid*,
+                                std::uint32_t, std::uint32_t*, const char*) noexcept;
 template calvoro_status CopyOut(const std::uint8_t*, std::size_t, bool, std::uint8_t*,
                                 std::uint32_t, std::uint32_t*, const char*) noexcept;
 

@@ -108,7 +108,7 @@ inline std::vector<std::uint8_t> BytesFromC(const std::uint8_t* bytes, std::uint
 /// Copies `count` units at `data` into the caller's buffer, with a 0 after them when
 /// `terminate`, and `count` into `*length`. A null buffer with capacity 0 asks for the length
 /// only. CALVORO_E_BUFFER_TOO_SMALL, writing nothing, when the buffer cannot hold them all.
-/// Instantiated for texts (char16_t into uint16_t, terminated) and bytes.
+/// Instantiated for texts (char16_t into uint16_t, terminated), identifiers and bytes.
 template <typename Unit, typename BufferUnit>
 calvoro_status CopyOut(const Unit* data, std::size_t count, bool terminate, BufferUnit* buffer,
                        std::uint32_t capacity, std::uint32_t* length,

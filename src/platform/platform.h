@@ -7,9 +7,7 @@
 //
 // Types are fixed-width stand-ins for the platform's: DWORD is std::uint32_t, a root power
 // key is an opaque pointer that the library always passes as nullptr, and identifiers go
-// by address as Calvoro::GUID records (the platform's own GUID on Windows). A binding reads
-// such a record only as its 16 bytes (FromPlatformRecord), never through its fields, since
-// the library passes an identifier's own bytes (PlatformRecordOf).
+// by address as Calvoro::GUID records (the platform's own GUID on Windows).
 #pragma once
 
 #include <calvoro/guid.h>
@@ -32,6 +30,7 @@ namespace status {
 inline constexpr Status Success = 0;              // ERROR_SUCCESS
 inline constexpr Status FileNotFound = 2;         // ERROR_FILE_NOT_FOUND
 inline constexpr Status AccessDenied = 5;         // ERROR_ACCESS_DENIED
+inline constexpr Status NotEnoughMemory = 8;      // ERROR_NOT_ENOUGH_MEMORY
 inline constexpr Status InvalidParameter = 87;    // ERROR_INVALID_PARAMETER
 inline constexpr Status CallNotImplemented = 120; // ERROR_CALL_NOT_IMPLEMENTED
 inline constexpr Status MoreData = 234;           // ERROR_MORE_DATA
@@ -78,6 +77,22 @@ Status PowerWriteDCValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
                               const GUID* SubGroupOfPowerSettingsGuid,
                               const GUID* PowerSettingGuid, std::uint32_t DcValueIndex);
 
+// ---- Beyond the class: the active plan and a plan's description (powrprof) ----
+//
+// The class never calls these; the library's own operations beside it do.
+
+/// The active plan's record, in a block that the caller releases with LocalFree.
+Status PowerGetActiveScheme(RootKey UserRootPowerKey, GUID** ActivePolicyGuid);
+
+/// Applies the plan.
+Status PowerSetActiveScheme(RootKey UserRootPowerKey, const GUID* SchemeGuid);
+
+/// As PowerReadFriendlyName, for the plan's description.
+Status PowerReadDescription(RootKey RootPowerKey, const GUID* SchemeGuid,
+                            const GUID* SubGroupOfPowerSettingsGuid,
+                            const GUID* PowerSettingGuid, std::uint8_t* Buffer,
+                            std::uint32_t* BufferSize);
+
 // ---- Zero-filled memory (kernel32) ----
 
 /// LocalAlloc's flags for a fixed, zero-initialised block (LPTR: LMEM_FIXED | LMEM_ZEROINIT).
@@ -88,7 +103,7 @@ void* LocalAlloc(std::uint32_t uFlags, std::size_t uBytes);
 /// Releases a block from LocalAlloc; nullptr is allowed. Returns nullptr on success.
 void* LocalFree(void* hMem);
 
-// ---- The current user's registry (advapi32), read only ----
+// ---- The current user's registry (advapi32), read ----
 
 /// What the registry said about one value under one key of the current user's hive.
 struct RegistryAnswer {
@@ -106,5 +121,16 @@ struct RegistryAnswer {
 /// Opens `keyPath` read-only under HKEY_CURRENT_USER, reads `valueName`, and closes the key
 /// again on every path.
 RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath, std::u16string_view valueName);
+
+// ---- The current user's registry, written (advapi32): the default-plan record only ----
+
+/// Creates `keyPath` under HKEY_CURRENT_USER when it is missing and stores `text` as the
+/// string value `valueName` (REG_SZ, with its NUL). AccessDenied when refused.
+Status RegSetCurrentUserString(std::u16string_view keyPath, std::u16string_view valueName,
+                               std::u16string_view text);
+
+/// Removes the value `valueName` of `keyPath`, and nothing else. FileNotFound when there is
+/// no such key or value, AccessDenied when refused.
+Status RegDeleteCurrentUserValue(std::u16string_view keyPath, std::u16string_view valueName);
 
 }  // namespace Calvoro::platform

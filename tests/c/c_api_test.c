@@ -233,6 +233,71 @@ static void DefaultPlan(void) {
 }
 
 /* The simulation's own controls. Under Wine they act on the stand-in's machine. */
+/* The library's own operations beside the class, through the same platform. */
+static void BesideTheClass(void) {
+    calvoro_guid plan;
+    calvoro_guid candidates[4];
+    calvoro_plan_lookup lookup;
+    uint16_t text[64];
+    uint16_t other[8];
+    uint32_t length = 0;
+    uint32_t count = 0;
+    int32_t flag = 0;
+
+    CHECK(calvoro_sim_Reset() == CALVORO_OK);
+    CHECK(calvoro_GetActivePlan(&plan, &flag) == CALVORO_OK && flag == 1 &&
+          Same(&plan, &kBalanced));
+    CHECK(calvoro_ActivatePlan(&kPowerSaver, &flag) == CALVORO_OK && flag == 1);
+    CHECK(calvoro_ActivatePlan(&kUnknown, &flag) == CALVORO_OK && flag == 0);
+    CHECK(calvoro_GetActivePlan(&plan, &flag) == CALVORO_OK && Same(&plan, &kPowerSaver));
+    CHECK_FAILS(calvoro_ActivatePlan(NULL, &flag), CALVORO_E_NULL_POINTER, "calvoro_ActivatePlan");
+
+    /* The description: its length, then the text and its NUL; no room for the NUL is refused. */
+    CHECK(calvoro_ReadPlanDescription(&kBalanced, NULL, 0, &length, &flag) == CALVORO_OK &&
+          flag == 1 && length == 79);
+    CHECK(calvoro_ReadPlanDescription(&kBalanced, text, 64, &length, &flag) ==
+          CALVORO_E_BUFFER_TOO_SMALL && length == 79);
+    CHECK(calvoro_ReadPlanDescription(&kUnknown, text, 64, &length, &flag) == CALVORO_OK &&
+          flag == 0 && length == 0);
+
+    /* The lookup: a name in another letter case, an alias, an identifier not installed. */
+    CHECK(calvoro_FindPlan(text, Units("power SAVER", text), &lookup, candidates, 4, &count) ==
+              CALVORO_OK &&
+          lookup.outcome == CALVORO_PLAN_FOUND && lookup.reading == CALVORO_READ_NAME &&
+          lookup.identified == 0 && count == 1 && Same(&candidates[0], &kPowerSaver));
+    CHECK(calvoro_FindPlan(text, Units("scheme_current", text), &lookup, candidates, 4, &count) ==
+              CALVORO_OK &&
+          lookup.reading == CALVORO_READ_ALIAS && lookup.identified == 1 &&
+          Same(&lookup.identifier, &kPowerSaver));
+    CHECK(calvoro_FindPlan(text, Units("{01234567-89ab-cdef-0102-030405060708}", text), &lookup,
+                           NULL, 0, &count) == CALVORO_OK &&
+          lookup.outcome == CALVORO_PLAN_NONE && lookup.reading == CALVORO_READ_IDENTIFIER &&
+          Same(&lookup.identifier, &kUnknown) && count == 3);
+    CHECK_FAILS(calvoro_FindPlan(text, Units("Turbo", text), &lookup, candidates, 2, &count),
+                CALVORO_E_BUFFER_TOO_SMALL, "calvoro_FindPlan");
+    CHECK(count == 3);
+    CHECK(calvoro_SameIgnoringCase(text, Units("ab", text), other, Units("AB", other), &flag) ==
+              CALVORO_OK && flag == 1);
+
+    /* The record: written, read back by the class, and cleared one value at a time. */
+    ClearDefaults();
+    CHECK(calvoro_ClearDefaultPlan(1, &flag) == CALVORO_OK && flag == 0); /* no key at all */
+    CHECK(calvoro_SetDefaultPlan(1, &kBalanced) == CALVORO_OK);
+    CHECK(calvoro_SetDefaultPlan(0, &kPowerSaver) == CALVORO_OK);
+    CHECK(calvoro_GetDefaultPlaneGUID(0, &plan) == CALVORO_OK && Same(&plan, &kPowerSaver));
+    CHECK(calvoro_ClearDefaultPlan(0, &flag) == CALVORO_OK && flag == 1);
+    CHECK(calvoro_ClearDefaultPlan(0, &flag) == CALVORO_OK && flag == 0);
+    CHECK(calvoro_GetDefaultPlaneGUID(0, &plan) == CALVORO_OK && Same(&plan, &kNoPlan));
+    CHECK(calvoro_GetDefaultPlaneGUID(1, &plan) == CALVORO_OK && Same(&plan, &kBalanced));
+#ifndef _WIN32
+    CHECK(calvoro_sim_RefuseKeyAccess(keyPath, keyPathLength) == CALVORO_OK);
+    CHECK_FAILS(calvoro_SetDefaultPlan(1, &kBalanced), CALVORO_E_REGISTRY_ACCESS, "\"AC\"");
+    CHECK_FAILS(calvoro_ClearDefaultPlan(1, &flag), CALVORO_E_REGISTRY_ACCESS, "\"AC\"");
+#endif
+    ClearDefaults();
+    CHECK(calvoro_ActivatePlan(&kBalanced, &flag) == CALVORO_OK && flag == 1);
+}
+
 static void Simulation(void) {
     static const uint16_t name[] = {'N', 0xD800};
     const calvoro_sim_plan added = {{7, 7, 7, {7}}, {60, 120}, {0, 0}, {300, 600}};
@@ -332,6 +397,7 @@ int main(void) {
     Timeouts();
     PlatformException();
     DefaultPlan();
+    BesideTheClass();
     Simulation();
     printf("c_api: %d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;

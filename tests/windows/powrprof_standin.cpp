@@ -10,7 +10,6 @@
 //   CALVORO_STANDIN_ACTIVE  "unknown" makes PowerGetActiveScheme fail with 120 as Wine's own
 //                           does; otherwise the machine's active plan answers
 //   CALVORO_STANDIN_LOG     a file that gets a line for each PowerSetActiveScheme
-#include "platform/conversions.h"
 #include "platform/platform.h"
 #include "state_json.h"
 
@@ -22,10 +21,8 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <mutex>
-#include <optional>
 #include <string>
 
 namespace p = Calvoro::platform;
@@ -149,50 +146,46 @@ STANDIN_EXPORT PowerWriteDCValueIndex(HKEY RootPowerKey, const GUID* SchemeGuid,
                                      PowerSettingGuid, DcValueIndex));
 }
 
-// The machine's active plan, applying a plan (which also leaves a line in the log), and a
-// plan's description, as the program reads them beside the class.
-STANDIN_EXPORT PowerGetActiveScheme(HKEY, GUID** ActivePolicyGuid) {
+// The active plan, applying a plan (which also leaves a line in the log) and a plan's
+// description: the library's own operations beside the class.
+STANDIN_EXPORT PowerGetActiveScheme(HKEY UserRootPowerKey, GUID** ActivePolicyGuid) {
     LoadState();
-    const std::optional<Calvoro::Guid> active = Calvoro::Simulation::ActivePlan();
     if (Variable("CALVORO_STANDIN_ACTIVE") == "unknown") {
         return ERROR_CALL_NOT_IMPLEMENTED;
     }
-    if (!active) {
-        return ERROR_FILE_NOT_FOUND;
+    GUID* simulated = nullptr;
+    const DWORD status = p::PowerGetActiveScheme(UserRootPowerKey, &simulated);
+    if (status != ERROR_SUCCESS) {
+        return status;
     }
+    // The caller releases the record with Windows' LocalFree: it gets one of Windows' blocks.
     auto* record = static_cast<GUID*>(::LocalAlloc(LPTR, sizeof(GUID)));
+    if (record != nullptr) {
+        *record = *simulated;
+    }
+    (void)p::LocalFree(simulated);
     if (record == nullptr) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    *record = Calvoro::detail::ToPlatformRecord(*active);
     *ActivePolicyGuid = record;
     return ERROR_SUCCESS;
 }
 
-STANDIN_EXPORT PowerSetActiveScheme(HKEY, const GUID* SchemeGuid) {
+STANDIN_EXPORT PowerSetActiveScheme(HKEY UserRootPowerKey, const GUID* SchemeGuid) {
     LoadState();
-    const Calvoro::Guid id = Calvoro::FromGUID(*SchemeGuid);
-    std::ofstream(Variable("CALVORO_STANDIN_LOG"), std::ios::app)
-        << "PowerSetActiveScheme " << id << '\n';
-    return Saved(Calvoro::Simulation::SetActivePlan(id) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+    if (SchemeGuid != nullptr) {
+        std::ofstream(Variable("CALVORO_STANDIN_LOG"), std::ios::app)
+            << "PowerSetActiveScheme " << Calvoro::FromGUID(*SchemeGuid) << '\n';
+    }
+    return Saved(p::PowerSetActiveScheme(UserRootPowerKey, SchemeGuid));
 }
 
-STANDIN_EXPORT PowerReadDescription(HKEY, const GUID* SchemeGuid, const GUID*, const GUID*,
-                                    UCHAR* Buffer, DWORD* BufferSize) {
-    LoadState();
-    const Calvoro::Guid id = Calvoro::FromGUID(*SchemeGuid);
-    for (const Calvoro::Simulation::Plan& plan : Calvoro::Simulation::Plans()) {
-        if (plan.id != id) {
-            continue;
-        }
-        const DWORD needed = static_cast<DWORD>((plan.description.size() + 1) * sizeof(char16_t));
-        if (Buffer == nullptr || *BufferSize < needed) {
-            *BufferSize = needed;
-            return Buffer == nullptr ? ERROR_SUCCESS : ERROR_MORE_DATA;
-        }
-        std::memcpy(Buffer, plan.description.c_str(), needed);
-        *BufferSize = needed;
-        return ERROR_SUCCESS;
-    }
-    return ERROR_FILE_NOT_FOUND;
+STANDIN_EXPORT PowerReadDescription(HKEY RootPowerKey, const GUID* SchemeGuid,
+                                    const GUID* SubGroupOfPowerSettingsGuid,
+                                    const GUID* PowerSettingGuid, UCHAR* Buffer,
+                                    DWORD* BufferSize) {
+    return WithUint32(BufferSize, [&](std::uint32_t* size) {
+        return p::PowerReadDescription(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
+                                       PowerSettingGuid, Buffer, size);
+    });
 }

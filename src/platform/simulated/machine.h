@@ -21,7 +21,8 @@ using Simulation::Plan;
 using Simulation::Repeat;
 using Simulation::TimeoutSeconds;
 
-inline constexpr std::size_t kOperationCount = static_cast<std::size_t>(Operation::LocalAlloc) + 1;
+inline constexpr std::size_t kOperationCount =
+    static_cast<std::size_t>(Operation::PowerReadDescription) + 1;
 
 struct Fault {
     bool raises = false;  // raise std::runtime_error(message) instead of returning status

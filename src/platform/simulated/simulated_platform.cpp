@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace Calvoro::platform {
 namespace {
@@ -177,6 +178,55 @@ Status PowerWriteDCValueIndex(RootKey, const GUID* SchemeGuid,
                       SchemeGuid, SubGroupOfPowerSettingsGuid, PowerSettingGuid, DcValueIndex);
 }
 
+Status PowerGetActiveScheme(RootKey, GUID** ActivePolicyGuid) {
+    std::optional<Guid> active;
+    const Status found = Run(Operation::PowerGetActiveScheme, [&](State& state) {
+        if (ActivePolicyGuid == nullptr) {
+            return status::InvalidParameter;
+        }
+        active = state.activePlan;
+        return active ? status::Success : status::FileNotFound;
+    });
+    if (found != status::Success) {
+        return found;
+    }
+    // A block of the machine's own LocalAlloc, as Windows hands out one of its own; taken
+    // once the lock is released, for LocalAlloc takes it too.
+    void* block = LocalAlloc(kZeroFilledFixed, sizeof(GUID));
+    if (block == nullptr) {
+        return status::NotEnoughMemory;
+    }
+    const GUID record = detail::ToPlatformRecord(*active);
+    std::memcpy(block, &record, sizeof record);
+    *ActivePolicyGuid = static_cast<GUID*>(block);
+    return status::Success;
+}
+
+Status PowerSetActiveScheme(RootKey, const GUID* SchemeGuid) {
+    return Run(Operation::PowerSetActiveScheme, [&](State& state) {
+        const simulated::Plan* plan = simulated::FindPlan(state, SchemeGuid);
+        if (plan == nullptr) {
+            return SchemeGuid == nullptr ? status::InvalidParameter : status::FileNotFound;
+        }
+        state.activePlan = plan->id;
+        return status::Success;
+    });
+}
+
+Status PowerReadDescription(RootKey, const GUID* SchemeGuid, const GUID*, const GUID*,
+                            std::uint8_t* Buffer, std::uint32_t* BufferSize) {
+    return Run(Operation::PowerReadDescription, [&](State& state) {
+        if (BufferSize == nullptr) {
+            return status::InvalidParameter;
+        }
+        const simulated::Plan* plan = simulated::FindPlan(state, SchemeGuid);
+        if (plan == nullptr) {
+            return status::FileNotFound;
+        }
+        return ReadText(plan->description, Buffer, BufferSize);
+    });
+}
+
 void* LocalAlloc(std::uint32_t uFlags, std::size_t uBytes) {
     (void)uFlags;  // every simulated block is fixed and zero-filled
     return simulated::TheMachine().Locked([&](State& state) -> void* {
@@ -241,6 +291,38 @@ RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath,
             break;
         }
         return {Kind::OtherKind, OpaqueValueText(u"binary", stored.bytes.size())};
+    });
+}
+
+Status RegSetCurrentUserString(std::u16string_view keyPath, std::u16string_view valueName,
+                               std::u16string_view text) {
+    return simulated::TheMachine().Locked([&](State& state) {
+        const auto key = state.registry.find(keyPath);
+        if (key != state.registry.end() &&
+            (key->second.refuseOpen || key->second.refusedValues.count(valueName) != 0)) {
+            return status::AccessDenied;
+        }
+        state.registry[std::u16string(keyPath)].values.insert_or_assign(
+            std::u16string(valueName), Simulation::RegistryValue::String(std::u16string(text)));
+        return status::Success;
+    });
+}
+
+Status RegDeleteCurrentUserValue(std::u16string_view keyPath, std::u16string_view valueName) {
+    return simulated::TheMachine().Locked([&](State& state) {
+        const auto key = state.registry.find(keyPath);
+        if (key == state.registry.end()) {
+            return status::FileNotFound;
+        }
+        if (key->second.refuseOpen || key->second.refusedValues.count(valueName) != 0) {
+            return status::AccessDenied;
+        }
+        const auto value = key->second.values.find(valueName);
+        if (value == key->second.values.end()) {
+            return status::FileNotFound;
+        }
+        key->second.values.erase(value);
+        return status::Success;
     });
 }
 

@@ -133,6 +133,25 @@ Status PowerWriteDCValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
                                     PowerSettingGuid, DcValueIndex);
 }
 
+Status PowerGetActiveScheme(RootKey UserRootPowerKey, GUID** ActivePolicyGuid) {
+    return ::PowerGetActiveScheme(AsKey(UserRootPowerKey), ActivePolicyGuid);
+}
+
+Status PowerSetActiveScheme(RootKey UserRootPowerKey, const GUID* SchemeGuid) {
+    return ::PowerSetActiveScheme(AsKey(UserRootPowerKey), SchemeGuid);
+}
+
+Status PowerReadDescription(RootKey RootPowerKey, const GUID* SchemeGuid,
+                            const GUID* SubGroupOfPowerSettingsGuid,
+                            const GUID* PowerSettingGuid, std::uint8_t* Buffer,
+                            std::uint32_t* BufferSize) {
+    return WithDword(BufferSize, [&](DWORD* size) {
+        return ::PowerReadDescription(AsKey(RootPowerKey), SchemeGuid,
+                                      SubGroupOfPowerSettingsGuid, PowerSettingGuid, Buffer,
+                                      size);
+    });
+}
+
 void* LocalAlloc(std::uint32_t uFlags, std::size_t uBytes) {
     return ::LocalAlloc(uFlags, uBytes);
 }
@@ -187,6 +206,34 @@ RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath,
     default:
         return {Kind::OtherKind, OpaqueValueText(u"binary", size)};
     }
+}
+
+Status RegSetCurrentUserString(std::u16string_view keyPath, std::u16string_view valueName,
+                               std::u16string_view text) {
+    HKEY created = nullptr;
+    const LSTATUS createStatus =
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, Wide(keyPath).c_str(), 0, nullptr, 0,
+                          KEY_SET_VALUE, nullptr, &created, nullptr);
+    if (createStatus != ERROR_SUCCESS) {
+        return static_cast<Status>(createStatus);
+    }
+    const RegistryKeyHandle key(created);
+    const std::wstring data = Wide(text);
+    const auto bytes = static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t));
+    return static_cast<Status>(::RegSetValueExW(key.get(), Wide(valueName).c_str(), 0, REG_SZ,
+                                                reinterpret_cast<const BYTE*>(data.c_str()),
+                                                bytes));
+}
+
+Status RegDeleteCurrentUserValue(std::u16string_view keyPath, std::u16string_view valueName) {
+    HKEY opened = nullptr;
+    const LSTATUS openStatus =
+        ::RegOpenKeyExW(HKEY_CURRENT_USER, Wide(keyPath).c_str(), 0, KEY_SET_VALUE, &opened);
+    if (openStatus != ERROR_SUCCESS) {
+        return static_cast<Status>(openStatus);
+    }
+    const RegistryKeyHandle key(opened);
+    return static_cast<Status>(::RegDeleteValueW(key.get(), Wide(valueName).c_str()));
 }
 
 }  // namespace Calvoro::platform

@@ -1,0 +1,85 @@
+// The library's own operations beside PowerClass: what applications and admins need beyond
+// the class's contract. The active plan, a plan's description, finding an installed plan by
+// the text a person types, and writing the default-plan record that
+// PowerClass::GetDefaultPlaneGUID reads. They go through the same platform as the class:
+// Windows' power API and registry, or the simulated machine.
+//
+// Every function may be called from any thread. Failures of the platform are results, as in
+// the class; only the default-plan record's writers raise, and only the errors of
+// <calvoro/errors.h> (or std::runtime_error for a registry failure other than refusal).
+#pragma once
+
+#include <calvoro/export.h>
+#include <calvoro/guid.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Calvoro {
+
+/// A power source that a default plan is recorded for.
+enum class PowerSource { AC, DC };
+
+/// An installed plan and its name (none when the platform cannot read it).
+struct InstalledPlan {
+    Guid id;
+    std::optional<std::u16string> name;
+};
+
+/// Every installed plan with its name, in the platform's order.
+CALVORO_API std::vector<InstalledPlan> InstalledPlans();
+
+/// The plan the platform applies now (PowerGetActiveScheme); none when it cannot tell.
+CALVORO_API std::optional<Guid> ActivePlan();
+
+/// Applies the plan (PowerSetActiveScheme); false when the platform refuses.
+CALVORO_API bool ActivatePlan(const Guid& plan);
+
+/// The plan's description (PowerReadDescription), up to its first NUL; none when the plan
+/// does not exist or the description cannot be read.
+CALVORO_API std::optional<std::u16string> ReadPlanDescription(const Guid& plan);
+
+/// True when the two texts are the same ignoring letter case: code point by code point, by
+/// each one's simple upper-case mapping (Unicode's data, as .NET's OrdinalIgnoreCase and
+/// Windows' CompareStringOrdinal compare), so that no character becomes two (ß is not SS).
+CALVORO_API bool SameIgnoringCase(std::u16string_view a, std::u16string_view b);
+
+/// What FindPlan made of a text.
+struct PlanLookup {
+    enum class Outcome {
+        Found,   ///< one installed plan: `candidates` holds it
+        None,    ///< no installed plan: `candidates` holds every installed plan
+        Several  ///< a name that several plans have: `candidates` holds them
+    };
+    enum class Reading {
+        Identifier,  ///< GUID text, in any form Guid::Parse takes
+        Alias,       ///< SCHEME_BALANCED, SCHEME_MIN, SCHEME_MAX or SCHEME_CURRENT
+        Name         ///< a plan's name
+    };
+    Outcome outcome = Outcome::None;
+    Reading reading = Reading::Name;
+    /// The plan an identifier or alias stands for; none for a name, and for SCHEME_CURRENT
+    /// when the platform cannot tell the active plan.
+    std::optional<Guid> identifier;
+    std::vector<InstalledPlan> candidates;
+};
+
+/// The installed plan that `text` names: an identifier in any form Guid::Parse takes; one of
+/// Windows' aliases SCHEME_BALANCED, SCHEME_MIN (High performance), SCHEME_MAX (Power saver)
+/// and SCHEME_CURRENT (the active plan), in any letter case; or a plan's name, that is the
+/// exact name when one plan has it, else the one name that is the same ignoring letter case
+/// (SameIgnoringCase).
+CALVORO_API PlanLookup FindPlan(std::u16string_view text);
+
+/// Records `plan` as the default for `source`: the string value "AC" or "DC", in the
+/// 8-4-4-4-12 form, under the key that PowerClass::GetDefaultPlaneGUID reads, which is
+/// created when it is missing. Throws RegistryAccessError when the registry refuses.
+CALVORO_API void SetDefaultPlan(PowerSource source, const Guid& plan);
+
+/// Removes the record for `source`, that value only. Returns false when none was recorded.
+/// Throws RegistryAccessError when the registry refuses.
+CALVORO_API bool ClearDefaultPlan(PowerSource source);
+
+}  // namespace Calvoro

@@ -1,0 +1,73 @@
+// The active plan, applying a plan, a plan's description and the list of installed plans:
+// the library's own operations beside the class, each one or two platform calls.
+#include <calvoro/power_class.h>
+#include <calvoro/power_plans.h>
+
+#include "platform/conversions.h"
+#include "platform/platform.h"
+#include "power_class/status_rule.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace Calvoro {
+namespace {
+
+// A block that the platform handed out, released with LocalFree.
+struct LocalFreer {
+    void operator()(GUID* block) const { (void)platform::LocalFree(block); }
+};
+
+}  // namespace
+
+std::vector<InstalledPlan> InstalledPlans() {
+    const PowerClass power;
+    std::vector<InstalledPlan> plans;
+    for (std::uint32_t index = 0;; ++index) {
+        const Guid id = power.EnumPowerSchemeGuid(index);
+        if (id == NoPowerSchemeGuid) {
+            return plans;
+        }
+        plans.push_back({id, power.ReadPowerSchemeName(id)});
+    }
+}
+
+std::optional<Guid> ActivePlan() {
+    GUID* received = nullptr;
+    const platform::Status status = platform::PowerGetActiveScheme(nullptr, &received);
+    const std::unique_ptr<GUID, LocalFreer> active(received);
+    if (status != platform::status::Success || active == nullptr) {
+        return std::nullopt;
+    }
+    return detail::FromPlatformRecord(*active);
+}
+
+bool ActivatePlan(const Guid& plan) {
+    const GUID record = detail::ToPlatformRecord(plan);
+    return detail::Succeeded(platform::PowerSetActiveScheme(nullptr, &record));
+}
+
+std::optional<std::u16string> ReadPlanDescription(const Guid& plan) {
+    const GUID record = detail::ToPlatformRecord(plan);
+    std::uint32_t size = 0;
+    if (platform::PowerReadDescription(nullptr, &record, nullptr, nullptr, nullptr, &size) !=
+        platform::status::Success) {
+        return std::nullopt;
+    }
+    // A description that grew since the size query is asked for again, a few times.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::vector<std::uint8_t> buffer(size);
+        const platform::Status status = platform::PowerReadDescription(
+            nullptr, &record, nullptr, nullptr, buffer.data(), &size);
+        if (status == platform::status::Success) {
+            return detail::TextUpToNul(buffer.data(), std::min<std::size_t>(size, buffer.size()));
+        }
+        if (status != platform::status::MoreData) {
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace Calvoro
