@@ -76,7 +76,7 @@ TEST(PlanNames, LetterCaseIsIgnoredWhereALetterHasItsPartner) {
         ASSERT_TRUE(Sim::AddPlan(plan));
         bool found = false;
         try {
-            found = calvoro_cli::ResolvePlan(Calvoro::PowerClass(), row.typed).id == id;
+            found = calvoro_cli::ResolvePlan(row.typed).id == id;
         } catch (const calvoro_cli::UsageError&) {
         }
         EXPECT_EQ(found, row.found) << row.installed << " typed as " << row.typed;

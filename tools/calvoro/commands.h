@@ -1,4 +1,5 @@
-// The program's commands, on the library's public operations only.
+// The program's commands, on the library's public operations only: the class and the
+// library's own operations beside it.
 #pragma once
 
 #include <calvoro/power_class.h>
@@ -46,17 +47,8 @@ int ImportPlans(const Calvoro::PowerClass& power, const std::string& file, bool 
 int ShowDefault(const Calvoro::PowerClass& power, const std::string& source,
                 const Output& output);
 /// Shows the plan the platform applies now.
-int ShowActive(const Calvoro::PowerClass& power, const Output& output);
+int ShowActive(const Output& output);
 /// Applies a plan, as Windows' own tool does.
-int ActivatePlan(const Calvoro::PowerClass& power, const std::string& plan, const Output& output);
-
-/// The path that a command-line word names: UTF-8, whatever the system's code page.
-std::filesystem::path PathArgument(const std::string& word);
-
-/// Whole minutes from a command-line word: digits only, at most Calvoro::MaxTimerMinutes.
-std::uint32_t ParseMinutes(const std::string& word);
-
-/// True for "ac" (mains power), false for "dc" (battery); UsageError for anything else.
-bool ParseSource(const std::string& word);
+int ActivatePlan(const std::string& plan, const Output& output);
 
 }  // namespace calvoro_cli

@@ -1,4 +1,5 @@
 // calvoro: the power plans of this machine, on the command line.
+#include "arguments.h"
 #include "commands.h"
 #include "errors.h"
 
@@ -170,14 +171,14 @@ int Run(int argc, char** argv) {
     JsonOptions showing;
     CLI::App* active = app.add_subcommand("active", "Show the plan that is applied now");
     addJson(active, showing.json);
-    runs(active, showing.json, [&](const Output& o) { return ShowActive(power, o); });
+    runs(active, showing.json, [](const Output& o) { return ShowActive(o); });
 
     PlanOptions activating;
     CLI::App* activate = app.add_subcommand("activate", "Apply a plan, making it the active one");
     addPlan(activate, activating.plan);
     addJson(activate, activating.json);
     runs(activate, activating.json,
-         [&](const Output& o) { return ActivatePlan(power, activating.plan, o); });
+         [&](const Output& o) { return ActivatePlan(activating.plan, o); });
 
 #if CALVORO_SIMULATED
     std::string statePath;
@@ -195,7 +196,7 @@ int Run(int argc, char** argv) {
     setDefault->add_option("SOURCE", recording.source, "ac or dc")->required();
     addPlan(setDefault, recording.plan);
     runs(setDefault, noJson,
-         [&](const Output& o) { return SetDefault(power, recording.source, recording.plan, o); });
+         [&](const Output& o) { return SetDefault(recording.source, recording.plan, o); });
     SourceOptions clearing;
     CLI::App* clearDefault =
         simulation->add_subcommand("clear-default", "Remove the recorded default for a source");

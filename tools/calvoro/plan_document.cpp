@@ -2,7 +2,6 @@
 
 #include "errors.h"
 #include "json_reader.h"
-#include "platform_steps.h"
 #include "text.h"
 
 #include <set>
@@ -51,7 +50,7 @@ std::vector<PlanEntry> ExportEntries(const PowerClass& power,
         PlanEntry entry{plan.id, plan.name, std::nullopt, {}};
         // A name is restored only with its description: export both where both are known.
         if (plan.name) {
-            entry.description = ReadDescription(plan.id);
+            entry.description = Calvoro::ReadPlanDescription(plan.id);
         }
         for (std::size_t i = 0; i < kTimeoutCount; ++i) {
             entry.minutes[i] = kTimeoutSettings[i].Read(power, plan.id);
@@ -143,11 +142,8 @@ std::vector<PlanEntry> CheckDocument(const json& document,
         plan.OnlyFields({"id", "name", "description", "timeouts"});
         PlanEntry entry;
         entry.id = plan.Field("id").Id();
-        const InstalledPlan* target = nullptr;
-        for (const InstalledPlan& candidate : installed) {
-            target = candidate.id == entry.id ? &candidate : target;
-        }
-        if (target == nullptr) {
+        const std::optional<InstalledPlan> target = FindInstalled(installed, entry.id);
+        if (!target) {
             plan.Field("id").Fail("no installed plan has the identifier " + entry.id.ToString());
         }
         if (!seen.insert(entry.id.Bytes()).second) {

@@ -46,8 +46,4 @@ inline constexpr TimeoutSetting kTimeoutSettings[] = {
 };
 inline constexpr std::size_t kTimeoutCount = std::size(kTimeoutSettings);
 
-/// The setting that a TIMEOUT and a SOURCE word name, in any letter case; UsageError for an
-/// unknown word.
-const TimeoutSetting& FindTimeoutSetting(const std::string& timeout, const std::string& source);
-
 }  // namespace calvoro_cli

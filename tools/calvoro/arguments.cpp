@@ -1,0 +1,57 @@
+#include "arguments.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "errors.h"
+
+namespace calvoro_cli {
+
+std::string Lower(std::string word) {
+    for (char& c : word) {
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return word;
+}
+
+bool ParseSource(const std::string& word) {
+    const std::string source = Lower(word);
+    if (source != "ac" && source != "dc") {
+        throw UsageError("unknown power source \"" + word + "\"; use ac or dc");
+    }
+    return source == "ac";
+}
+
+const char* SourceName(bool onAC) { return onAC ? "AC" : "DC"; }
+
+std::uint32_t ParseMinutes(const std::string& word) {
+    const bool digitsOnly = !word.empty() && word.size() <= 10 &&
+                            word.find_first_not_of("0123456789") == std::string::npos;
+    if (!digitsOnly || std::stoull(word) > Calvoro::MaxTimerMinutes) {
+        throw UsageError("MINUTES must be a whole number from 0 to " +
+                         std::to_string(Calvoro::MaxTimerMinutes) + ", not \"" + word + "\"");
+    }
+    return static_cast<std::uint32_t>(std::stoul(word));
+}
+
+const TimeoutSetting& FindTimeoutSetting(const std::string& timeout, const std::string& source) {
+    const std::string name = Lower(timeout);
+    const auto named = [&](const TimeoutSetting& setting) { return name == setting.timeout; };
+    if (std::none_of(std::begin(kTimeoutSettings), std::end(kTimeoutSettings), named)) {
+        throw UsageError("unknown timeout \"" + timeout + "\"; use sleep, hibernate or display");
+    }
+    const bool onAC = ParseSource(source);
+    return *std::find_if(
+        std::begin(kTimeoutSettings), std::end(kTimeoutSettings),
+        [&](const TimeoutSetting& setting) { return named(setting) && setting.onAC == onAC; });
+}
+
+std::filesystem::path PathArgument(const std::string& word) {
+#if defined(_WIN32)
+    return std::filesystem::u8path(word);  // wide on Windows: every language's file names
+#else
+    return std::filesystem::path(word);
+#endif
+}
+
+}  // namespace calvoro_cli

@@ -1,0 +1,116 @@
+// The printer for scripts: one JSON document per command, two-space indented.
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "printers.h"
+#include "text.h"
+
+namespace calvoro_cli {
+namespace {
+
+using nlohmann::json;
+
+json NameJson(const InstalledPlan& plan) {
+    return plan.name ? json(ToUtf8ForDisplay(*plan.name)) : json(nullptr);
+}
+
+json IdJson(const std::optional<Calvoro::Guid>& id) {
+    return id ? json(id->ToString()) : json(nullptr);
+}
+
+json PlanJson(const InstalledPlan& plan) {
+    return {{"id", plan.id.ToString()}, {"name", NameJson(plan)}};
+}
+
+// Every command that changes plans reports its changes the same way.
+json ChangesJson(const std::vector<Change>& changes, const Outcome& outcome) {
+    json list = json::array();
+    for (const Change& change : changes) {
+        json entry = {{"id", change.plan.id.ToString()},
+                      {"plan", NameJson(change.plan)},
+                      {"setting", change.setting},
+                      {"from", change.from},
+                      {"to", change.to},
+                      {"applied", change.applied ? json(*change.applied) : json(nullptr)}};
+        if (change.description) {
+            entry["description"] = *change.description;
+        }
+        list.push_back(std::move(entry));
+    }
+    return {
+        {"changes", list}, {"refused", outcome.refused}, {"reapplied", IdJson(outcome.reapplied)}};
+}
+
+class JsonPrinter final : public Printer {
+public:
+    explicit JsonPrinter(std::ostream& out) : out_(out) {}
+
+    void Plans(const Listing& listing) override {
+        json list = json::array();
+        for (const InstalledPlan& plan : listing.plans) {
+            json entry = PlanJson(plan);
+            entry["active"] = listing.active == plan.id;
+            entry["default_ac"] = listing.ac.id == plan.id;
+            entry["default_dc"] = listing.dc.id == plan.id;
+            list.push_back(std::move(entry));
+        }
+        Print({{"plans", list},
+               {"active", IdJson(listing.active)},
+               {"default", {{"ac", IdJson(listing.ac.id)}, {"dc", IdJson(listing.dc.id)}}}});
+    }
+
+    void Timeouts(const std::vector<PlanTimeouts>& plans) override {
+        json list = json::array();
+        for (const PlanTimeouts& shown : plans) {
+            json timeouts = json::object();
+            for (std::size_t i = 0; i < kTimeoutCount; ++i) {
+                timeouts[kTimeoutSettings[i].timeout][kTimeoutSettings[i].source] =
+                    shown.minutes[i];
+            }
+            json entry = PlanJson(shown.plan);
+            entry["timeouts"] = std::move(timeouts);
+            list.push_back(std::move(entry));
+        }
+        Print({{"plans", list}});
+    }
+
+    void TimeoutSet(const std::vector<Change>& changes, const Outcome& outcome) override {
+        Print(ChangesJson(changes, outcome));
+    }
+
+    void Renamed(const std::vector<Change>& changes, const Outcome& outcome) override {
+        Print(ChangesJson(changes, outcome));
+    }
+
+    void Imported(const std::vector<Change>& changes, const Outcome& outcome, bool dryRun,
+                  const std::string&) override {
+        json report = ChangesJson(changes, outcome);
+        report["dry_run"] = dryRun;
+        Print(report);
+    }
+
+    void Default(const std::string& source, bool, const DefaultRecord& recorded,
+                 const std::optional<InstalledPlan>& installed) override {
+        Print({{"source", source},
+               {"id", IdJson(recorded.id)},
+               {"name", installed ? NameJson(*installed) : json(nullptr)},
+               {"installed", installed.has_value()}});
+    }
+
+    void Active(const InstalledPlan& plan) override { Print(PlanJson(plan)); }
+
+    void Activated(const InstalledPlan& plan) override { Print(PlanJson(plan)); }
+
+private:
+    void Print(const json& document) { out_ << document.dump(2) << '\n'; }
+
+    std::ostream& out_;
+};
+
+}  // namespace
+
+std::unique_ptr<Printer> MakeJsonPrinter(std::ostream& out) {
+    return std::make_unique<JsonPrinter>(out);
+}
+
+}  // namespace calvoro_cli

@@ -1,0 +1,71 @@
+// What the commands report, and the printers that say it: one for a person (text), one for
+// scripts (JSON). A command gathers its report, then hands it to the printer that its
+// Output asks for; neither printer reads or changes the platform.
+#pragma once
+
+#include <calvoro/guid.h>
+
+#include <array>
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "changes.h"
+#include "commands.h"
+#include "plans.h"
+#include "timeout_settings.h"
+
+namespace calvoro_cli {
+
+/// The recorded default for one source: a plan identifier, none, or a failure already said.
+struct DefaultRecord {
+    std::optional<Calvoro::Guid> id;
+    bool failed = false;
+};
+
+/// What `list` shows.
+struct Listing {
+    std::vector<InstalledPlan> plans;
+    std::optional<Calvoro::Guid> active;
+    DefaultRecord ac;
+    DefaultRecord dc;
+};
+
+/// What `query` shows of one plan: its minutes in the order of kTimeoutSettings.
+struct PlanTimeouts {
+    InstalledPlan plan;
+    std::array<std::uint32_t, kTimeoutCount> minutes{};
+};
+
+class Printer {
+public:
+    virtual ~Printer() = default;
+    virtual void Plans(const Listing& listing) = 0;
+    virtual void Timeouts(const std::vector<PlanTimeouts>& plans) = 0;
+    /// The one change of `set`, and of `rename`.
+    virtual void TimeoutSet(const std::vector<Change>& changes, const Outcome& outcome) = 0;
+    virtual void Renamed(const std::vector<Change>& changes, const Outcome& outcome) = 0;
+    virtual void Imported(const std::vector<Change>& changes, const Outcome& outcome, bool dryRun,
+                          const std::string& file) = 0;
+    /// The record for `source` (the word as given): none, an installed plan, or another id.
+    virtual void Default(const std::string& source, bool onAC, const DefaultRecord& recorded,
+                         const std::optional<InstalledPlan>& installed) = 0;
+    virtual void Active(const InstalledPlan& plan) = 0;
+    virtual void Activated(const InstalledPlan& plan) = 0;
+};
+
+std::unique_ptr<Printer> MakeTextPrinter(std::ostream& out);
+std::unique_ptr<Printer> MakeJsonPrinter(std::ostream& out);
+
+/// The printer that `output` asks for, writing to its `out`.
+inline std::unique_ptr<Printer> MakePrinter(const Output& output) {
+    return output.json ? MakeJsonPrinter(output.out) : MakeTextPrinter(output.out);
+}
+
+/// One change as a person reads it: "Balanced (ID): sleep on AC 15 min becomes 20 min".
+std::string ChangeText(const Change& change);
+
+}  // namespace calvoro_cli

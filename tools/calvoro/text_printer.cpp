@@ -1,0 +1,128 @@
+// The printer for a person: aligned tables and one sentence per change.
+#include <iomanip>
+#include <ostream>
+
+#include "arguments.h"
+#include "printers.h"
+
+namespace calvoro_cli {
+namespace {
+
+std::string MinutesText(std::uint32_t minutes) {
+    return minutes == 0 ? "never" : std::to_string(minutes) + " min";
+}
+
+// "sleep.ac" as "sleep on AC".
+std::string SettingText(const std::string& setting) {
+    const std::size_t dot = setting.find('.');
+    return setting.substr(0, dot) + " on " + SourceName(setting.substr(dot + 1) == "ac");
+}
+
+class TextPrinter final : public Printer {
+public:
+    explicit TextPrinter(std::ostream& out) : out_(out) {}
+
+    void Plans(const Listing& listing) override {
+        if (listing.plans.empty()) {
+            out_ << "No power plans found.\n";
+            return;
+        }
+        for (const InstalledPlan& plan : listing.plans) {
+            out_ << plan.id << "  " << DisplayName(plan)
+                 << (listing.active == plan.id ? "  (active)" : "");
+            const bool forAC = listing.ac.id == plan.id;
+            const bool forDC = listing.dc.id == plan.id;
+            if (forAC || forDC) {
+                out_ << "  [default for " << (forAC && forDC ? "AC and DC" : forAC ? "AC" : "DC")
+                     << "]";
+            }
+            out_ << '\n';
+        }
+    }
+
+    void Timeouts(const std::vector<PlanTimeouts>& plans) override {
+        if (plans.empty()) {
+            out_ << "No power plans found.\n";
+        }
+        for (const PlanTimeouts& shown : plans) {
+            out_ << DisplayName(shown.plan) << "  " << shown.plan.id << '\n'
+                 << "               AC (mains)    DC (battery)\n";
+            for (std::size_t i = 0; i < kTimeoutCount; ++i) {
+                const TimeoutSetting& setting = kTimeoutSettings[i];
+                if (setting.onAC) {
+                    out_ << "  " << std::left << std::setw(13) << setting.timeout << std::setw(14)
+                         << MinutesText(shown.minutes[i]);
+                } else {
+                    out_ << MinutesText(shown.minutes[i]) << '\n';
+                }
+            }
+        }
+    }
+
+    void TimeoutSet(const std::vector<Change>& changes, const Outcome& outcome) override {
+        if (outcome.refused == 0) {
+            const Change& change = changes.front();
+            out_ << Describe(change.plan) << ": " << SettingText(change.setting) << " is now "
+                 << MinutesText(change.to.get<std::uint32_t>()) << '\n';
+        }
+    }
+
+    void Renamed(const std::vector<Change>& changes, const Outcome& outcome) override {
+        if (outcome.refused == 0) {
+            const Change& change = changes.front();
+            out_ << change.plan.id << " is now named \"" << change.to.get<std::string>()
+                 << "\"\n";
+        }
+    }
+
+    void Imported(const std::vector<Change>& changes, const Outcome&, bool dryRun,
+                  const std::string& file) override {
+        for (const Change& change : changes) {
+            if (dryRun || change.applied.value_or(false)) {
+                out_ << (dryRun ? "would change: " : "changed: ") << ChangeText(change) << '\n';
+            }
+        }
+        if (changes.empty()) {
+            out_ << "Nothing to change: the plans are as " << file << " has them.\n";
+        }
+    }
+
+    void Default(const std::string&, bool onAC, const DefaultRecord& recorded,
+                 const std::optional<InstalledPlan>& installed) override {
+        out_ << SourceName(onAC) << ": ";
+        if (!recorded.id) {
+            out_ << "none recorded\n";
+        } else if (installed) {
+            out_ << Describe(*installed) << '\n';
+        } else {
+            out_ << *recorded.id << " (not an installed plan)\n";
+        }
+    }
+
+    void Active(const InstalledPlan& plan) override { out_ << Describe(plan) << '\n'; }
+
+    void Activated(const InstalledPlan& plan) override {
+        out_ << Describe(plan) << " is now the active plan\n";
+    }
+
+private:
+    std::ostream& out_;
+};
+
+}  // namespace
+
+std::string ChangeText(const Change& change) {
+    if (change.setting == "name") {
+        return Describe(change.plan) + ": name " + change.from.dump() + " becomes " +
+               change.to.dump() + ", with a new description";
+    }
+    return Describe(change.plan) + ": " + SettingText(change.setting) + " " +
+           MinutesText(change.from.get<std::uint32_t>()) + " becomes " +
+           MinutesText(change.to.get<std::uint32_t>());
+}
+
+std::unique_ptr<Printer> MakeTextPrinter(std::ostream& out) {
+    return std::make_unique<TextPrinter>(out);
+}
+
+}  // namespace calvoro_cli
