@@ -209,10 +209,43 @@ TEST_F(Program, AliasesAndNamesInAnyLetterCase) {
     EXPECT_NE(ambiguous.err.find("ambiguous"), std::string::npos) << ambiguous.err;
 }
 
+// The rows of tests/plan_names.json, which the library's and the module's tests read too.
+TEST_F(Program, FindsPlansByNameAsTheNamesTableSays) {
+    std::ifstream in(CALVORO_PLAN_NAMES, std::ios::binary);
+    const json table = json::parse(in);
+    const std::string seeded[] = {"381B4222-F694-41F0-9685-FF5BB260DF2E",
+                                  "8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C"};
+    for (const json& row : table.at("rows")) {
+        const std::string typed = row.at("typed");
+        SCOPED_TRACE(row.at("why").get<std::string>() + ": " + typed);
+        ASSERT_EQ(Run({"simulation", "reset"}).status, 0);
+        const std::vector<std::string> plans = row.at("plans");
+        for (std::size_t i = 0; i < plans.size(); ++i) {
+            ASSERT_EQ(Run({"rename", seeded[i], plans[i], ""}).status, 0);
+        }
+        const Result result = Run({"query", "--json", "--", typed});
+        if (row.at("finds") == "found") {
+            ASSERT_EQ(result.status, 0) << result.err;
+            const json shown = json::parse(result.out).at("plans").at(0);
+            EXPECT_EQ(shown.at("id"), seeded[row.at("plan").get<int>()]);
+            EXPECT_EQ(shown.at("name"), plans[row.at("plan").get<std::size_t>()]);
+        } else {
+            EXPECT_EQ(result.status, 2);
+            EXPECT_NE(result.err.find(row.at("finds") == "several" ? "is ambiguous"
+                                                                   : "no plan is named"),
+                      std::string::npos)
+                << result.err;
+        }
+    }
+}
+
 TEST_F(Program, ExportImportRoundTripsAndABadDocumentChangesNothing) {
     ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
     const Result exported = Run({"export"});
     ASSERT_EQ(exported.status, 0);
+    const json timeouts = json::parse(exported.out).at("plans").at(0).at("timeouts");
+    EXPECT_EQ(timeouts, json::parse(R"({"sleep": {"ac": 1, "dc": 15}, "hibernate":
+        {"ac": 180, "dc": 180}, "display": {"ac": 10, "dc": 5}})"));
     const fs::path document = folder_ / "plans.json";
     ASSERT_EQ(Run({"export", "--output", document.string()}).status, 0);
     EXPECT_EQ(ReadFile(document), exported.out);

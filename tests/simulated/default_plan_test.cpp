@@ -1,5 +1,6 @@
 // The default-plan lookup against the simulated per-user registry.
 #include <calvoro/power_class.h>
+#include <calvoro/power_plans.h>
 #include <calvoro/simulation.h>
 
 #include "known_ids.h"
@@ -118,6 +119,39 @@ INSTANTIATE_TEST_SUITE_P(
                      [] {
                          SetAC(Sim::RegistryValue::String(u"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C"));
                          Sim::RefuseKeyAccess(Sim::DefaultPlanKey);
+                     },
+                     Outcome::AccessError, Outcome::AccessError},
+        RegistryCase{"KeyTypedInLowerCase",
+                     [] {
+                         Sim::SetRegistryValue(
+                             u"software\\quandrel\\zephlo\\powerpolicies\\dev_default_plane", u"ac",
+                             Sim::RegistryValue::String(u"8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C"));
+                     },
+                     Outcome::Plan, Outcome::NoPlan},
+        RegistryCase{"RecordWritten",
+                     [] {
+                         Calvoro::SetDefaultPlan(Calvoro::PowerSource::AC, kHighPerformance);
+                         Calvoro::SetDefaultPlan(Calvoro::PowerSource::DC, kNotInstalled);
+                         EXPECT_EQ(Sim::GetRegistryValue(Sim::DefaultPlanKey, u"DC")->text,
+                                   u"01234567-89AB-CDEF-0102-030405060708");
+                     },
+                     Outcome::Plan, Outcome::NotInstalled},
+        RegistryCase{"RecordClearedForOneSourceOnly",
+                     [] {
+                         Calvoro::SetDefaultPlan(Calvoro::PowerSource::AC, kHighPerformance);
+                         Calvoro::SetDefaultPlan(Calvoro::PowerSource::DC, kHighPerformance);
+                         EXPECT_TRUE(Calvoro::ClearDefaultPlan(Calvoro::PowerSource::DC));
+                         EXPECT_FALSE(Calvoro::ClearDefaultPlan(Calvoro::PowerSource::DC));
+                     },
+                     Outcome::Plan, Outcome::NoPlan},
+        RegistryCase{"RecordRefused",
+                     [] {
+                         Sim::RefuseKeyAccess(Sim::DefaultPlanKey);
+                         EXPECT_THROW(Calvoro::SetDefaultPlan(Calvoro::PowerSource::AC,
+                                                              kHighPerformance),
+                                      Calvoro::RegistryAccessError);
+                         EXPECT_THROW(Calvoro::ClearDefaultPlan(Calvoro::PowerSource::DC),
+                                      Calvoro::RegistryAccessError);
                      },
                      Outcome::AccessError, Outcome::AccessError},
         RegistryCase{"ValueRefused",
