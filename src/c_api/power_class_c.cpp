@@ -16,14 +16,17 @@ namespace {
 using Getter = std::uint32_t (PowerClass::*)(const Calvoro::Guid&, bool) const;
 using Setter = bool (PowerClass::*)(const Calvoro::Guid&, bool, std::uint32_t) const;
 
-calvoro_status GetTimer(const char* function, Getter get, const calvoro_guid* plan,
-                        std::int32_t onAC, std::uint32_t* minutes) noexcept {
+// The operation is a template argument, so that each C function calls it directly.
+template <Getter get>
+calvoro_status GetTimer(const char* function, const calvoro_guid* plan, std::int32_t onAC,
+                        std::uint32_t* minutes) noexcept {
     return Call(function, {plan, minutes},
                 [&] { *minutes = (PowerClass().*get)(FromC(*plan), onAC != 0); });
 }
 
-calvoro_status SetTimer(const char* function, Setter set, const calvoro_guid* plan,
-                        std::int32_t onAC, std::uint32_t minutes, std::int32_t* stored) noexcept {
+template <Setter set>
+calvoro_status SetTimer(const char* function, const calvoro_guid* plan, std::int32_t onAC,
+                        std::uint32_t minutes, std::int32_t* stored) noexcept {
     return Call(function, {plan, stored},
                 [&] { *stored = (PowerClass().*set)(FromC(*plan), onAC != 0, minutes) ? 1 : 0; });
 }
@@ -100,32 +103,32 @@ calvoro_status calvoro_GetDefaultPlaneGUID(int32_t onAC, calvoro_guid* result) {
 
 calvoro_status calvoro_GetSleepTimer(const calvoro_guid* plan, int32_t onAC,
                                      uint32_t* minutes) {
-    return GetTimer(__func__, &PowerClass::GetSleepTimer, plan, onAC, minutes);
+    return GetTimer<&PowerClass::GetSleepTimer>(__func__, plan, onAC, minutes);
 }
 
 calvoro_status calvoro_GetHibernationTimer(const calvoro_guid* plan, int32_t onAC,
                                            uint32_t* minutes) {
-    return GetTimer(__func__, &PowerClass::GetHibernationTimer, plan, onAC, minutes);
+    return GetTimer<&PowerClass::GetHibernationTimer>(__func__, plan, onAC, minutes);
 }
 
 calvoro_status calvoro_GetDisplayTimer(const calvoro_guid* plan, int32_t onAC,
                                        uint32_t* minutes) {
-    return GetTimer(__func__, &PowerClass::GetDisplayTimer, plan, onAC, minutes);
+    return GetTimer<&PowerClass::GetDisplayTimer>(__func__, plan, onAC, minutes);
 }
 
 calvoro_status calvoro_SetSleepTimer(const calvoro_guid* plan, int32_t onAC,
                                      uint32_t minutes, int32_t* stored) {
-    return SetTimer(__func__, &PowerClass::SetSleepTimer, plan, onAC, minutes, stored);
+    return SetTimer<&PowerClass::SetSleepTimer>(__func__, plan, onAC, minutes, stored);
 }
 
 calvoro_status calvoro_SetHibernationTimer(const calvoro_guid* plan, int32_t onAC,
                                            uint32_t minutes, int32_t* stored) {
-    return SetTimer(__func__, &PowerClass::SetHibernationTimer, plan, onAC, minutes, stored);
+    return SetTimer<&PowerClass::SetHibernationTimer>(__func__, plan, onAC, minutes, stored);
 }
 
 calvoro_status calvoro_SetDisplayTimer(const calvoro_guid* plan, int32_t onAC,
                                        uint32_t minutes, int32_t* stored) {
-    return SetTimer(__func__, &PowerClass::SetDisplayTimer, plan, onAC, minutes, stored);
+    return SetTimer<&PowerClass::SetDisplayTimer>(__func__, plan, onAC, minutes, stored);
 }
 
 }  // extern "C"
