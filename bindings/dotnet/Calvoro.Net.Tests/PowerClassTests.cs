@@ -202,12 +202,13 @@ namespace Calvoro.Tests
                 Assert.Equal((plan.Id, plan.Name, 120u), (stored.Id, stored.Name, stored.Display.Dc));
                 Assert.True(Simulation.WriteSeconds(plan.Id, Simulation.Timeout.Sleep, true, 7));
                 Assert.Equal(7u, Simulation.ReadSeconds(plan.Id, Simulation.Timeout.Sleep, true));
-                Assert.Equal(Balanced, Simulation.ActivePlan);
-                Assert.True(Simulation.SetActivePlan(plan.Id));
-                Assert.Equal(plan.Id, Simulation.ActivePlan);
+                var plans = new PowerPlans(power);
+                Assert.Equal(Balanced, plans.GetActive());
+                Assert.True(plans.Activate(plan.Id));
+                Assert.Equal(plan.Id, plans.GetActive());
                 Assert.True(Simulation.RemovePlan(plan.Id));
-                Assert.Null(Simulation.ActivePlan);
-                Assert.False(Simulation.SetActivePlan(plan.Id));
+                Assert.Null(plans.GetActive());
+                Assert.False(plans.Activate(plan.Id));
                 Assert.Null(Simulation.ReadSeconds(plan.Id, Simulation.Timeout.Sleep, true));
 
                 Simulation.SetRegistryValue("Key", "Bin", Simulation.RegistryValue.Binary(new byte[] { 0, 255 }));
@@ -265,6 +266,35 @@ namespace Calvoro.Tests
             Assert.Equal((30u, 15u, 180u, 10u, 5u), (all[0].SleepAC, all[0].SleepDC, all[0].HibernateAC, all[0].DisplayAC, all[0].DisplayDC));
             Assert.Null(plans.Get(Guid.NewGuid()));
             Assert.Throws<ArgumentOutOfRangeException>(() => plans.GetTimeout(PowerSaver, (TimeoutSetting)3, PowerSource.AC));
+        }
+
+        [Fact]
+        public void TheOperationsBesideTheClassReachDotNet()
+        {
+            var absent = new Guid("01234567-89AB-CDEF-0102-030405060708");
+            Assert.True(plans.Activate(PowerSaver));
+            Assert.Equal(PowerSaver, plans.GetActive());
+            Assert.False(plans.Activate(absent));
+            Assert.Equal("Saves energy by reducing your computer's performance where possible.", plans.GetDescription(PowerSaver));
+            Assert.Null(plans.GetDescription(absent));
+
+            PlanLookup found = plans.Find("POWER saver");
+            Assert.Equal((PlanLookupOutcome.Found, PlanLookupReading.Name, (Guid?)null), (found.Outcome, found.Reading, found.Identifier));
+            Assert.Equal("Power saver", found.Plan!.Name);
+            PlanLookup none = plans.Find("{" + absent + "}");
+            Assert.Equal((PlanLookupOutcome.None, PlanLookupReading.Identifier, (Guid?)absent), (none.Outcome, none.Reading, none.Identifier));
+            Assert.Null(none.Plan);
+            Assert.Equal(3, none.Candidates.Count);
+            Assert.True(PowerPlans.SameIgnoringCase("Ｐｏｗｅｒ", "ｐｏｗｅｒ"));
+            Assert.False(PowerPlans.SameIgnoringCase("Straße", "STRASSE"));
+
+            plans.SetDefault(PowerSource.DC, PowerSaver);
+            Assert.Equal(PowerSaver, new PowerClass().GetDefaultPlaneGUID(false));
+            Assert.True(plans.ClearDefault(PowerSource.DC));
+            Assert.False(plans.ClearDefault(PowerSource.DC));
+            Simulation.RefuseKeyAccess(Simulation.DefaultPlanKey);
+            Assert.Throws<RegistryAccessException>(() => plans.SetDefault(PowerSource.AC, PowerSaver));
+            Assert.Throws<ArgumentOutOfRangeException>(() => plans.ClearDefault((PowerSource)2));
         }
     }
 }

@@ -39,6 +39,13 @@ namespace Calvoro
             internal readonly delegate* unmanaged[Cdecl]<Guid*, int, uint, int*, int> SetSleepTimer;
             internal readonly delegate* unmanaged[Cdecl]<Guid*, int, uint, int*, int> SetHibernationTimer;
             internal readonly delegate* unmanaged[Cdecl]<Guid*, int, uint, int*, int> SetDisplayTimer;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, int*, int> GetActivePlan;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, int*, int> ActivatePlan;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, char*, uint, uint*, int*, int> ReadPlanDescription;
+            internal readonly delegate* unmanaged[Cdecl]<char*, uint, PlanLookupRecord*, Guid*, uint, uint*, int> FindPlan;
+            internal readonly delegate* unmanaged[Cdecl]<char*, uint, char*, uint, int*, int> SameIgnoringCase;
+            internal readonly delegate* unmanaged[Cdecl]<int, Guid*, int> SetDefaultPlan;
+            internal readonly delegate* unmanaged[Cdecl]<int, int*, int> ClearDefaultPlan;
 
             internal Functions(CalvoroLibrary library)
             {
@@ -58,7 +65,50 @@ namespace Calvoro
                 SetSleepTimer = (delegate* unmanaged[Cdecl]<Guid*, int, uint, int*, int>)library.Export("calvoro_SetSleepTimer");
                 SetHibernationTimer = (delegate* unmanaged[Cdecl]<Guid*, int, uint, int*, int>)library.Export("calvoro_SetHibernationTimer");
                 SetDisplayTimer = (delegate* unmanaged[Cdecl]<Guid*, int, uint, int*, int>)library.Export("calvoro_SetDisplayTimer");
+                GetActivePlan = (delegate* unmanaged[Cdecl]<Guid*, int*, int>)library.Export("calvoro_GetActivePlan");
+                ActivatePlan = (delegate* unmanaged[Cdecl]<Guid*, int*, int>)library.Export("calvoro_ActivatePlan");
+                ReadPlanDescription = (delegate* unmanaged[Cdecl]<Guid*, char*, uint, uint*, int*, int>)library.Export("calvoro_ReadPlanDescription");
+                FindPlan = (delegate* unmanaged[Cdecl]<char*, uint, PlanLookupRecord*, Guid*, uint, uint*, int>)library.Export("calvoro_FindPlan");
+                SameIgnoringCase = (delegate* unmanaged[Cdecl]<char*, uint, char*, uint, int*, int>)library.Export("calvoro_SameIgnoringCase");
+                SetDefaultPlan = (delegate* unmanaged[Cdecl]<int, Guid*, int>)library.Export("calvoro_SetDefaultPlan");
+                ClearDefaultPlan = (delegate* unmanaged[Cdecl]<int, int*, int>)library.Export("calvoro_ClearDefaultPlan");
             }
+        }
+
+        /// <summary>calvoro_plan_lookup: what calvoro_FindPlan made of a text.</summary>
+        internal struct PlanLookupRecord
+        {
+            internal int Outcome;
+            internal int Reading;
+            internal int Identified;
+            internal Guid Identifier;
+        }
+
+        /// <summary>A plan's text, read with <paramref name="read"/>: into a stack buffer, and
+        /// again at the length that a failed call reported, as often as the text keeps growing
+        /// in between.</summary>
+        /// <returns>The text, or <c>null</c> when it is absent.</returns>
+        internal static string? ReadText(delegate* unmanaged[Cdecl]<Guid*, char*, uint, uint*, int*, int> read, Guid plan)
+        {
+            const int StackUnits = 128;
+            char* onStack = stackalloc char[StackUnits];
+            uint length;
+            int present;
+            int status = read(&plan, onStack, StackUnits, &length, &present);
+            while (status == BufferTooSmall)
+            {
+                char[] buffer = new char[length + 1];
+                fixed (char* onHeap = buffer)
+                {
+                    status = read(&plan, onHeap, (uint)buffer.Length, &length, &present);
+                    if (status == Ok)
+                    {
+                        return present != 0 ? new string(onHeap, 0, (int)length) : null;
+                    }
+                }
+            }
+            Check(status);
+            return present != 0 ? new string(onStack, 0, (int)length) : null;
         }
 
         /// <summary>The functions of the process's library, which is opened on first use.</summary>

@@ -56,32 +56,8 @@ namespace Calvoro
         /// <param name="PowerSchemeGuid">The plan.</param>
         /// <returns>The name, or <c>null</c> when the plan does not exist or its name cannot be
         /// read.</returns>
-        public unsafe string? ReadPowerSchemeName(Guid PowerSchemeGuid)
-        {
-            // Most names fit the stack buffer; a longer one is read again at the length that
-            // the failed call reported, as often as the name keeps growing in between.
-            const int StackUnits = 128;
-            char* onStack = stackalloc char[StackUnits];
-            uint length;
-            int present;
-            int status = NativeMethods.C.ReadPowerSchemeName(
-                &PowerSchemeGuid, onStack, StackUnits, &length, &present);
-            while (status == NativeMethods.BufferTooSmall)
-            {
-                char[] buffer = new char[length + 1];
-                fixed (char* onHeap = buffer)
-                {
-                    status = NativeMethods.C.ReadPowerSchemeName(
-                        &PowerSchemeGuid, onHeap, (uint)buffer.Length, &length, &present);
-                    if (status == NativeMethods.Ok)
-                    {
-                        return present != 0 ? new string(onHeap, 0, (int)length) : null;
-                    }
-                }
-            }
-            NativeMethods.Check(status);
-            return present != 0 ? new string(onStack, 0, (int)length) : null;
-        }
+        public unsafe string? ReadPowerSchemeName(Guid PowerSchemeGuid) =>
+            NativeMethods.ReadText(NativeMethods.C.ReadPowerSchemeName, PowerSchemeGuid);
 
         /// <summary>Writes the plan's name, then its description, each up to its first NUL.</summary>
         /// <param name="PowerSchemeGuid">The plan.</param>

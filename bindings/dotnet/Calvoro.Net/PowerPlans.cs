@@ -23,6 +23,58 @@ namespace Calvoro
         Display,
     }
 
+    /// <summary>What <see cref="PowerPlans.Find"/> made of a text.</summary>
+    public enum PlanLookupOutcome
+    {
+        /// <summary>One installed plan: <see cref="PlanLookup.Plan"/>.</summary>
+        Found,
+        /// <summary>No installed plan; the candidates are every installed plan.</summary>
+        None,
+        /// <summary>A name that several plans have; the candidates are they.</summary>
+        Several,
+    }
+
+    /// <summary>How <see cref="PowerPlans.Find"/> read a text.</summary>
+    public enum PlanLookupReading
+    {
+        /// <summary>GUID text.</summary>
+        Identifier,
+        /// <summary>SCHEME_BALANCED, SCHEME_MIN, SCHEME_MAX or SCHEME_CURRENT.</summary>
+        Alias,
+        /// <summary>A plan's name.</summary>
+        Name,
+    }
+
+    /// <summary>The installed plan that a text names, or why there is none.</summary>
+    public sealed class PlanLookup
+    {
+        internal PlanLookup(PlanLookupOutcome outcome, PlanLookupReading reading, Guid? identifier,
+                            IReadOnlyList<PowerPlan> candidates)
+        {
+            Outcome = outcome;
+            Reading = reading;
+            Identifier = identifier;
+            Candidates = candidates;
+        }
+
+        /// <summary>Found, none or several.</summary>
+        public PlanLookupOutcome Outcome { get; }
+
+        /// <summary>Whether the text was an identifier, an alias or a name.</summary>
+        public PlanLookupReading Reading { get; }
+
+        /// <summary>The plan an identifier or alias stands for; <c>null</c> for a name, and for
+        /// SCHEME_CURRENT when the platform cannot tell the active plan.</summary>
+        public Guid? Identifier { get; }
+
+        /// <summary>The plan found; all installed plans when none was; the plans that share the
+        /// name when several were.</summary>
+        public IReadOnlyList<PowerPlan> Candidates { get; }
+
+        /// <summary>The plan found; <c>null</c> unless <see cref="Outcome"/> is Found.</summary>
+        public PowerPlan? Plan => Outcome == PlanLookupOutcome.Found ? Candidates[0] : null;
+    }
+
     /// <summary>One power plan as it was when it was read: its identifier, its name and its six
     /// timeouts in whole minutes (0 means never). Immutable; read the plans again to see a
     /// change.</summary>
@@ -155,6 +207,126 @@ namespace Calvoro
                     throw new ArgumentOutOfRangeException(nameof(setting), setting, "not a timeout setting");
             }
         }
+
+        /// <summary>The plan the platform applies now.</summary>
+        /// <returns>Its identifier; <c>null</c> when the platform cannot tell.</returns>
+        public unsafe Guid? GetActive()
+        {
+            Guid plan;
+            int found;
+            NativeMethods.Check(NativeMethods.C.GetActivePlan(&plan, &found));
+            return found != 0 ? plan : (Guid?)null;
+        }
+
+        /// <summary>Applies a plan, making it the active one.</summary>
+        /// <param name="plan">The plan's identifier.</param>
+        /// <returns><c>false</c> when the platform refuses.</returns>
+        public unsafe bool Activate(Guid plan)
+        {
+            int applied;
+            NativeMethods.Check(NativeMethods.C.ActivatePlan(&plan, &applied));
+            return applied != 0;
+        }
+
+        /// <summary>A plan's description, up to its first NUL.</summary>
+        /// <param name="plan">The plan's identifier.</param>
+        /// <returns>The description; <c>null</c> when the plan does not exist or it cannot be read.</returns>
+        public unsafe string? GetDescription(Guid plan) =>
+            NativeMethods.ReadText(NativeMethods.C.ReadPlanDescription, plan);
+
+        /// <summary>The installed plan that a person's text names: an identifier, one of the
+        /// aliases SCHEME_BALANCED, SCHEME_MIN, SCHEME_MAX and SCHEME_CURRENT in any letter case,
+        /// or a name: the exact name when one plan has it, else the one name that is the same
+        /// ignoring letter case (<see cref="SameIgnoringCase"/>).</summary>
+        /// <param name="text">What the person typed.</param>
+        /// <returns>The plan found, or why there is none, with the candidates.</returns>
+        /// <exception cref="ArgumentNullException"><paramref name="text"/> is <c>null</c>.</exception>
+        public unsafe PlanLookup Find(string text)
+        {
+            if (text is null)
+            {
+                throw new ArgumentNullException(nameof(text));
+            }
+            NativeMethods.PlanLookupRecord record;
+            Guid[] candidates = new Guid[4];
+            uint count;
+            int status;
+            fixed (char* units = text)
+            {
+                // The candidates go into an array that is grown to the count a short one reported.
+                while (true)
+                {
+                    fixed (Guid* ids = candidates)
+                    {
+                        status = NativeMethods.C.FindPlan(units, (uint)text.Length, &record, ids, (uint)candidates.Length, &count);
+                    }
+                    if (status != NativeMethods.BufferTooSmall)
+                    {
+                        break;
+                    }
+                    candidates = new Guid[count];
+                }
+            }
+            NativeMethods.Check(status);
+            var plans = new List<PowerPlan>((int)count);
+            for (int i = 0; i < count; i++)
+            {
+                plans.Add(Read(candidates[i]));
+            }
+            return new PlanLookup((PlanLookupOutcome)record.Outcome, (PlanLookupReading)record.Reading,
+                                  record.Identified != 0 ? record.Identifier : (Guid?)null, plans);
+        }
+
+        /// <summary>Whether two texts are the same ignoring letter case, as <see cref="Find"/>
+        /// compares names: each character by its simple upper-case mapping, so that no
+        /// character becomes two (ß is not SS).</summary>
+        /// <param name="a">One text.</param>
+        /// <param name="b">The other.</param>
+        /// <returns><c>true</c> when they are the same ignoring letter case.</returns>
+        public static unsafe bool SameIgnoringCase(string a, string b)
+        {
+            if (a is null)
+            {
+                throw new ArgumentNullException(nameof(a));
+            }
+            if (b is null)
+            {
+                throw new ArgumentNullException(nameof(b));
+            }
+            int same;
+            fixed (char* first = a)
+            fixed (char* second = b)
+            {
+                NativeMethods.Check(NativeMethods.C.SameIgnoringCase(first, (uint)a.Length, second, (uint)b.Length, &same));
+            }
+            return same != 0;
+        }
+
+        /// <summary>Records a plan as the default for a power source, where
+        /// <see cref="PowerClass.GetDefaultPlaneGUID"/> reads it (the current user's registry).</summary>
+        /// <param name="source">Mains power or battery.</param>
+        /// <param name="plan">The plan's identifier.</param>
+        /// <exception cref="RegistryAccessException">The registry refused.</exception>
+        public unsafe void SetDefault(PowerSource source, Guid plan) =>
+            NativeMethods.Check(NativeMethods.C.SetDefaultPlan(OnAC(source), &plan));
+
+        /// <summary>Removes the record for a power source, and nothing else.</summary>
+        /// <param name="source">Mains power or battery.</param>
+        /// <returns><c>false</c> when none was recorded.</returns>
+        /// <exception cref="RegistryAccessException">The registry refused.</exception>
+        public unsafe bool ClearDefault(PowerSource source)
+        {
+            int cleared;
+            NativeMethods.Check(NativeMethods.C.ClearDefaultPlan(OnAC(source), &cleared));
+            return cleared != 0;
+        }
+
+        private static int OnAC(PowerSource source) => source switch
+        {
+            PowerSource.AC => 1,
+            PowerSource.DC => 0,
+            _ => throw new ArgumentOutOfRangeException(nameof(source), source, "not a power source"),
+        };
 
         // The installed plans' identifiers, in the platform's order.
         private IEnumerable<Guid> Identifiers()
