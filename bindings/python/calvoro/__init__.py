@@ -8,6 +8,10 @@
 Failures are results (0 minutes, False, 0, NoPowerSchemeGuid, None for a name). Only
 GetDefaultPlaneGUID raises errors of its own (GuidParseError, RegistryAccessError); an
 exception that the platform raises becomes PlatformError with its message.
+
+Beside the class, the library's own operations: the active plan (active_plan, activate), a
+plan's description, finding a plan by what a person types (find_plan), and writing the
+default-plan record (set_default, clear_default).
 """
 import ctypes
 import uuid
@@ -16,11 +20,16 @@ from typing import Optional
 from . import _native
 from ._errors import (GuidParseError, LibraryNotFoundError, LibraryVersionError, PlatformError,
                       RegistryAccessError)
+from ._plans import (InstalledPlan, PlanLookup, PowerSource, activate, active_plan,
+                     clear_default, find_plan, installed_plans, plan_description,
+                     same_ignoring_case, set_default)
 from ._version import __version__
 
 __all__ = ["PowerClass", "NoPowerSchemeGuid", "GuidParseError", "RegistryAccessError",
            "PlatformError", "LibraryNotFoundError", "LibraryVersionError", "library_version",
-           "simulation", "__version__"]
+           "simulation", "__version__", "PowerSource", "InstalledPlan", "PlanLookup",
+           "installed_plans", "active_plan", "activate", "plan_description", "find_plan",
+           "same_ignoring_case", "set_default", "clear_default"]
 
 
 def __getattr__(name):
@@ -70,18 +79,8 @@ class PowerClass:
 
     def ReadPowerSchemeName(self, PowerSchemeGuid: uuid.UUID) -> Optional[str]:
         """The plan's name, or None when the plan does not exist or its name cannot be read."""
-        guid = _native.to_c(PowerSchemeGuid)
-        length, present = ctypes.c_uint32(), ctypes.c_int32()
-        capacity = 128
-        while True:  # again at the reported length whenever the name outgrew the buffer
-            buffer = (ctypes.c_uint16 * capacity)()
-            status = _native.library().calvoro_ReadPowerSchemeName(
-                ctypes.byref(guid), buffer, capacity, ctypes.byref(length), ctypes.byref(present))
-            if status != _native.BUFFER_TOO_SMALL:
-                break
-            capacity = length.value + 1
-        _native.check(status)
-        return _native.text_of(buffer, length.value) if present.value else None
+        return _native.read_text(_native.library().calvoro_ReadPowerSchemeName,
+                                 _native.to_c(PowerSchemeGuid))
 
     def WritePowerSchemeNameDescription(self, PowerSchemeGuid: uuid.UUID, SchemeName: str,
                                         SchemeDescription: str) -> int:

@@ -59,6 +59,22 @@ def text_of(buffer, length):
     return ctypes.string_at(buffer, length * 2).decode("utf-16-le", "surrogatepass")
 
 
+def read_text(function, guid):
+    """A plan's text that `function` reads into a buffer (a name, a description): None when it
+    is absent; read again at the reported length whenever it outgrew the buffer."""
+    length, present = ctypes.c_uint32(), ctypes.c_int32()
+    capacity = 128
+    while True:
+        buffer = (ctypes.c_uint16 * capacity)()
+        status = function(ctypes.byref(guid), buffer, capacity, ctypes.byref(length),
+                          ctypes.byref(present))
+        if status != BUFFER_TOO_SMALL:
+            break
+        capacity = length.value + 1
+    check(status)
+    return text_of(buffer, length.value) if present.value else None
+
+
 REAL, SIMULATED = "real", "simulated"
 
 
@@ -176,6 +192,23 @@ _PROTOTYPES = {
     "calvoro_WritePowerSchemeNameDescription": (_I32, [_GUID, _U16, _U32, _U16, _U32, _P(_I32)]),
     "calvoro_GetDefaultPlaneGUID": (_I32, [_I32, _GUID]),
 }
+
+
+class PlanLookupRecord(ctypes.Structure):
+    """calvoro_plan_lookup."""
+
+    _fields_ = [("outcome", _I32), ("reading", _I32), ("identified", _I32), ("identifier", Guid)]
+
+
+_PROTOTYPES.update({
+    "calvoro_GetActivePlan": (_I32, [_GUID, _P(_I32)]),
+    "calvoro_ActivatePlan": (_I32, [_GUID, _P(_I32)]),
+    "calvoro_ReadPlanDescription": (_I32, [_GUID, _U16, _U32, _P(_U32), _P(_I32)]),
+    "calvoro_FindPlan": (_I32, [_U16, _U32, _P(PlanLookupRecord), _GUID, _U32, _P(_U32)]),
+    "calvoro_SameIgnoringCase": (_I32, [_U16, _U32, _U16, _U32, _P(_I32)]),
+    "calvoro_SetDefaultPlan": (_I32, [_I32, _GUID]),
+    "calvoro_ClearDefaultPlan": (_I32, [_I32, _P(_I32)]),
+})
 for _name in ("Sleep", "Hibernation", "Display"):
     _PROTOTYPES[f"calvoro_Get{_name}Timer"] = (_I32, [_GUID, _I32, _P(_U32)])
     _PROTOTYPES[f"calvoro_Set{_name}Timer"] = (_I32, [_GUID, _I32, _U32, _P(_I32)])
@@ -203,8 +236,6 @@ _SIM_PROTOTYPES = {
                            _P(_U32), _P(_I32)],
     "calvoro_sim_AddPlan": [_P(SimPlan), _U16, _U32, _U16, _U32, _P(_I32)],
     "calvoro_sim_RemovePlan": [_GUID, _P(_I32)],
-    "calvoro_sim_GetActivePlan": [_GUID, _P(_I32)],
-    "calvoro_sim_SetActivePlan": [_GUID, _P(_I32)],
     "calvoro_sim_ReadSeconds": [_GUID, _I32, _I32, _P(_U32), _P(_I32)],
     "calvoro_sim_WriteSeconds": [_GUID, _I32, _I32, _U32, _P(_I32)],
     "calvoro_sim_InjectStatus": [_I32, _U32, _I32, _U32],

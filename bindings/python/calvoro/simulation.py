@@ -33,6 +33,9 @@ class Operation(enum.IntEnum):
     PowerWriteACValueIndex = 6
     PowerWriteDCValueIndex = 7
     LocalAlloc = 8  # any injected status makes the allocation fail
+    PowerGetActiveScheme = 9
+    PowerSetActiveScheme = 10
+    PowerReadDescription = 11
 
 
 class Timeout(enum.IntEnum):
@@ -118,19 +121,6 @@ def add_plan(plan: Plan) -> bool:
 def remove_plan(id: uuid.UUID) -> bool:
     """Removes the plan; False when there is no such plan."""
     return _flag("calvoro_sim_RemovePlan", ctypes.byref(_native.to_c(id)))
-
-
-def active_plan() -> Optional[uuid.UUID]:
-    """The plan the machine applies now (Balanced when seeded), as Windows'
-    PowerGetActiveScheme tells it; None after the active plan was removed."""
-    plan = _native.Guid()
-    return _native.from_c(plan) if _flag("calvoro_sim_GetActivePlan", ctypes.byref(plan)) else None
-
-
-def set_active_plan(id: uuid.UUID) -> bool:
-    """Applies an installed plan, as Windows' PowerSetActiveScheme does; False, changing
-    nothing, when there is no such plan."""
-    return _flag("calvoro_sim_SetActivePlan", ctypes.byref(_native.to_c(id)))
 
 
 def read_seconds(plan: uuid.UUID, timeout: Timeout, on_ac: bool) -> Optional[int]:

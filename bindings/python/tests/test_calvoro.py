@@ -110,6 +110,31 @@ def test_refused_registry_access_is_a_permission_error():
         power.GetDefaultPlaneGUID(True)
 
 
+def test_the_operations_beside_the_class():
+    absent = uuid.UUID("01234567-89ab-cdef-0102-030405060708")
+    assert calvoro.activate(POWER_SAVER) is True
+    assert calvoro.active_plan() == POWER_SAVER
+    assert calvoro.activate(absent) is False
+    assert calvoro.plan_description(HIGH_PERFORMANCE) == "Favors performance, but may use more energy."
+    assert calvoro.plan_description(absent) is None
+    found = calvoro.find_plan("power SAVER")
+    assert (found.outcome, found.reading, found.identifier) == ("found", "name", None)
+    assert found.plan == calvoro.InstalledPlan(POWER_SAVER, "Power saver")
+    none = calvoro.find_plan(str(absent))
+    assert (none.outcome, none.reading, none.identifier, none.plan) == ("none", "identifier", absent, None)
+    assert [plan.id for plan in none.candidates] == [plan.id for plan in calvoro.installed_plans()]
+    assert calvoro.same_ignoring_case("Ｐｏｗｅｒ", "ｐｏｗｅｒ") and not calvoro.same_ignoring_case("ß", "SS")
+    calvoro.set_default(calvoro.PowerSource.DC, POWER_SAVER)
+    assert power.GetDefaultPlaneGUID(False) == POWER_SAVER
+    assert calvoro.clear_default(calvoro.PowerSource.DC) is True
+    assert calvoro.clear_default(calvoro.PowerSource.DC) is False
+    with pytest.raises(TypeError):
+        calvoro.set_default("dc", POWER_SAVER)
+    simulation.refuse_key_access(simulation.DEFAULT_PLAN_KEY)
+    with pytest.raises(calvoro.RegistryAccessError):
+        calvoro.set_default(calvoro.PowerSource.AC, POWER_SAVER)
+
+
 def test_a_platform_exception_surfaces_with_its_message():
     simulation.inject_exception(simulation.Operation.PowerWriteDCValueIndex, "boom ☀")
     with pytest.raises(calvoro.PlatformError) as raised:
@@ -148,10 +173,10 @@ def test_simulation_plans_registry_and_snapshots():
         assert simulation.plans()[-1] == plan
         assert simulation.write_seconds(plan.id, simulation.Timeout.SLEEP, True, 7) is True
         assert simulation.read_seconds(plan.id, simulation.Timeout.SLEEP, True) == 7
-        assert simulation.active_plan() == BALANCED
-        assert simulation.set_active_plan(plan.id) is True and simulation.active_plan() == plan.id
+        assert calvoro.active_plan() == BALANCED
+        assert calvoro.activate(plan.id) is True and calvoro.active_plan() == plan.id
         assert simulation.remove_plan(plan.id) is True
-        assert simulation.active_plan() is None and simulation.set_active_plan(plan.id) is False
+        assert calvoro.active_plan() is None and calvoro.activate(plan.id) is False
         assert simulation.read_seconds(plan.id, simulation.Timeout.SLEEP, True) is None
         assert simulation.delete_registry_value("Key", "Bin") is False
         simulation.set_registry_value("Key", "Bin", b"")

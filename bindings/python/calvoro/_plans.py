@@ -1,0 +1,136 @@
+"""The library's own operations beside PowerClass: the active plan, a plan's description,
+finding a plan by what a person types, and writing the default-plan record."""
+import ctypes
+import enum
+import uuid
+from dataclasses import dataclass
+from typing import List, Optional
+
+from . import _native
+
+
+class PowerSource(enum.Enum):
+    """A power source that a default plan is recorded for."""
+
+    AC = "ac"  #: mains power
+    DC = "dc"  #: battery
+
+
+@dataclass(frozen=True)
+class InstalledPlan:
+    """An installed plan and its name (None when the platform cannot read it)."""
+
+    id: uuid.UUID
+    name: Optional[str]
+
+
+@dataclass(frozen=True)
+class PlanLookup:
+    """What find_plan made of a text. `outcome` is "found" (candidates holds the one plan),
+    "none" (every installed plan) or "several" (the plans that share the name); `reading` is
+    "identifier", "alias" or "name"; `identifier` is the plan an identifier or alias stands for
+    (None for a name, or for SCHEME_CURRENT when the platform cannot tell the active plan)."""
+
+    outcome: str
+    reading: str
+    identifier: Optional[uuid.UUID]
+    candidates: List[InstalledPlan]
+
+    @property
+    def plan(self) -> Optional[InstalledPlan]:
+        """The plan found, or None."""
+        return self.candidates[0] if self.outcome == "found" else None
+
+
+_OUTCOMES = ("found", "none", "several")
+_READINGS = ("identifier", "alias", "name")
+
+
+def _lib():
+    return _native.library()
+
+
+def _on_ac(source):
+    if not isinstance(source, PowerSource):
+        raise TypeError(f"a power source is calvoro.PowerSource, not {type(source).__name__}")
+    return 1 if source is PowerSource.AC else 0
+
+
+def _name(plan_id):
+    return _native.read_text(_lib().calvoro_ReadPowerSchemeName, _native.to_c(plan_id))
+
+
+def installed_plans() -> List[InstalledPlan]:
+    """Every installed plan with its name, in the platform's order."""
+    # PowerClass is imported here: the package imports this module first.
+    from . import NoPowerSchemeGuid, PowerClass
+    power, plans = PowerClass(), []
+    while (plan := power.EnumPowerSchemeGuid(len(plans))) != NoPowerSchemeGuid:
+        plans.append(InstalledPlan(plan, power.ReadPowerSchemeName(plan)))
+    return plans
+
+
+def active_plan() -> Optional[uuid.UUID]:
+    """The plan the platform applies now; None when it cannot tell."""
+    plan, found = _native.Guid(), ctypes.c_int32()
+    _native.check(_lib().calvoro_GetActivePlan(ctypes.byref(plan), ctypes.byref(found)))
+    return _native.from_c(plan) if found.value else None
+
+
+def activate(plan: uuid.UUID) -> bool:
+    """Applies the plan, making it the active one; False when the platform refuses."""
+    applied = ctypes.c_int32()
+    _native.check(_lib().calvoro_ActivatePlan(ctypes.byref(_native.to_c(plan)),
+                                              ctypes.byref(applied)))
+    return bool(applied.value)
+
+
+def plan_description(plan: uuid.UUID) -> Optional[str]:
+    """The plan's description; None when the plan does not exist or it cannot be read."""
+    return _native.read_text(_lib().calvoro_ReadPlanDescription, _native.to_c(plan))
+
+
+def find_plan(text: str) -> PlanLookup:
+    """The installed plan that `text` names: an identifier, one of the aliases SCHEME_BALANCED,
+    SCHEME_MIN, SCHEME_MAX and SCHEME_CURRENT in any letter case, or a name, the exact name
+    when one plan has it, else the one name that is the same ignoring letter case."""
+    units, length = _native.units(text, "text")
+    record, count = _native.PlanLookupRecord(), ctypes.c_uint32()
+    capacity = 4
+    while True:  # again with room for as many candidates as a short array reported
+        candidates = (_native.Guid * capacity)()
+        status = _lib().calvoro_FindPlan(units, length, ctypes.byref(record), candidates,
+                                         capacity, ctypes.byref(count))
+        if status != _native.BUFFER_TOO_SMALL:
+            break
+        capacity = count.value
+    _native.check(status)
+    plans = [InstalledPlan(_native.from_c(candidates[i]), _name(_native.from_c(candidates[i])))
+             for i in range(count.value)]
+    identifier = _native.from_c(record.identifier) if record.identified else None
+    return PlanLookup(_OUTCOMES[record.outcome], _READINGS[record.reading], identifier, plans)
+
+
+def same_ignoring_case(a: str, b: str) -> bool:
+    """True when the texts are the same ignoring letter case, as find_plan compares names:
+    each character by its simple upper-case mapping (ß is not SS)."""
+    first, first_length = _native.units(a, "a")
+    second, second_length = _native.units(b, "b")
+    same = ctypes.c_int32()
+    _native.check(_lib().calvoro_SameIgnoringCase(first, first_length, second, second_length,
+                                                  ctypes.byref(same)))
+    return bool(same.value)
+
+
+def set_default(source: PowerSource, plan: uuid.UUID) -> None:
+    """Records the plan as the default for the source, where PowerClass.GetDefaultPlaneGUID
+    reads it. Raises RegistryAccessError when the registry refuses."""
+    _native.check(_lib().calvoro_SetDefaultPlan(_on_ac(source), ctypes.byref(_native.to_c(plan))))
+
+
+def clear_default(source: PowerSource) -> bool:
+    """Removes the record for the source, and nothing else; False when none was recorded.
+    Raises RegistryAccessError when the registry refuses."""
+    cleared = ctypes.c_int32()
+    _native.check(_lib().calvoro_ClearDefaultPlan(_on_ac(source), ctypes.byref(cleared)))
+    return bool(cleared.value)
