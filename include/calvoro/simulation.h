@@ -74,17 +74,9 @@ CALVORO_API std::vector<Plan> Plans();
 CALVORO_API bool AddPlan(const Plan& plan);
 
 /// Removes the plan. Returns false when there is no such plan. Removing the active plan
-/// leaves the machine with none.
+/// leaves the machine with none. (The active plan is read and applied with the library's own
+/// ActivePlan and ActivatePlan, through the platform, as on Windows.)
 CALVORO_API bool RemovePlan(const Guid& id);
-
-/// The plan the machine applies now, as PowerGetActiveScheme tells it; none after the active
-/// plan was removed. The library's class never reads it: it is the program's, and other
-/// tools', to show.
-CALVORO_API std::optional<Guid> ActivePlan();
-
-/// Applies an installed plan, as PowerSetActiveScheme does. Returns false, changing nothing,
-/// when there is no such plan.
-CALVORO_API bool SetActivePlan(const Guid& id);
 
 /// The stored seconds of one timeout, or nothing when there is no such plan.
 CALVORO_API std::optional<std::uint32_t> ReadSeconds(const Guid& plan, Timeout timeout,

@@ -83,12 +83,6 @@ CALVORO_API calvoro_status calvoro_sim_AddPlan(const calvoro_sim_plan* plan,
  *  the machine with none. */
 CALVORO_API calvoro_status calvoro_sim_RemovePlan(const calvoro_guid* plan, int32_t* removed);
 
-/** The plan the machine applies now (Balanced when seeded); *found is 0 when it has none. */
-CALVORO_API calvoro_status calvoro_sim_GetActivePlan(calvoro_guid* plan, int32_t* found);
-
-/** Applies an installed plan; *applied is 0, changing nothing, when there is no such plan. */
-CALVORO_API calvoro_status calvoro_sim_SetActivePlan(const calvoro_guid* plan, int32_t* applied);
-
 /** The stored seconds of one timeout; *found is 0 when there is no such plan. */
 CALVORO_API calvoro_status calvoro_sim_ReadSeconds(const calvoro_guid* plan, int32_t timeout,
                                                    int32_t onAC, uint32_t* seconds,

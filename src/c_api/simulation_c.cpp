@@ -48,7 +48,7 @@ Enumeration InRange(int32_t value, int32_t last, const char* function, const cha
     return static_cast<Enumeration>(value);
 }
 Sim::Operation OperationArgument(int32_t operation, const char* function) {
-    return InRange<Sim::Operation>(operation, CALVORO_SIM_LOCAL_ALLOC, function, "operation");
+    return InRange<Sim::Operation>(operation, CALVORO_SIM_POWER_READ_DESCRIPTION, function, "operation");
 }
 Sim::Repeat RepeatArgument(int32_t repeat, const char* function) {
     return InRange<Sim::Repeat>(repeat, CALVORO_SIM_ALWAYS, function, "repeat");
@@ -96,18 +96,6 @@ calvoro_status calvoro_sim_AddPlan(const calvoro_sim_plan* plan, const uint16_t*
 
 calvoro_status calvoro_sim_RemovePlan(const calvoro_guid* plan, int32_t* removed) {
     return Call(__func__, {plan, removed}, [&] { *removed = Sim::RemovePlan(FromC(*plan)); });
-}
-
-calvoro_status calvoro_sim_GetActivePlan(calvoro_guid* plan, int32_t* found) {
-    return Call(__func__, {plan, found}, [&] {
-        const std::optional<Calvoro::Guid> active = Sim::ActivePlan();
-        *plan = ToC(active.value_or(Calvoro::NoPowerSchemeGuid));
-        *found = active.has_value();
-    });
-}
-
-calvoro_status calvoro_sim_SetActivePlan(const calvoro_guid* plan, int32_t* applied) {
-    return Call(__func__, {plan, applied}, [&] { *applied = Sim::SetActivePlan(FromC(*plan)); });
 }
 
 calvoro_status calvoro_sim_ReadSeconds(const calvoro_guid* plan, int32_t timeout, int32_t onAC,

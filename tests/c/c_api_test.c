@@ -336,20 +336,20 @@ static void Simulation(void) {
                 CALVORO_E_INVALID_ARGUMENT, "timeout");
     CHECK(calvoro_sim_WriteSeconds(&added.id, CALVORO_SIM_DISPLAY, 1, 5, &flag) == CALVORO_OK &&
           flag == 1);
-    CHECK(calvoro_sim_GetActivePlan(&plan.id, &flag) == CALVORO_OK && flag == 1 &&
+    CHECK(calvoro_GetActivePlan(&plan.id, &flag) == CALVORO_OK && flag == 1 &&
           Same(&plan.id, &kBalanced));
-    CHECK(calvoro_sim_SetActivePlan(&added.id, &flag) == CALVORO_OK && flag == 1);
-    CHECK(calvoro_sim_GetActivePlan(&plan.id, &flag) == CALVORO_OK && Same(&plan.id, &added.id));
+    CHECK(calvoro_ActivatePlan(&added.id, &flag) == CALVORO_OK && flag == 1);
+    CHECK(calvoro_GetActivePlan(&plan.id, &flag) == CALVORO_OK && Same(&plan.id, &added.id));
     CHECK(calvoro_sim_RemovePlan(&added.id, &flag) == CALVORO_OK && flag == 1);
-    CHECK(calvoro_sim_GetActivePlan(&plan.id, &flag) == CALVORO_OK && flag == 0);
-    CHECK(calvoro_sim_SetActivePlan(&added.id, &flag) == CALVORO_OK && flag == 0);
+    CHECK(calvoro_GetActivePlan(&plan.id, &flag) == CALVORO_OK && flag == 0);
+    CHECK(calvoro_ActivatePlan(&added.id, &flag) == CALVORO_OK && flag == 0);
     CHECK(calvoro_sim_RemovePlan(&added.id, &flag) == CALVORO_OK && flag == 0);
     CHECK(calvoro_sim_WriteSeconds(&added.id, CALVORO_SIM_DISPLAY, 1, 5, &flag) == CALVORO_OK &&
           flag == 0);
 
     CHECK(calvoro_sim_InjectStatus(CALVORO_SIM_POWER_ENUMERATE, 5, CALVORO_SIM_ALWAYS, 1) ==
           CALVORO_OK);
-    CHECK_SIM_FAILS(calvoro_sim_InjectStatus(9, 5, CALVORO_SIM_ONCE, 0), CALVORO_E_INVALID_ARGUMENT,
+    CHECK_SIM_FAILS(calvoro_sim_InjectStatus(12, 5, CALVORO_SIM_ONCE, 0), CALVORO_E_INVALID_ARGUMENT,
                 "operation");
     CHECK_SIM_FAILS(calvoro_sim_InjectException(0, "x", 2, 0), CALVORO_E_INVALID_ARGUMENT, "repeat");
     CHECK(calvoro_sim_ClearFaults() == CALVORO_OK);

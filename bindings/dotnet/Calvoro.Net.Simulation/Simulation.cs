@@ -41,6 +41,12 @@ namespace Calvoro
             PowerWriteDCValueIndex = 7,
             /// <summary>The name buffer's allocation: any injected status makes it fail.</summary>
             LocalAlloc = 8,
+            /// <summary>Reading the active plan.</summary>
+            PowerGetActiveScheme = 9,
+            /// <summary>Applying a plan.</summary>
+            PowerSetActiveScheme = 10,
+            /// <summary>Reading a description.</summary>
+            PowerReadDescription = 11,
         }
 
         /// <summary>The three timeouts of a plan.</summary>
@@ -282,34 +288,6 @@ namespace Calvoro
             {
                 Guid copy = id;
                 return SimulationMethods.Sim.RemovePlan(&copy, removed);
-            });
-
-        /// <summary>The plan the machine applies now (Balanced when seeded), as Windows'
-        /// PowerGetActiveScheme tells it; <c>null</c> after the active plan was removed.</summary>
-        public static Guid? ActivePlan
-        {
-            get
-            {
-                Guid plan = Guid.Empty;
-                bool found = Flag((int* f) =>
-                {
-                    Guid id;
-                    int status = SimulationMethods.Sim.GetActivePlan(&id, f);
-                    plan = id;
-                    return status;
-                });
-                return found ? plan : (Guid?)null;
-            }
-        }
-
-        /// <summary>Applies an installed plan, as Windows' PowerSetActiveScheme does.</summary>
-        /// <param name="id">The plan.</param>
-        /// <returns>false, changing nothing, when there is no such plan.</returns>
-        public static bool SetActivePlan(Guid id) =>
-            Flag((int* applied) =>
-            {
-                Guid copy = id;
-                return SimulationMethods.Sim.SetActivePlan(&copy, applied);
             });
 
         /// <summary>The stored seconds of one timeout.</summary>

@@ -36,8 +36,6 @@ namespace Calvoro
             internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint, SimPlan*, char*, uint, uint*, char*, uint, uint*, int*, int> PlanAt;
             internal readonly delegate* unmanaged[Cdecl]<SimPlan*, char*, uint, char*, uint, int*, int> AddPlan;
             internal readonly delegate* unmanaged[Cdecl]<Guid*, int*, int> RemovePlan;
-            internal readonly delegate* unmanaged[Cdecl]<Guid*, int*, int> GetActivePlan;
-            internal readonly delegate* unmanaged[Cdecl]<Guid*, int*, int> SetActivePlan;
             internal readonly delegate* unmanaged[Cdecl]<Guid*, int, int, uint*, int*, int> ReadSeconds;
             internal readonly delegate* unmanaged[Cdecl]<Guid*, int, int, uint, int*, int> WriteSeconds;
             internal readonly delegate* unmanaged[Cdecl]<int, uint, int, uint, int> InjectStatus;
@@ -64,8 +62,6 @@ namespace Calvoro
                 PlanAt = (delegate* unmanaged[Cdecl]<IntPtr, uint, SimPlan*, char*, uint, uint*, char*, uint, uint*, int*, int>)library.Export("calvoro_sim_PlanAt");
                 AddPlan = (delegate* unmanaged[Cdecl]<SimPlan*, char*, uint, char*, uint, int*, int>)library.Export("calvoro_sim_AddPlan");
                 RemovePlan = (delegate* unmanaged[Cdecl]<Guid*, int*, int>)library.Export("calvoro_sim_RemovePlan");
-                GetActivePlan = (delegate* unmanaged[Cdecl]<Guid*, int*, int>)library.Export("calvoro_sim_GetActivePlan");
-                SetActivePlan = (delegate* unmanaged[Cdecl]<Guid*, int*, int>)library.Export("calvoro_sim_SetActivePlan");
                 ReadSeconds = (delegate* unmanaged[Cdecl]<Guid*, int, int, uint*, int*, int>)library.Export("calvoro_sim_ReadSeconds");
                 WriteSeconds = (delegate* unmanaged[Cdecl]<Guid*, int, int, uint, int*, int>)library.Export("calvoro_sim_WriteSeconds");
                 InjectStatus = (delegate* unmanaged[Cdecl]<int, uint, int, uint, int>)library.Export("calvoro_sim_InjectStatus");

@@ -68,20 +68,6 @@ bool RemovePlan(const Guid& id) {
     });
 }
 
-std::optional<Guid> ActivePlan() {
-    return simulated::TheMachine().Locked([](const State& state) { return state.activePlan; });
-}
-
-bool SetActivePlan(const Guid& id) {
-    return simulated::TheMachine().Locked([&](State& state) {
-        if (simulated::FindPlan(state, id) == nullptr) {
-            return false;
-        }
-        state.activePlan = id;
-        return true;
-    });
-}
-
 std::optional<std::uint32_t> ReadSeconds(const Guid& plan, Timeout timeout, bool onAC) {
     return simulated::TheMachine().Locked([&](State& state) -> std::optional<std::uint32_t> {
         const Plan* stored = simulated::FindPlan(state, plan);
