@@ -116,7 +116,7 @@ namespace Calvoro.PowerShell
                     }
                 }
                 if (entry.Name != null && entry.Description != null &&
-                    (entry.Name != plan.Name || entry.Description != PlatformSteps.ReadDescription(plan.Id)))
+                    (entry.Name != plan.Name || entry.Description != PlanCatalog.Face.GetDescription(plan.Id)))
                 {
                     changes.Add(PlanChange.Rename(plan, entry.Name, entry.Description));
                 }

@@ -21,15 +21,9 @@ namespace Calvoro.PowerShell
     /// </summary>
     internal sealed class PlanCatalog
     {
-        /// <summary>Windows' aliases for its standard plans; SCHEME_CURRENT is the active plan.</summary>
-        internal static readonly IReadOnlyDictionary<string, Guid> Aliases = new Dictionary<string, Guid>(StringComparer.OrdinalIgnoreCase)
-        {
-            ["SCHEME_BALANCED"] = new Guid("381b4222-f694-41f0-9685-ff5bb260df2e"),
-            ["SCHEME_MIN"] = new Guid("8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c"),  // High performance
-            ["SCHEME_MAX"] = new Guid("a1841308-3541-4fab-bc81-f71556f20b4a"),  // Power saver
-        };
-
-        internal const string CurrentAlias = "SCHEME_CURRENT";
+        /// <summary>Windows' aliases for its standard plans and the active plan, which the
+        /// library's lookup reads; here only to complete them.</summary>
+        internal static readonly string[] AliasNames = { "SCHEME_BALANCED", "SCHEME_MIN", "SCHEME_MAX", "SCHEME_CURRENT" };
 
         private PlanCatalog(IReadOnlyList<PowerPlan> plans) => Plans = plans;
 
@@ -45,68 +39,64 @@ namespace Calvoro.PowerShell
         /// <summary>Reads the installed plans.</summary>
         internal static PlanCatalog Read() => new PlanCatalog(Face.GetAll());
 
-        /// <summary>The plan that <paramref name="word"/> names: an alias in any letter case,
-        /// GUID text, or a plan's name: the exact name of exactly one plan, else the one name
-        /// that matches without regard to letter case.</summary>
+        /// <summary>The plan that <paramref name="word"/> names, by the library's lookup
+        /// (<see cref="PowerPlans.Find"/>): an alias, GUID text, or a plan's name: the exact
+        /// name of exactly one plan, else the one name that is the same ignoring letter case.</summary>
         /// <exception cref="PlanNotFoundException">No installed plan is named so.</exception>
         /// <exception cref="ArgumentException">The name is ambiguous.</exception>
         internal PowerPlan Resolve(string word)
         {
-            Guid? id = AliasOrIdentifier(word);
-            if (id != null)
+            PlanLookup lookup = Face.Find(word);
+            switch (lookup.Outcome)
             {
-                return ById(id.Value) ?? throw new PlanNotFoundException(
-                    $"No installed plan has the identifier {id} ({word}). {Installed(Plans)}");
+                case PlanLookupOutcome.Found:
+                    return ById(lookup.Plan!.Id) ?? lookup.Plan;
+                case PlanLookupOutcome.Several:
+                    throw new ArgumentException($"The name \"{word}\" is ambiguous; give the plan's -Id. {Installed(lookup.Candidates)}");
+                default:
+                    throw NotFound(lookup, word);
             }
-            List<PowerPlan> exact = Plans.Where(plan => plan.Name == word).ToList();
-            List<PowerPlan> named = exact.Count > 0
-                ? exact
-                : Plans.Where(plan => string.Equals(plan.Name, word, StringComparison.OrdinalIgnoreCase)).ToList();
-            if (named.Count == 0)
-            {
-                throw new PlanNotFoundException($"No plan is named \"{word}\". {Installed(Plans)}");
-            }
-            if (named.Count > 1)
-            {
-                throw new ArgumentException($"The name \"{word}\" is ambiguous; give the plan's -Id. {Installed(named)}");
-            }
-            return named[0];
         }
 
         /// <summary>The plans that any of <paramref name="names"/> selects, once each, in the
-        /// platform's order. A name may hold wildcards; an alias or a name without wildcards
-        /// that selects nothing goes to <paramref name="missing"/>.</summary>
+        /// platform's order: what the library's lookup finds for it (every plan of a name that
+        /// several have), and, for a name with wildcards, every name the pattern matches. A
+        /// name that selects nothing, and has no wildcards, goes to <paramref name="missing"/>.</summary>
         internal List<PowerPlan> Select(IEnumerable<string> names, Action<PlanNotFoundException> missing)
         {
             var chosen = new HashSet<Guid>();
             foreach (string name in names)
             {
-                Guid? id;
-                try
+                PlanLookup lookup = Face.Find(name);
+                WildcardPattern? pattern = lookup.Reading == PlanLookupReading.Name ? Pattern(name) : null;
+                var matches = new List<Guid>();
+                if (lookup.Outcome != PlanLookupOutcome.None)
                 {
-                    id = AliasOrIdentifier(name);
+                    matches.AddRange(lookup.Candidates.Select(plan => plan.Id));
                 }
-                catch (PlanNotFoundException error)
+                if (pattern != null)
                 {
-                    missing(error);
-                    continue;
+                    matches.AddRange(Plans.Where(plan => plan.Name != null && pattern.IsMatch(plan.Name)).Select(plan => plan.Id));
                 }
-                WildcardPattern? pattern = Pattern(name);
-                List<PowerPlan> matches = id != null
-                    ? Plans.Where(plan => plan.Id == id).ToList()
-                    : Plans.Where(plan => plan.Name != null &&
-                                          (string.Equals(plan.Name, name, StringComparison.OrdinalIgnoreCase) ||
-                                           (pattern?.IsMatch(plan.Name) ?? false)))
-                           .ToList();
-                if (matches.Count == 0 && (id != null || pattern == null))
+                if (matches.Count == 0 && pattern == null)
                 {
-                    missing(new PlanNotFoundException(id != null
-                        ? $"No installed plan has the identifier {id} ({name}). {Installed(Plans)}"
-                        : $"No plan is named \"{name}\". {Installed(Plans)}"));
+                    missing(NotFound(lookup, name));
                 }
-                chosen.UnionWith(matches.Select(plan => plan.Id));
+                chosen.UnionWith(matches);
             }
             return Plans.Where(plan => chosen.Contains(plan.Id)).ToList();
+        }
+
+        // Why the lookup of `word` found no plan, in the words of its reading.
+        private PlanNotFoundException NotFound(PlanLookup lookup, string word)
+        {
+            if (lookup.Reading == PlanLookupReading.Name)
+            {
+                return new PlanNotFoundException($"No plan is named \"{word}\". {Installed(Plans)}");
+            }
+            return lookup.Identifier == null
+                ? new PlanNotFoundException("The platform cannot tell the active plan (SCHEME_CURRENT).")
+                : new PlanNotFoundException($"No installed plan has the identifier {lookup.Identifier} ({word}). {Installed(Plans)}");
         }
 
         // The wildcard pattern of a name; null for a name without wildcards, or one that is no
@@ -138,7 +128,7 @@ namespace Calvoro.PowerShell
         internal static PSObject Record(PowerPlan plan, Guid? active, Defaults defaults)
         {
             var record = new PSObject(plan);
-            record.Properties.Add(new PSNoteProperty("Description", PlatformSteps.ReadDescription(plan.Id)));
+            record.Properties.Add(new PSNoteProperty("Description", Face.GetDescription(plan.Id)));
             record.Properties.Add(new PSNoteProperty("IsActive", active == null ? (bool?)null : active == plan.Id));
             record.Properties.Add(new PSNoteProperty("IsDefaultForAC", defaults.AC.Known ? defaults.AC.Id == plan.Id : (bool?)null));
             record.Properties.Add(new PSNoteProperty("IsDefaultForDC", defaults.DC.Known ? defaults.DC.Id == plan.Id : (bool?)null));
@@ -147,20 +137,6 @@ namespace Calvoro.PowerShell
 
         /// <summary>"Balanced (381b4222-f694-41f0-9685-ff5bb260df2e)", for messages.</summary>
         internal static string Describe(PowerPlan plan) => $"{plan.Name ?? "(no name)"} ({plan.Id})";
-
-        private Guid? AliasOrIdentifier(string word)
-        {
-            if (string.Equals(word, CurrentAlias, StringComparison.OrdinalIgnoreCase))
-            {
-                return PlatformSteps.ActivePlan() ?? throw new PlanNotFoundException(
-                    $"The platform cannot tell the active plan ({CurrentAlias}).");
-            }
-            if (Aliases.TryGetValue(word, out Guid alias))
-            {
-                return alias;
-            }
-            return TryParseId(word);
-        }
 
         /// <summary>An identifier in the forms the library reads: 32 hexadecimal digits,
         /// hyphenated 8-4-4-4-12, or that in braces or parentheses; blanks around it are
@@ -254,8 +230,7 @@ namespace Calvoro.PowerShell
             IEnumerable<string> names = PlanCatalog.Read().Plans
                 .Select(plan => plan.Name)
                 .OfType<string>()
-                .Concat(PlanCatalog.Aliases.Keys)
-                .Append(PlanCatalog.CurrentAlias);
+                .Concat(PlanCatalog.AliasNames);
             foreach (string name in names.Where(name => name.StartsWith(typed, StringComparison.OrdinalIgnoreCase)).Distinct())
             {
                 bool plain = name.All(c => char.IsLetterOrDigit(c) || c == '_' || c == '-' || c == '.');

@@ -17,7 +17,7 @@ namespace Calvoro.PowerShell
             PowerPlan? plan = PlanCatalog.Face.Get(id);
             if (plan != null)
             {
-                WriteObject(PlanCatalog.Record(plan, PlatformSteps.ActivePlan(), Defaults.Read()));
+                WriteObject(PlanCatalog.Record(plan, PlanCatalog.Face.GetActive(), Defaults.Read()));
             }
         }
 
@@ -65,14 +65,14 @@ namespace Calvoro.PowerShell
             {
                 return;
             }
-            Guid? active = PlatformSteps.ActivePlan();
+            Guid? active = PlanCatalog.Face.GetActive();
             if (active == null)
             {
                 WriteWarning("The platform cannot tell the active plan; a changed timeout is stored and takes effect when the plan is next applied.");
             }
             else if (retimed.Contains(active.Value))
             {
-                if (PlatformSteps.ApplyPlan(active.Value))
+                if (PlanCatalog.Face.Activate(active.Value))
                 {
                     WriteVerbose($"Applied the active plan {active} again, so that its new timeouts take effect.");
                 }
@@ -251,7 +251,7 @@ namespace Calvoro.PowerShell
             {
                 return;
             }
-            string? description = Description ?? PlatformSteps.ReadDescription(plan.Id);
+            string? description = Description ?? PlanCatalog.Face.GetDescription(plan.Id);
             if (description == null)
             {
                 WriteError(new ErrorRecord(
@@ -280,7 +280,7 @@ namespace Calvoro.PowerShell
             {
                 return;
             }
-            Apply(new[] { new PlanChange(plan, "Make it the active plan", false, () => PlatformSteps.ApplyPlan(plan.Id)) });
+            Apply(new[] { new PlanChange(plan, "Make it the active plan", false, () => PlanCatalog.Face.Activate(plan.Id)) });
         }
     }
 }

@@ -50,7 +50,7 @@ namespace Calvoro.PowerShell
             var entry = new PlanEntry(plan.Id) { Name = plan.Name };
             if (plan.Name != null)
             {
-                entry.Description = PlatformSteps.ReadDescription(plan.Id);
+                entry.Description = PlanCatalog.Face.GetDescription(plan.Id);
             }
             for (int i = 0; i < Timeouts.Length; i++)
             {

@@ -47,7 +47,7 @@ namespace Calvoro.PowerShell
                 }
                 plans = plans.Where(plan => Id.Contains(plan.Id));
             }
-            Guid? active = PlatformSteps.ActivePlan();
+            Guid? active = PlanCatalog.Face.GetActive();
             if (Active)
             {
                 plans = plans.Where(plan => plan.Id == active);

@@ -1,5 +1,9 @@
 # The Calvoro module as installed from its repository, on the simulated machine, which every
 # test resets. The calvoro program and the shared documents come from the environment.
+BeforeDiscovery {
+    $NameRows = (Get-Content -Raw -Encoding utf8 $env:CALVORO_PLAN_NAMES | ConvertFrom-Json).rows
+}
+
 BeforeAll {
     Import-Module Calvoro -ErrorAction Stop
     # The simulation's controls, from the module's own folder.
@@ -76,6 +80,23 @@ Describe 'Calvoro' {
             $plans = Get-PowerPlan -Name $Name, 'High*' -ErrorVariable problems -ErrorAction SilentlyContinue
             $plans.Name | Should -Be 'High performance'
             $problems.CategoryInfo.Category | Should -Be 'ObjectNotFound'
+        }
+
+        # The rows of tests/plan_names.json, which the library's and the program's tests read too.
+        It 'finds <why>: <typed>' -ForEach $NameRows {
+            $seeded = @($Balanced, $High)
+            for ($i = 0; $i -lt $plans.Count; $i++) {
+                Rename-PowerPlan -Id $seeded[$i] -NewName $plans[$i] -Description ''
+            }
+            $found = @(Get-PowerPlan -Name $typed -ErrorVariable problems -ErrorAction SilentlyContinue)
+            switch ($finds) {
+                'found' { $found.Id | Should -Be $seeded[$plan] }
+                'several' { $found.Id | Should -Be $seeded[0..($plans.Count - 1)] }
+                'none' {
+                    $found | Should -BeNullOrEmpty
+                    $problems.CategoryInfo.Category | Should -Be 'ObjectNotFound'
+                }
+            }
         }
 
         It 'selects by identifier and the active plan' {
@@ -160,7 +181,7 @@ Describe 'Calvoro' {
 
         It 'makes a plan active' {
             Enable-PowerPlan 'high performance'
-            [Calvoro.Simulation]::ActivePlan | Should -Be $High
+            (Get-PowerPlan -Active).Id | Should -Be $High
         }
     }
 
