@@ -1,4 +1,5 @@
-// Lists each plan with its sleep timeout on mains power, then changes Balanced's.
+// Lists each plan with its sleep timeout on mains power, then changes Balanced's; then finds a
+// plan as a person names it, applies it, and records it as the default on battery.
 #include <calvoro/calvoro.h>
 
 #include <iostream>
@@ -17,4 +18,12 @@ int main() {
     const auto balanced = Calvoro::Guid::Parse("381B4222-F694-41F0-9685-FF5BB260DF2E");
     const bool stored = power.SetSleepTimer(balanced, /*bOnAC=*/true, 15);
     std::cout << (stored ? "Balanced sleeps after 15 min on AC" : "the platform refused") << '\n';
+
+    // Beside the class: the library's own operations (<calvoro/power_plans.h>).
+    const Calvoro::PlanLookup found = Calvoro::FindPlan(u"power SAVER");  // id, alias or name
+    if (found.outcome == Calvoro::PlanLookup::Outcome::Found &&
+        Calvoro::ActivatePlan(found.candidates[0].id)) {
+        Calvoro::SetDefaultPlan(Calvoro::PowerSource::DC, found.candidates[0].id);
+        std::cout << "active now: " << *Calvoro::ActivePlan() << ", the default on battery\n";
+    }
 }

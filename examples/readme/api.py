@@ -1,4 +1,5 @@
-"""Lists each plan with its sleep timeout on mains power, then changes Balanced's."""
+"""Lists each plan with its sleep timeout on mains power, then changes Balanced's; then finds a
+plan as a person names it, applies it, and records it as the default on battery."""
 import uuid
 
 import calvoro
@@ -11,4 +12,8 @@ while (plan := power.EnumPowerSchemeGuid(index)) != calvoro.NoPowerSchemeGuid:
 balanced = uuid.UUID("381B4222-F694-41F0-9685-FF5BB260DF2E")
 if power.SetSleepTimer(balanced, True, 15):
     print("Balanced sleeps after 15 min on AC")
+found = calvoro.find_plan("power SAVER")  # the library's lookup: an id, an alias or a name
+if found.plan and calvoro.activate(found.plan.id):
+    calvoro.set_default(calvoro.PowerSource.DC, found.plan.id)
+    print(f"active now: {calvoro.active_plan()}, the default on battery")
 # In a test: calvoro.simulation.use(), .reset(), .inject_exception(...), .set_registry_value(...)

@@ -7,4 +7,7 @@ Get-PowerPlan -Active | Format-List
 Export-PowerPlan -Path plans.json
 Set-PowerPlanTimeout Quiet -Setting Hibernate -PowerSource AC -Minutes 0
 Import-PowerPlan plans.json -Verbose
+Rename-PowerPlan SCHEME_MIN -NewName 'Υψηλή απόδοση' -Description 'Για παιχνίδια.'
+Get-PowerPlan 'ΥΨΗΛΉ ΑΠΌΔΟΣΗ' | Enable-PowerPlan
+Get-PowerPlan -Active
 Get-PowerPlan Turbo

@@ -16,7 +16,7 @@ Guid PowerClass::EnumPowerSchemeGuid(std::uint32_t PowerSchemeIndex) const {
     if (status != platform::status::Success) {
         return NoPowerSchemeGuid;
     }
-    GUID record;
+    GUID record{};
     std::memcpy(&record, buffer, sizeof record);
     return detail::FromPlatformRecord(record);
 }

@@ -1,7 +1,9 @@
 # The Calvoro module as installed from its repository, on the simulated machine, which every
 # test resets. The calvoro program and the shared documents come from the environment.
 BeforeDiscovery {
-    $NameRows = (Get-Content -Raw -Encoding utf8 $env:CALVORO_PLAN_NAMES | ConvertFrom-Json).rows
+    # Each row as a hashtable, whose keys Pester makes variables of the test.
+    $NameRows = (Get-Content -Raw -Encoding utf8 $env:CALVORO_PLAN_NAMES | ConvertFrom-Json).rows |
+        ForEach-Object { @{ why = $_.why; plans = @($_.plans); typed = $_.typed; finds = $_.finds; plan = $_.plan } }
 }
 
 BeforeAll {

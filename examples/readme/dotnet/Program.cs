@@ -1,5 +1,5 @@
 // Lists each plan with its sleep timeout on mains power and changes Balanced's; then the same
-// plans as objects.
+// plans as objects, and the library's operations beside the class.
 using System;
 using Calvoro;
 
@@ -18,4 +18,11 @@ var plans = new PowerPlans();
 foreach (PowerPlan plan in plans.GetAll())
     Console.WriteLine($"{plan.Name}: sleep {plan.SleepAC}/{plan.SleepDC} min, display {plan.DisplayAC}/{plan.DisplayDC} min");
 plans.SetTimeout(plans.GetAll()[0].Id, TimeoutSetting.Display, PowerSource.DC, 5);
+
+// Beside the class: find a plan as a person names it, apply it, record it for battery.
+if (plans.Find("power SAVER").Plan is PowerPlan saver && plans.Activate(saver.Id))
+{
+    plans.SetDefault(PowerSource.DC, saver.Id);
+    Console.WriteLine($"active now: {plans.GetActive()}, the default on battery");
+}
 // In a test: Simulation.Use(); Simulation.Reset(); Simulation.InjectException(Simulation.Operation.PowerReadACValueIndex, "boom");

@@ -180,7 +180,7 @@ Status PowerWriteDCValueIndex(RootKey, const GUID* SchemeGuid,
 
 Status PowerGetActiveScheme(RootKey, GUID** ActivePolicyGuid) {
     std::optional<Guid> active;
-    const Status found = Run(Operation::PowerGetActiveScheme, [&](State& state) {
+    const Status found = Run(Operation::PowerGetActiveScheme, [&](const State& state) {
         if (ActivePolicyGuid == nullptr) {
             return status::InvalidParameter;
         }
