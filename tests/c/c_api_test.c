@@ -206,13 +206,19 @@ static void Timeouts(void) {
     }
 }
 
+/* A C++ exception that the platform raises reaches C as CALVORO_E_PLATFORM. Not on 32-bit
+ * Windows: there the stand-in powrprof.dll and calvoro.dll each carry their own static C++
+ * runtime, and i686's DWARF unwinder cannot carry an exception from one into the other.
+ * (Windows' own powrprof raises no C++ exceptions.) */
 static void PlatformException(void) {
+#if !defined(_WIN32) || defined(_WIN64)
     uint32_t minutes = 0;
     CHECK(calvoro_sim_InjectException(CALVORO_SIM_POWER_READ_AC_VALUE_INDEX, "boom \xE2\x98\x80",
                                       CALVORO_SIM_ONCE, 0) == CALVORO_OK);
     CHECK(calvoro_GetSleepTimer(&kBalanced, 1, &minutes) == CALVORO_E_PLATFORM);
     CHECK(strcmp(calvoro_LastErrorMessage(), "boom \xE2\x98\x80") == 0);
     CHECK(calvoro_GetSleepTimer(&kBalanced, 1, &minutes) == CALVORO_OK);
+#endif
 }
 
 static void DefaultPlan(void) {
