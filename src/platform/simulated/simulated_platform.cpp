@@ -40,6 +40,21 @@ Status ReadText(const std::u16string& text, std::uint8_t* buffer, std::uint32_t*
     return status::Success;
 }
 
+// A plan's name or description, as PowerReadFriendlyName and PowerReadDescription read it.
+Status ReadPlanText(std::u16string simulated::Plan::*field, Operation operation,
+                    const GUID* scheme, std::uint8_t* buffer, std::uint32_t* size) {
+    return Run(operation, [&](State& state) {
+        if (size == nullptr) {
+            return status::InvalidParameter;
+        }
+        const simulated::Plan* plan = simulated::FindPlan(state, scheme);
+        if (plan == nullptr) {
+            return status::FileNotFound;
+        }
+        return ReadText(plan->*field, buffer, size);
+    });
+}
+
 Status WriteText(std::u16string simulated::Plan::*field, Operation operation, const GUID* scheme,
                  const std::uint8_t* buffer, std::uint32_t size) {
     return Run(operation, [&](State& state) {
@@ -126,16 +141,8 @@ Status PowerEnumerate(RootKey, const GUID*, const GUID*, std::uint32_t AccessFla
 
 Status PowerReadFriendlyName(RootKey, const GUID* SchemeGuid, const GUID*, const GUID*,
                              std::uint8_t* Buffer, std::uint32_t* BufferSize) {
-    return Run(Operation::PowerReadFriendlyName, [&](State& state) {
-        if (BufferSize == nullptr) {
-            return status::InvalidParameter;
-        }
-        const simulated::Plan* plan = simulated::FindPlan(state, SchemeGuid);
-        if (plan == nullptr) {
-            return status::FileNotFound;
-        }
-        return ReadText(plan->name, Buffer, BufferSize);
-    });
+    return ReadPlanText(&simulated::Plan::name, Operation::PowerReadFriendlyName, SchemeGuid,
+                        Buffer, BufferSize);
 }
 
 Status PowerWriteFriendlyName(RootKey, const GUID* SchemeGuid, const GUID*, const GUID*,
@@ -215,16 +222,8 @@ Status PowerSetActiveScheme(RootKey, const GUID* SchemeGuid) {
 
 Status PowerReadDescription(RootKey, const GUID* SchemeGuid, const GUID*, const GUID*,
                             std::uint8_t* Buffer, std::uint32_t* BufferSize) {
-    return Run(Operation::PowerReadDescription, [&](State& state) {
-        if (BufferSize == nullptr) {
-            return status::InvalidParameter;
-        }
-        const simulated::Plan* plan = simulated::FindPlan(state, SchemeGuid);
-        if (plan == nullptr) {
-            return status::FileNotFound;
-        }
-        return ReadText(plan->description, Buffer, BufferSize);
-    });
+    return ReadPlanText(&simulated::Plan::description, Operation::PowerReadDescription,
+                        SchemeGuid, Buffer, BufferSize);
 }
 
 void* LocalAlloc(std::uint32_t uFlags, std::size_t uBytes) {
