@@ -29,6 +29,9 @@ static_assert(CALVORO_SIM_POWER_READ_DC_VALUE_INDEX == Value(Sim::Operation::Pow
 static_assert(CALVORO_SIM_POWER_WRITE_AC_VALUE_INDEX == Value(Sim::Operation::PowerWriteACValueIndex));
 static_assert(CALVORO_SIM_POWER_WRITE_DC_VALUE_INDEX == Value(Sim::Operation::PowerWriteDCValueIndex));
 static_assert(CALVORO_SIM_LOCAL_ALLOC == Value(Sim::Operation::LocalAlloc));
+static_assert(CALVORO_SIM_POWER_GET_ACTIVE_SCHEME == Value(Sim::Operation::PowerGetActiveScheme));
+static_assert(CALVORO_SIM_POWER_SET_ACTIVE_SCHEME == Value(Sim::Operation::PowerSetActiveScheme));
+static_assert(CALVORO_SIM_POWER_READ_DESCRIPTION == Value(Sim::Operation::PowerReadDescription));
 static_assert(CALVORO_SIM_SLEEP == Value(Sim::Timeout::Sleep));
 static_assert(CALVORO_SIM_HIBERNATE == Value(Sim::Timeout::Hibernate));
 static_assert(CALVORO_SIM_DISPLAY == Value(Sim::Timeout::Display));
@@ -48,7 +51,8 @@ Enumeration InRange(int32_t value, int32_t last, const char* function, const cha
     return static_cast<Enumeration>(value);
 }
 Sim::Operation OperationArgument(int32_t operation, const char* function) {
-    return InRange<Sim::Operation>(operation, CALVORO_SIM_POWER_READ_DESCRIPTION, function, "operation");
+    return InRange<Sim::Operation>(operation, CALVORO_SIM_POWER_READ_DESCRIPTION, function,
+                                   "operation");
 }
 Sim::Repeat RepeatArgument(int32_t repeat, const char* function) {
     return InRange<Sim::Repeat>(repeat, CALVORO_SIM_ALWAYS, function, "repeat");
@@ -71,6 +75,22 @@ calvoro_status SetValue(const char* function, const uint16_t* keyPath, uint32_t 
                     Sim::SetRegistryValue(TextFromC(keyPath, keyPathLength),
                                           TextFromC(valueName, valueNameLength), make());
                 });
+}
+
+// A string or binary value: the caller's array of `count` units, and the value it makes.
+Sim::RegistryValue StringValue(const uint16_t* units, uint32_t count) {
+    return Sim::RegistryValue::String(TextFromC(units, count));
+}
+Sim::RegistryValue BinaryValue(const uint8_t* bytes, uint32_t count) {
+    return Sim::RegistryValue::Binary(BytesFromC(bytes, count));
+}
+template <typename Unit>
+calvoro_status SetArrayValue(const char* function, const uint16_t* keyPath, uint32_t keyPathLength,
+                             const uint16_t* valueName, uint32_t valueNameLength,
+                             const Unit* data, uint32_t count,
+                             Sim::RegistryValue (*make)(const Unit*, uint32_t)) noexcept {
+    return SetValue(function, keyPath, keyPathLength, valueName, valueNameLength,
+                    Input(data, count), [&] { return make(data, count); });
 }
 
 }  // namespace
@@ -159,9 +179,8 @@ calvoro_status calvoro_sim_RegistryKeys(uint64_t* opened, uint64_t* open) {
 calvoro_status calvoro_sim_SetRegistryString(const uint16_t* keyPath, uint32_t keyPathLength,
                                              const uint16_t* valueName, uint32_t valueNameLength,
                                              const uint16_t* text, uint32_t textLength) {
-    return SetValue(__func__, keyPath, keyPathLength, valueName, valueNameLength,
-                    Input(text, textLength),
-                    [&] { return Sim::RegistryValue::String(TextFromC(text, textLength)); });
+    return SetArrayValue(__func__, keyPath, keyPathLength, valueName, valueNameLength, text,
+                         textLength, StringValue);
 }
 
 calvoro_status calvoro_sim_SetRegistryNumber(const uint16_t* keyPath, uint32_t keyPathLength,
@@ -169,14 +188,6 @@ calvoro_status calvoro_sim_SetRegistryNumber(const uint16_t* keyPath, uint32_t k
                                              uint32_t number) {
     return SetValue(__func__, keyPath, keyPathLength, valueName, valueNameLength, &number,
                     [&] { return Sim::RegistryValue::Number(number); });
-}
-
-calvoro_status calvoro_sim_SetRegistryBinary(const uint16_t* keyPath, uint32_t keyPathLength,
-                                             const uint16_t* valueName, uint32_t valueNameLength,
-                                             const uint8_t* bytes, uint32_t byteCount) {
-    return SetValue(__func__, keyPath, keyPathLength, valueName, valueNameLength,
-                    Input(bytes, byteCount),
-                    [&] { return Sim::RegistryValue::Binary(BytesFromC(bytes, byteCount)); });
 }
 
 calvoro_status calvoro_sim_GetRegistryValue(const uint16_t* keyPath, uint32_t keyPathLength,
@@ -237,6 +248,13 @@ calvoro_status calvoro_sim_RefuseValueAccess(const uint16_t* keyPath, uint32_t k
         Sim::RefuseValueAccess(TextFromC(keyPath, keyPathLength),
                                TextFromC(valueName, valueNameLength));
     });
+}
+
+calvoro_status calvoro_sim_SetRegistryBinary(const uint16_t* keyPath, uint32_t keyPathLength,
+                                             const uint16_t* valueName, uint32_t valueNameLength,
+                                             const uint8_t* bytes, uint32_t byteCount) {
+    return SetArrayValue(__func__, keyPath, keyPathLength, valueName, valueNameLength, bytes,
+                         byteCount, BinaryValue);
 }
 
 calvoro_status calvoro_sim_Snapshot(calvoro_sim_state** state) {
