@@ -116,6 +116,27 @@ TEST(PlanLookupOfIdentifiers, ReadAsTheyAreWrittenAndFoundOnlyWhenInstalled) {
     Sim::Reset();
 }
 
+// Code points, not code units, compare: a surrogate pair is one character, a lone surrogate
+// stands for itself, and nothing past the text is read.
+TEST(SameIgnoringCase, PairsAreCharactersAndLoneSurrogatesThemselves) {
+    struct Row {
+        std::u16string a;
+        std::u16string b;
+        bool same;
+    };
+    const Row rows[] = {
+        {u"\U00010428", u"\U00010400", true},      // Deseret, small and capital
+        {u"\xD801", u"\xD801", true},              // a lone high surrogate at the end
+        {u"\xD801\xE000", u"\U00010800", false},   // U+E000 is no low surrogate
+        {u"\xDC28", u"\xDC00", false},             // lone low surrogates have no case
+        {u"a", u"", false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(Calvoro::SameIgnoringCase(row.a, row.b), row.same);
+        EXPECT_EQ(Calvoro::SameIgnoringCase(row.b, row.a), row.same);
+    }
+}
+
 TEST(ActivePlan, AppliedReadBackAndRefusedAsTheMachineSays) {
     Sim::Reset();
     EXPECT_EQ(Calvoro::ActivePlan(), kBalanced);
@@ -132,6 +153,10 @@ TEST(ActivePlan, AppliedReadBackAndRefusedAsTheMachineSays) {
     EXPECT_EQ(Calvoro::ReadPlanDescription(kHighPerformance),
               u"Favors performance, but may use more energy.");
     EXPECT_EQ(Calvoro::ReadPlanDescription(Guid{}), std::nullopt);
+    // A description that outgrew the size asked for first is read again.
+    Sim::InjectStatus(Sim::Operation::PowerReadDescription, 234, Sim::Repeat::Once, 1);
+    EXPECT_EQ(Calvoro::ReadPlanDescription(kHighPerformance),
+              u"Favors performance, but may use more energy.");
     Sim::InjectStatus(Sim::Operation::PowerReadDescription, 5);
     EXPECT_EQ(Calvoro::ReadPlanDescription(kHighPerformance), std::nullopt);
     Sim::Reset();
