@@ -151,6 +151,43 @@ Status PowerReadDescription(RootKey root, const GUID* scheme, const GUID* subgro
     return Answer("PowerReadDescription");
 }
 
+std::int32_t CallNtPowerInformation(SystemBatteryState*) {
+    Record("CallNtPowerInformation", nullptr, nullptr, nullptr, nullptr);
+    return static_cast<std::int32_t>(Answer("CallNtPowerInformation"));
+}
+
+std::int32_t CallNtPowerInformation(SystemPowerCapabilities*) {
+    Record("CallNtPowerInformation", nullptr, nullptr, nullptr, nullptr);
+    return static_cast<std::int32_t>(Answer("CallNtPowerInformation"));
+}
+
+Status PowerGetUserConfiguredACPowerMode(GUID*) {
+    Record("PowerGetUserConfiguredACPowerMode", nullptr, nullptr, nullptr, nullptr);
+    return Answer("PowerGetUserConfiguredACPowerMode");
+}
+
+Status PowerGetUserConfiguredDCPowerMode(GUID*) {
+    Record("PowerGetUserConfiguredDCPowerMode", nullptr, nullptr, nullptr, nullptr);
+    return Answer("PowerGetUserConfiguredDCPowerMode");
+}
+
+Status PowerSetUserConfiguredACPowerMode(const GUID* mode) {
+    Record("PowerSetUserConfiguredACPowerMode", nullptr, mode, nullptr, nullptr);
+    return Answer("PowerSetUserConfiguredACPowerMode");
+}
+
+Status PowerSetUserConfiguredDCPowerMode(const GUID* mode) {
+    Record("PowerSetUserConfiguredDCPowerMode", nullptr, mode, nullptr, nullptr);
+    return Answer("PowerSetUserConfiguredDCPowerMode");
+}
+
+Status PowerSettingAccessCheckEx(std::uint32_t flags, const GUID* guid, std::uint32_t access) {
+    fake::Call& call = Record("PowerSettingAccessCheckEx", nullptr, guid, nullptr, nullptr);
+    call.accessFlags = flags;
+    call.value = access;
+    return Answer("PowerSettingAccessCheckEx");
+}
+
 Status RegSetCurrentUserString(std::u16string_view keyPath, std::u16string_view valueName,
                                std::u16string_view text) {
     fake::Call& call = Record("RegSetCurrentUserString", nullptr, nullptr, nullptr, nullptr);

@@ -21,7 +21,7 @@ if (args.Length == 1 && args[0] == "--beside")
     Guid? before = plans.GetActive();
     PlanLookup found = plans.Find("power SAVER");
     PowerPlan saver = found.Plan ?? throw new InvalidOperationException($"Find said {found.Outcome}");
-    bool applied = plans.Activate(saver.Id);
+    Activation applied = plans.Activate(saver.Id);
     Console.WriteLine($"active {before}; {found.Reading} {found.Outcome}: {saver.Name}; " +
                       $"applied {applied}; active {plans.GetActive()}");
     Console.WriteLine($"description: {plans.GetDescription(saver.Id)}; " +

@@ -22,7 +22,7 @@ int main() {
     // Beside the class: the library's own operations (<calvoro/power_plans.h>).
     const Calvoro::PlanLookup found = Calvoro::FindPlan(u"power SAVER");  // id, alias or name
     if (found.outcome == Calvoro::PlanLookup::Outcome::Found &&
-        Calvoro::ActivatePlan(found.candidates[0].id)) {
+        Calvoro::ActivatePlan(found.candidates[0].id) == Calvoro::Activation::Applied) {
         Calvoro::SetDefaultPlan(Calvoro::PowerSource::DC, found.candidates[0].id);
         std::cout << "active now: " << *Calvoro::ActivePlan() << ", the default on battery\n";
     }

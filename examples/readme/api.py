@@ -13,7 +13,7 @@ balanced = uuid.UUID("381B4222-F694-41F0-9685-FF5BB260DF2E")
 if power.SetSleepTimer(balanced, True, 15):
     print("Balanced sleeps after 15 min on AC")
 found = calvoro.find_plan("power SAVER")  # the library's lookup: an id, an alias or a name
-if found.plan and calvoro.activate(found.plan.id):
+if found.plan and calvoro.activate(found.plan.id) is calvoro.Activation.APPLIED:
     calvoro.set_default(calvoro.PowerSource.DC, found.plan.id)
     print(f"active now: {calvoro.active_plan()}, the default on battery")
 # In a test: calvoro.simulation.use(), .reset(), .inject_exception(...), .set_registry_value(...)

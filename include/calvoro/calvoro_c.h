@@ -126,8 +126,59 @@ CALVORO_API calvoro_status calvoro_SetDisplayTimer(const calvoro_guid* plan, int
 /** The plan the platform applies now; *found is 0 when it cannot tell. */
 CALVORO_API calvoro_status calvoro_GetActivePlan(calvoro_guid* plan, int32_t* found);
 
-/** Applies a plan; *applied is 0 when the platform refuses. */
-CALVORO_API calvoro_status calvoro_ActivatePlan(const calvoro_guid* plan, int32_t* applied);
+/* How calvoro_ActivatePlan went. */
+#define CALVORO_REFUSED 0          /* the platform refused */
+#define CALVORO_APPLIED 1          /* the plan is the active one */
+#define CALVORO_PINNED_BY_POLICY 2 /* Group Policy sets the active plan; nothing was tried */
+
+/** Applies a plan, unless policy sets the active plan; *outcome is one of the above. */
+CALVORO_API calvoro_status calvoro_ActivatePlan(const calvoro_guid* plan, int32_t* outcome);
+
+/** *pinned is 1 when Group Policy sets the active plan, else 0. */
+CALVORO_API calvoro_status calvoro_ActivePlanPinnedByPolicy(int32_t* pinned);
+
+/* Power sources (calvoro_power_source.source). */
+#define CALVORO_SOURCE_AC 0
+#define CALVORO_SOURCE_DC 1
+#define CALVORO_SOURCE_SHORT_TERM 2 /* a UPS's batteries */
+#define CALVORO_SOURCE_UNKNOWN 3
+
+/** What the machine runs on. */
+typedef struct calvoro_power_source {
+    int32_t source;         /* CALVORO_SOURCE_... */
+    int32_t batteryPresent; /* 1 or 0 */
+    int32_t modernStandby;  /* 1 on a Modern Standby machine (AoAc), else 0 */
+} calvoro_power_source;
+
+/** The machine's power source now; CALVORO_SOURCE_UNKNOWN when the platform cannot tell. */
+CALVORO_API calvoro_status calvoro_ReadPowerSource(calvoro_power_source* state);
+
+/* Windows 11's power modes (calvoro_power_mode.mode); CALVORO_MODE_OTHER for an identifier
+ * that is none of them. */
+#define CALVORO_MODE_BEST_POWER_EFFICIENCY 0
+#define CALVORO_MODE_BALANCED 1
+#define CALVORO_MODE_BEST_PERFORMANCE 2
+#define CALVORO_MODE_OTHER (-1)
+
+/* What a power-mode call made of it. */
+#define CALVORO_MODE_DONE 0
+#define CALVORO_MODE_UNSUPPORTED 1    /* the platform has no power modes */
+#define CALVORO_MODE_NOT_APPLICABLE 2 /* not for the active plan, Windows says */
+#define CALVORO_MODE_FAILED 3         /* another platform status */
+
+/** The user's power mode for a source. */
+typedef struct calvoro_power_mode {
+    int32_t outcome; /* CALVORO_MODE_DONE ... */
+    int32_t mode;    /* CALVORO_MODE_BEST_POWER_EFFICIENCY ..., when done */
+    calvoro_guid guid;
+    uint32_t status; /* the platform's status */
+} calvoro_power_mode;
+
+/** The power mode for mains power (nonzero onAC) or battery. */
+CALVORO_API calvoro_status calvoro_GetPowerMode(int32_t onAC, calvoro_power_mode* reading);
+
+/** Sets the power mode for mains power (nonzero onAC) or battery; *outcome as above. */
+CALVORO_API calvoro_status calvoro_SetPowerMode(int32_t onAC, int32_t mode, int32_t* outcome);
 
 /** A plan's description into the caller's buffer, as calvoro_ReadPowerSchemeName reads a
  *  name: *present is 0 when the plan has no readable description. */

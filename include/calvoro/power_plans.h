@@ -12,6 +12,7 @@
 #include <calvoro/export.h>
 #include <calvoro/guid.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,8 +20,9 @@
 
 namespace Calvoro {
 
-/// A power source that a default plan is recorded for.
-enum class PowerSource { AC, DC };
+/// A power source. A default plan is recorded for AC and for DC; the machine may also run on
+/// a short-term battery (a UPS), or the platform may not tell.
+enum class PowerSource { AC, DC, ShortTerm, Unknown };
 
 /// An installed plan and its name (none when the platform cannot read it).
 struct InstalledPlan {
@@ -34,8 +36,20 @@ CALVORO_API std::vector<InstalledPlan> InstalledPlans();
 /// The plan the platform applies now (PowerGetActiveScheme); none when it cannot tell.
 CALVORO_API std::optional<Guid> ActivePlan();
 
-/// Applies the plan (PowerSetActiveScheme); false when the platform refuses.
-CALVORO_API bool ActivatePlan(const Guid& plan);
+/// How applying a plan went.
+enum class Activation {
+    Refused,        ///< the platform refused
+    Applied,        ///< the plan is the active one
+    PinnedByPolicy  ///< Group Policy sets the active plan; nothing was tried
+};
+
+/// Applies the plan (PowerSetActiveScheme), unless policy sets the active plan.
+CALVORO_API Activation ActivatePlan(const Guid& plan);
+
+/// True when Group Policy sets the active plan (PowerSettingAccessCheckEx with
+/// ACCESS_ACTIVE_SCHEME answers ERROR_ACCESS_DISABLED_BY_POLICY). False where the platform
+/// cannot tell (before Windows 8).
+CALVORO_API bool ActivePlanPinnedByPolicy();
 
 /// The plan's description (PowerReadDescription), up to its first NUL; none when the plan
 /// does not exist or the description cannot be read.
@@ -73,9 +87,53 @@ struct PlanLookup {
 /// (SameIgnoringCase).
 CALVORO_API PlanLookup FindPlan(std::u16string_view text);
 
+/// What the machine runs on (CallNtPowerInformation), and whether it is a Modern Standby
+/// machine, on which Windows offers only Balanced and the power mode is what changes.
+struct PowerSourceState {
+    PowerSource source = PowerSource::Unknown;  ///< AC, DC, ShortTerm (a UPS) or Unknown
+    bool batteryPresent = false;
+    bool modernStandby = false;
+};
+
+/// The machine's power source now; Unknown when the platform cannot tell. Cannot fail.
+CALVORO_API PowerSourceState ReadPowerSource();
+
+/// Windows 11's power modes, kept for AC and for DC.
+enum class PowerMode {
+    BestPowerEfficiency,  ///< 961CC777-2547-4F9D-8174-7D86181B8A7A
+    Balanced,             ///< the all-zero identifier
+    BestPerformance       ///< DED574B5-45A0-4F42-8737-46345C09C238
+};
+
+/// The identifier of a power mode.
+CALVORO_API Guid PowerModeGuid(PowerMode mode);
+
+/// What a power-mode call made of it.
+enum class PowerModeOutcome {
+    Done,           ///< read or set
+    Unsupported,    ///< the platform has no power modes (before Windows 11)
+    NotApplicable,  ///< Windows says the mode does not apply to the active plan
+    Failed          ///< another status: `status` says which
+};
+
+/// The power mode for AC or DC: `mode` is none for an identifier that is none of the three.
+struct PowerModeReading {
+    PowerModeOutcome outcome = PowerModeOutcome::Failed;
+    std::optional<PowerMode> mode;
+    Guid guid;
+    std::uint32_t status = 0;
+};
+
+/// The user's power mode for `source`, AC or DC (std::invalid_argument for another source).
+CALVORO_API PowerModeReading GetPowerMode(PowerSource source);
+
+/// Sets the user's power mode for `source`, AC or DC (std::invalid_argument otherwise).
+CALVORO_API PowerModeOutcome SetPowerMode(PowerSource source, PowerMode mode);
+
 /// Records `plan` as the default for `source`: the string value "AC" or "DC", in the
 /// 8-4-4-4-12 form, under the key that PowerClass::GetDefaultPlaneGUID reads, which is
-/// created when it is missing. Throws RegistryAccessError when the registry refuses.
+/// created when it is missing. Throws RegistryAccessError when the registry refuses, and
+/// std::invalid_argument for a source other than AC and DC.
 CALVORO_API void SetDefaultPlan(PowerSource source, const Guid& plan);
 
 /// Removes the record for `source`, that value only. Returns false when none was recorded.

@@ -8,6 +8,7 @@
 
 #include <calvoro/export.h>
 #include <calvoro/guid.h>
+#include <calvoro/power_plans.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -33,6 +34,10 @@ enum class Operation {
     PowerGetActiveScheme,
     PowerSetActiveScheme,
     PowerReadDescription,
+    CallNtPowerInformation,           ///< its status answers both levels (an NTSTATUS)
+    PowerGetUserConfiguredPowerMode,  ///< for AC and DC alike; 127: no power modes here
+    PowerSetUserConfiguredPowerMode,  ///< for AC and DC alike; 50: not for the active plan
+    PowerSettingAccessCheckEx,        ///< 1260: Group Policy sets the active plan
 };
 
 enum class Timeout { Sleep, Hibernate, Display };
@@ -153,6 +158,28 @@ CALVORO_API void RefuseKeyAccess(std::u16string_view keyPath);
 /// needed); the value itself may or may not exist.
 CALVORO_API void RefuseValueAccess(std::u16string_view keyPath, std::u16string_view valueName);
 
+// ---- The power source and the power modes ----
+
+/// What the machine runs on, and its power modes (the user's choice on Windows 11).
+struct PowerState {
+    PowerSource source = PowerSource::AC;
+    bool batteryPresent = true;
+    bool modernStandby = false;  ///< the platform's AoAc
+    Guid acMode{};               ///< balanced, the all-zero identifier
+    Guid dcMode{};
+
+    friend bool operator==(const PowerState& a, const PowerState& b) {
+        return a.source == b.source && a.batteryPresent == b.batteryPresent &&
+               a.modernStandby == b.modernStandby && a.acMode == b.acMode && a.dcMode == b.dcMode;
+    }
+};
+
+/// The machine's power state: on AC, with a battery, no Modern Standby, both modes balanced
+/// when seeded. CallNtPowerInformation and the power-mode calls answer from it (an unknown
+/// source makes CallNtPowerInformation fail).
+CALVORO_API PowerState Power();
+CALVORO_API void SetPower(const PowerState& power);
+
 // ---- The whole machine, to keep it between processes ----
 
 /// One registry key and its values, in name order.
@@ -161,18 +188,21 @@ struct RegistryKeyState {
     std::vector<std::pair<std::u16string, RegistryValue>> values;
 };
 
-/// What the machine stores: the plans in order, the active plan and the per-user registry.
+/// What the machine stores: the plans in order, the active plan, the per-user registry and
+/// the power state.
 /// (Injected faults, refused access and the counters are not part of it.)
 struct MachineState {
     std::vector<Plan> plans;
     std::optional<Guid> activePlan;
     std::vector<RegistryKeyState> registry;
+    PowerState power;
 };
 
 /// The machine's stored state.
 CALVORO_API MachineState Snapshot();
 
-/// Replaces the plans, the active plan and the registry with `state`; refused access is
+/// Replaces the plans, the active plan, the registry and the power state with `state`;
+/// refused access is
 /// lifted, faults stay. Throws std::invalid_argument, changing nothing, when two plans share
 /// an identifier, the active plan is not among the plans, or a key or value appears twice.
 CALVORO_API void Restore(const MachineState& state);

@@ -29,6 +29,10 @@ extern "C" {
 #define CALVORO_SIM_POWER_GET_ACTIVE_SCHEME 9
 #define CALVORO_SIM_POWER_SET_ACTIVE_SCHEME 10
 #define CALVORO_SIM_POWER_READ_DESCRIPTION 11
+#define CALVORO_SIM_CALL_NT_POWER_INFORMATION 12 /* its status is an NTSTATUS */
+#define CALVORO_SIM_POWER_GET_USER_CONFIGURED_POWER_MODE 13 /* AC and DC; 127: no modes */
+#define CALVORO_SIM_POWER_SET_USER_CONFIGURED_POWER_MODE 14 /* AC and DC */
+#define CALVORO_SIM_POWER_SETTING_ACCESS_CHECK_EX 15 /* 1260: policy sets the plan */
 
 /* The timeouts, for calvoro_sim_ReadSeconds and calvoro_sim_WriteSeconds. */
 #define CALVORO_SIM_SLEEP 0
@@ -92,6 +96,19 @@ CALVORO_API calvoro_status calvoro_sim_ReadSeconds(const calvoro_guid* plan, int
 CALVORO_API calvoro_status calvoro_sim_WriteSeconds(const calvoro_guid* plan, int32_t timeout,
                                                     int32_t onAC, uint32_t seconds,
                                                     int32_t* written);
+
+/** The machine's power state: what it runs on, and its power modes. */
+typedef struct calvoro_sim_power {
+    int32_t source;         /* CALVORO_SOURCE_... of <calvoro/calvoro_c.h> */
+    int32_t batteryPresent; /* 1 or 0 */
+    int32_t modernStandby;  /* 1 or 0 */
+    calvoro_guid acMode;    /* the power modes' identifiers */
+    calvoro_guid dcMode;
+} calvoro_sim_power;
+
+/** The power state (on AC, a battery, no Modern Standby, balanced modes when seeded). */
+CALVORO_API calvoro_status calvoro_sim_GetPower(calvoro_sim_power* power);
+CALVORO_API calvoro_status calvoro_sim_SetPower(const calvoro_sim_power* power);
 
 /** Makes the operation return `status` instead of doing its work, after `callsToSkip` calls. */
 CALVORO_API calvoro_status calvoro_sim_InjectStatus(int32_t operation, uint32_t status,

@@ -5,7 +5,27 @@
 
 #include "translate.h"
 
+#include <string>
+#include <vector>
+
 using namespace Calvoro::c_api;
+
+// The C constants are the C++ enumerations' values.
+static_assert(CALVORO_REFUSED == static_cast<int>(Calvoro::Activation::Refused) &&
+              CALVORO_APPLIED == static_cast<int>(Calvoro::Activation::Applied) &&
+              CALVORO_PINNED_BY_POLICY == static_cast<int>(Calvoro::Activation::PinnedByPolicy));
+static_assert(CALVORO_SOURCE_AC == static_cast<int>(Calvoro::PowerSource::AC) &&
+              CALVORO_SOURCE_DC == static_cast<int>(Calvoro::PowerSource::DC) &&
+              CALVORO_SOURCE_SHORT_TERM == static_cast<int>(Calvoro::PowerSource::ShortTerm) &&
+              CALVORO_SOURCE_UNKNOWN == static_cast<int>(Calvoro::PowerSource::Unknown));
+static_assert(CALVORO_MODE_BEST_POWER_EFFICIENCY ==
+                  static_cast<int>(Calvoro::PowerMode::BestPowerEfficiency) &&
+              CALVORO_MODE_BALANCED == static_cast<int>(Calvoro::PowerMode::Balanced) &&
+              CALVORO_MODE_BEST_PERFORMANCE == static_cast<int>(Calvoro::PowerMode::BestPerformance));
+static_assert(CALVORO_MODE_DONE == static_cast<int>(Calvoro::PowerModeOutcome::Done) &&
+              CALVORO_MODE_UNSUPPORTED == static_cast<int>(Calvoro::PowerModeOutcome::Unsupported) &&
+              CALVORO_MODE_NOT_APPLICABLE == static_cast<int>(Calvoro::PowerModeOutcome::NotApplicable) &&
+              CALVORO_MODE_FAILED == static_cast<int>(Calvoro::PowerModeOutcome::Failed));
 
 namespace {
 
@@ -25,9 +45,41 @@ calvoro_status calvoro_GetActivePlan(calvoro_guid* plan, int32_t* found) {
     });
 }
 
-calvoro_status calvoro_ActivatePlan(const calvoro_guid* plan, int32_t* applied) {
-    return Call(__func__, {plan, applied},
-                [&] { *applied = Calvoro::ActivatePlan(FromC(*plan)) ? 1 : 0; });
+calvoro_status calvoro_ActivatePlan(const calvoro_guid* plan, int32_t* outcome) {
+    return Call(__func__, {plan, outcome},
+                [&] { *outcome = static_cast<int32_t>(Calvoro::ActivatePlan(FromC(*plan))); });
+}
+
+calvoro_status calvoro_ActivePlanPinnedByPolicy(int32_t* pinned) {
+    return Call(__func__, {pinned}, [&] { *pinned = Calvoro::ActivePlanPinnedByPolicy() ? 1 : 0; });
+}
+
+calvoro_status calvoro_ReadPowerSource(calvoro_power_source* state) {
+    return Call(__func__, {state}, [&] {
+        const Calvoro::PowerSourceState read = Calvoro::ReadPowerSource();
+        *state = {static_cast<int32_t>(read.source), read.batteryPresent ? 1 : 0,
+                  read.modernStandby ? 1 : 0};
+    });
+}
+
+calvoro_status calvoro_GetPowerMode(int32_t onAC, calvoro_power_mode* reading) {
+    return Call(__func__, {reading}, [&] {
+        const Calvoro::PowerModeReading read = Calvoro::GetPowerMode(SourceFromC(onAC));
+        *reading = {static_cast<int32_t>(read.outcome),
+                    read.mode ? static_cast<int32_t>(*read.mode) : CALVORO_MODE_OTHER,
+                    ToC(read.guid), read.status};
+    });
+}
+
+calvoro_status calvoro_SetPowerMode(int32_t onAC, int32_t mode, int32_t* outcome) {
+    const char* const function = __func__;
+    return Call(function, {outcome}, [&] {
+        if (mode < CALVORO_MODE_BEST_POWER_EFFICIENCY || mode > CALVORO_MODE_BEST_PERFORMANCE) {
+            throw ArgumentOutOfRange(std::string(function) + ": mode is out of range");
+        }
+        *outcome = static_cast<int32_t>(
+            Calvoro::SetPowerMode(SourceFromC(onAC), static_cast<Calvoro::PowerMode>(mode)));
+    });
 }
 
 calvoro_status calvoro_ReadPlanDescription(const calvoro_guid* plan, uint16_t* description,

@@ -32,6 +32,13 @@ static_assert(CALVORO_SIM_LOCAL_ALLOC == Value(Sim::Operation::LocalAlloc));
 static_assert(CALVORO_SIM_POWER_GET_ACTIVE_SCHEME == Value(Sim::Operation::PowerGetActiveScheme));
 static_assert(CALVORO_SIM_POWER_SET_ACTIVE_SCHEME == Value(Sim::Operation::PowerSetActiveScheme));
 static_assert(CALVORO_SIM_POWER_READ_DESCRIPTION == Value(Sim::Operation::PowerReadDescription));
+static_assert(CALVORO_SIM_CALL_NT_POWER_INFORMATION == Value(Sim::Operation::CallNtPowerInformation));
+static_assert(CALVORO_SIM_POWER_GET_USER_CONFIGURED_POWER_MODE ==
+              Value(Sim::Operation::PowerGetUserConfiguredPowerMode));
+static_assert(CALVORO_SIM_POWER_SET_USER_CONFIGURED_POWER_MODE ==
+              Value(Sim::Operation::PowerSetUserConfiguredPowerMode));
+static_assert(CALVORO_SIM_POWER_SETTING_ACCESS_CHECK_EX ==
+              Value(Sim::Operation::PowerSettingAccessCheckEx));
 static_assert(CALVORO_SIM_SLEEP == Value(Sim::Timeout::Sleep));
 static_assert(CALVORO_SIM_HIBERNATE == Value(Sim::Timeout::Hibernate));
 static_assert(CALVORO_SIM_DISPLAY == Value(Sim::Timeout::Display));
@@ -51,7 +58,7 @@ Enumeration InRange(int32_t value, int32_t last, const char* function, const cha
     return static_cast<Enumeration>(value);
 }
 Sim::Operation OperationArgument(int32_t operation, const char* function) {
-    return InRange<Sim::Operation>(operation, CALVORO_SIM_POWER_READ_DESCRIPTION, function,
+    return InRange<Sim::Operation>(operation, CALVORO_SIM_POWER_SETTING_ACCESS_CHECK_EX, function,
                                    "operation");
 }
 Sim::Repeat RepeatArgument(int32_t repeat, const char* function) {
@@ -135,6 +142,24 @@ calvoro_status calvoro_sim_WriteSeconds(const calvoro_guid* plan, int32_t timeou
     return Call(function, {plan, written}, [&] {
         *written = Sim::WriteSeconds(FromC(*plan), TimeoutArgument(timeout, function), onAC != 0,
                                      seconds);
+    });
+}
+
+calvoro_status calvoro_sim_GetPower(calvoro_sim_power* power) {
+    return Call(__func__, {power}, [&] {
+        const Sim::PowerState state = Sim::Power();
+        *power = {static_cast<int32_t>(state.source), state.batteryPresent ? 1 : 0,
+                  state.modernStandby ? 1 : 0, ToC(state.acMode), ToC(state.dcMode)};
+    });
+}
+
+calvoro_status calvoro_sim_SetPower(const calvoro_sim_power* power) {
+    const char* const function = __func__;
+    return Call(function, {power}, [&] {
+        Sim::SetPower({InRange<Calvoro::PowerSource>(power->source, CALVORO_SOURCE_UNKNOWN,
+                                                      function, "source"),
+                       power->batteryPresent != 0, power->modernStandby != 0,
+                       FromC(power->acMode), FromC(power->dcMode)});
     });
 }
 

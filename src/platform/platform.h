@@ -35,6 +35,9 @@ inline constexpr Status InvalidParameter = 87;    // ERROR_INVALID_PARAMETER
 inline constexpr Status CallNotImplemented = 120; // ERROR_CALL_NOT_IMPLEMENTED
 inline constexpr Status MoreData = 234;           // ERROR_MORE_DATA
 inline constexpr Status NoMoreItems = 259;        // ERROR_NO_MORE_ITEMS
+inline constexpr Status NotSupported = 50;        // ERROR_NOT_SUPPORTED
+inline constexpr Status ProcNotFound = 127;       // ERROR_PROC_NOT_FOUND: no such export
+inline constexpr Status DisabledByPolicy = 1260;  // ERROR_ACCESS_DISABLED_BY_POLICY
 }  // namespace status
 
 /// PowerEnumerate's access flag for enumerating plans (ACCESS_SCHEME).
@@ -92,6 +95,42 @@ Status PowerReadDescription(RootKey RootPowerKey, const GUID* SchemeGuid,
                             const GUID* SubGroupOfPowerSettingsGuid,
                             const GUID* PowerSettingGuid, std::uint8_t* Buffer,
                             std::uint32_t* BufferSize);
+
+// ---- The power source, the power modes and policy (powrprof) ----
+
+/// The fields of SYSTEM_BATTERY_STATE that the library reads.
+struct SystemBatteryState {
+    bool AcOnLine = false;
+    bool BatteryPresent = false;
+};
+
+/// The fields of SYSTEM_POWER_CAPABILITIES that the library reads.
+struct SystemPowerCapabilities {
+    bool AoAc = false;  ///< Modern Standby
+    bool SystemBatteriesPresent = false;
+    bool BatteriesAreShortTerm = false;  ///< the batteries are a UPS's
+};
+
+/// CallNtPowerInformation(SystemBatteryState) and (SystemPowerCapabilities): an NTSTATUS,
+/// 0 on success.
+std::int32_t CallNtPowerInformation(SystemBatteryState* OutputBuffer);
+std::int32_t CallNtPowerInformation(SystemPowerCapabilities* OutputBuffer);
+
+/// The user's power mode for mains power or battery (Windows 11; ProcNotFound elsewhere).
+Status PowerGetUserConfiguredACPowerMode(GUID* PowerModeGuid);
+Status PowerGetUserConfiguredDCPowerMode(GUID* PowerModeGuid);
+Status PowerSetUserConfiguredACPowerMode(const GUID* PowerModeGuid);
+Status PowerSetUserConfiguredDCPowerMode(const GUID* PowerModeGuid);
+
+/// PowerSettingAccessCheckEx's accessor for the active plan (ACCESS_ACTIVE_SCHEME), and the
+/// access asked for (KEY_WRITE).
+inline constexpr std::uint32_t kAccessActiveScheme = 19;
+inline constexpr std::uint32_t kKeyWrite = 0x20006;
+
+/// Whether the user may change what `AccessFlags` names: DisabledByPolicy when Group Policy
+/// sets it (Windows 8+; ProcNotFound elsewhere).
+Status PowerSettingAccessCheckEx(std::uint32_t AccessFlags, const GUID* PowerGuid,
+                                 std::uint32_t AccessType);
 
 // ---- Zero-filled memory (kernel32) ----
 

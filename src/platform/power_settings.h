@@ -22,6 +22,16 @@ inline constexpr GUID GUID_VIDEO_SUBGROUP{
 inline constexpr GUID GUID_VIDEO_POWERDOWN_TIMEOUT{
     0x3C0BC021, 0xC8A8, 0x4E07, {0xA9, 0x73, 0x6B, 0x14, 0xCB, 0xCB, 0x2B, 0x7E}};
 
+// Windows 11's power modes, as PowerGetUserConfiguredACPowerMode and its siblings name them.
+// 961CC777-2547-4F9D-8174-7D86181B8A7A
+inline constexpr GUID kPowerModeBestPowerEfficiency{
+    0x961CC777, 0x2547, 0x4F9D, {0x81, 0x74, 0x7D, 0x86, 0x18, 0x1B, 0x8A, 0x7A}};
+// 00000000-0000-0000-0000-000000000000
+inline constexpr GUID kPowerModeBalanced{0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+// DED574B5-45A0-4F42-8737-46345C09C238
+inline constexpr GUID kPowerModeBestPerformance{
+    0xDED574B5, 0x45A0, 0x4F42, {0x87, 0x37, 0x46, 0x34, 0x5C, 0x09, 0xC2, 0x38}};
+
 /// Where one timeout lives: its subgroup and its setting.
 struct TimeoutSetting {
     const GUID& subgroup;

@@ -12,6 +12,9 @@ namespace Calvoro {
 namespace {
 
 std::u16string_view ValueName(PowerSource source) {
+    if (source != PowerSource::AC && source != PowerSource::DC) {
+        throw std::invalid_argument("a default plan is recorded for AC or DC only");
+    }
     return detail::DefaultPlanValueName(source == PowerSource::AC);
 }
 

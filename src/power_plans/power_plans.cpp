@@ -43,9 +43,20 @@ std::optional<Guid> ActivePlan() {
     return detail::FromPlatformRecord(*active);
 }
 
-bool ActivatePlan(const Guid& plan) {
+bool ActivePlanPinnedByPolicy() {
+    return platform::PowerSettingAccessCheckEx(platform::kAccessActiveScheme, nullptr,
+                                               platform::kKeyWrite) ==
+           platform::status::DisabledByPolicy;
+}
+
+Activation ActivatePlan(const Guid& plan) {
+    if (ActivePlanPinnedByPolicy()) {
+        return Activation::PinnedByPolicy;  // what PowerSetActiveScheme then does is undocumented
+    }
     const GUID record = detail::ToPlatformRecord(plan);
-    return detail::Succeeded(platform::PowerSetActiveScheme(nullptr, &record));
+    return detail::Succeeded(platform::PowerSetActiveScheme(nullptr, &record))
+               ? Activation::Applied
+               : Activation::Refused;
 }
 
 std::optional<std::u16string> ReadPlanDescription(const Guid& plan) {

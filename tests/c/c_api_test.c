@@ -301,7 +301,53 @@ static void BesideTheClass(void) {
     CHECK_FAILS(calvoro_ClearDefaultPlan(1, &flag), CALVORO_E_REGISTRY_ACCESS, "\"AC\"");
 #endif
     ClearDefaults();
-    CHECK(calvoro_ActivatePlan(&kBalanced, &flag) == CALVORO_OK && flag == 1);
+    CHECK(calvoro_ActivatePlan(&kBalanced, &flag) == CALVORO_OK && flag == CALVORO_APPLIED);
+    CHECK(calvoro_ActivePlanPinnedByPolicy(&flag) == CALVORO_OK && flag == 0);
+}
+
+/* The power source, the power modes, and the active plan pinned by policy. */
+static void SourceAndModes(void) {
+    static const calvoro_guid kBestPerformance = {
+        0xDED574B5, 0x45A0, 0x4F42, {0x87, 0x37, 0x46, 0x34, 0x5C, 0x09, 0xC2, 0x38}};
+    calvoro_sim_power power;
+    calvoro_power_source source;
+    calvoro_power_mode mode;
+    int32_t outcome = -1;
+
+    CHECK(calvoro_sim_Reset() == CALVORO_OK);
+    CHECK(calvoro_ReadPowerSource(&source) == CALVORO_OK && source.source == CALVORO_SOURCE_AC &&
+          source.batteryPresent == 1 && source.modernStandby == 0);
+    CHECK(calvoro_sim_GetPower(&power) == CALVORO_OK);
+    power.source = CALVORO_SOURCE_SHORT_TERM;
+    power.batteryPresent = 0;
+    power.modernStandby = 1;
+    CHECK(calvoro_sim_SetPower(&power) == CALVORO_OK);
+    CHECK(calvoro_ReadPowerSource(&source) == CALVORO_OK &&
+          source.source == CALVORO_SOURCE_SHORT_TERM && source.modernStandby == 1);
+    power.source = CALVORO_SOURCE_UNKNOWN;
+    CHECK(calvoro_sim_SetPower(&power) == CALVORO_OK);
+    CHECK(calvoro_ReadPowerSource(&source) == CALVORO_OK && source.source == CALVORO_SOURCE_UNKNOWN);
+    power.source = 4;
+    CHECK_SIM_FAILS(calvoro_sim_SetPower(&power), CALVORO_E_INVALID_ARGUMENT, "source");
+
+    CHECK(calvoro_GetPowerMode(0, &mode) == CALVORO_OK && mode.outcome == CALVORO_MODE_DONE &&
+          mode.mode == CALVORO_MODE_BALANCED);
+    CHECK(calvoro_SetPowerMode(0, CALVORO_MODE_BEST_PERFORMANCE, &outcome) == CALVORO_OK &&
+          outcome == CALVORO_MODE_DONE);
+    CHECK(calvoro_GetPowerMode(0, &mode) == CALVORO_OK &&
+          mode.mode == CALVORO_MODE_BEST_PERFORMANCE && Same(&mode.guid, &kBestPerformance));
+    CHECK(calvoro_GetPowerMode(1, &mode) == CALVORO_OK && mode.mode == CALVORO_MODE_BALANCED);
+    CHECK_FAILS(calvoro_SetPowerMode(1, 3, &outcome), CALVORO_E_INVALID_ARGUMENT, "mode");
+    CHECK(calvoro_sim_InjectStatus(CALVORO_SIM_POWER_GET_USER_CONFIGURED_POWER_MODE, 127,
+                                   CALVORO_SIM_ONCE, 0) == CALVORO_OK);
+    CHECK(calvoro_GetPowerMode(1, &mode) == CALVORO_OK && mode.outcome == CALVORO_MODE_UNSUPPORTED);
+
+    CHECK(calvoro_sim_InjectStatus(CALVORO_SIM_POWER_SETTING_ACCESS_CHECK_EX, 1260,
+                                   CALVORO_SIM_ALWAYS, 0) == CALVORO_OK);
+    CHECK(calvoro_ActivePlanPinnedByPolicy(&outcome) == CALVORO_OK && outcome == 1);
+    CHECK(calvoro_ActivatePlan(&kPowerSaver, &outcome) == CALVORO_OK &&
+          outcome == CALVORO_PINNED_BY_POLICY);
+    CHECK(calvoro_sim_Reset() == CALVORO_OK);
 }
 
 static void Simulation(void) {
@@ -355,7 +401,7 @@ static void Simulation(void) {
 
     CHECK(calvoro_sim_InjectStatus(CALVORO_SIM_POWER_ENUMERATE, 5, CALVORO_SIM_ALWAYS, 1) ==
           CALVORO_OK);
-    CHECK_SIM_FAILS(calvoro_sim_InjectStatus(12, 5, CALVORO_SIM_ONCE, 0), CALVORO_E_INVALID_ARGUMENT,
+    CHECK_SIM_FAILS(calvoro_sim_InjectStatus(16, 5, CALVORO_SIM_ONCE, 0), CALVORO_E_INVALID_ARGUMENT,
                 "operation");
     CHECK_SIM_FAILS(calvoro_sim_InjectException(0, "x", 2, 0), CALVORO_E_INVALID_ARGUMENT, "repeat");
     CHECK(calvoro_sim_ClearFaults() == CALVORO_OK);
@@ -404,6 +450,7 @@ int main(void) {
     PlatformException();
     DefaultPlan();
     BesideTheClass();
+    SourceAndModes();
     Simulation();
     printf("c_api: %d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;

@@ -140,14 +140,21 @@ TEST(SameIgnoringCase, PairsAreCharactersAndLoneSurrogatesThemselves) {
 TEST(ActivePlan, AppliedReadBackAndRefusedAsTheMachineSays) {
     Sim::Reset();
     EXPECT_EQ(Calvoro::ActivePlan(), kBalanced);
-    EXPECT_TRUE(Calvoro::ActivatePlan(kPowerSaver));
+    using Calvoro::Activation;
+    EXPECT_EQ(Calvoro::ActivatePlan(kPowerSaver), Activation::Applied);
     EXPECT_EQ(Calvoro::ActivePlan(), kPowerSaver);
-    EXPECT_FALSE(Calvoro::ActivatePlan(Guid{}));
+    EXPECT_EQ(Calvoro::ActivatePlan(Guid{}), Activation::Refused);
     Sim::InjectStatus(Sim::Operation::PowerSetActiveScheme, 5);
-    EXPECT_FALSE(Calvoro::ActivatePlan(kBalanced));
+    EXPECT_EQ(Calvoro::ActivatePlan(kBalanced), Activation::Refused);
+    // Group Policy sets the active plan: said as such, and nothing is tried.
+    EXPECT_FALSE(Calvoro::ActivePlanPinnedByPolicy());
+    Sim::InjectStatus(Sim::Operation::PowerSettingAccessCheckEx, 1260, Sim::Repeat::Always);
+    EXPECT_TRUE(Calvoro::ActivePlanPinnedByPolicy());
+    EXPECT_EQ(Calvoro::ActivatePlan(kBalanced), Activation::PinnedByPolicy);
+    Sim::ClearFaults();
+    EXPECT_EQ(Calvoro::ActivePlan(), kPowerSaver);
     Sim::InjectStatus(Sim::Operation::PowerGetActiveScheme, 120);
     EXPECT_EQ(Calvoro::ActivePlan(), std::nullopt);
-    EXPECT_EQ(Calvoro::ActivePlan(), kPowerSaver);
     EXPECT_EQ(Sim::Allocations().live, 0u) << "the active plan's block was released";
 
     EXPECT_EQ(Calvoro::ReadPlanDescription(kHighPerformance),

@@ -10,6 +10,8 @@
 //   CALVORO_STANDIN_ACTIVE  "unknown" makes PowerGetActiveScheme fail with 120 as Wine's own
 //                           does; otherwise the machine's active plan answers
 //   CALVORO_STANDIN_LOG     a file that gets a line for each PowerSetActiveScheme
+//   CALVORO_STANDIN_POLICY  "pinned" makes PowerSettingAccessCheckEx say that Group Policy sets
+//                           the active plan
 #include "platform/platform.h"
 #include "state_json.h"
 
@@ -21,6 +23,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <mutex>
 #include <string>
@@ -188,4 +191,68 @@ STANDIN_EXPORT PowerReadDescription(HKEY RootPowerKey, const GUID* SchemeGuid,
         return p::PowerReadDescription(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
                                        PowerSettingGuid, Buffer, size);
     });
+}
+
+// The power source, the power modes and policy, from the machine.
+extern "C" __declspec(dllexport) NTSTATUS WINAPI CallNtPowerInformation(
+    POWER_INFORMATION_LEVEL InformationLevel, PVOID, ULONG, PVOID OutputBuffer,
+    ULONG OutputBufferLength) {
+    LoadState();
+    constexpr NTSTATUS kBufferTooSmall = static_cast<NTSTATUS>(0xC0000023);
+    constexpr NTSTATUS kNotImplemented = static_cast<NTSTATUS>(0xC0000002);
+    if (InformationLevel == SystemBatteryState) {
+        if (OutputBuffer == nullptr || OutputBufferLength < sizeof(SYSTEM_BATTERY_STATE)) {
+            return kBufferTooSmall;
+        }
+        p::SystemBatteryState read;
+        const std::int32_t status = p::CallNtPowerInformation(&read);
+        SYSTEM_BATTERY_STATE state{};
+        state.AcOnLine = read.AcOnLine;
+        state.BatteryPresent = read.BatteryPresent;
+        std::memcpy(OutputBuffer, &state, sizeof state);
+        return status;
+    }
+    if (InformationLevel == SystemPowerCapabilities) {
+        if (OutputBuffer == nullptr || OutputBufferLength < sizeof(SYSTEM_POWER_CAPABILITIES)) {
+            return kBufferTooSmall;
+        }
+        p::SystemPowerCapabilities read;
+        const std::int32_t status = p::CallNtPowerInformation(&read);
+        SYSTEM_POWER_CAPABILITIES capabilities{};
+        capabilities.AoAc = read.AoAc;
+        capabilities.SystemBatteriesPresent = read.SystemBatteriesPresent;
+        capabilities.BatteriesAreShortTerm = read.BatteriesAreShortTerm;
+        std::memcpy(OutputBuffer, &capabilities, sizeof capabilities);
+        return status;
+    }
+    return kNotImplemented;
+}
+
+STANDIN_EXPORT PowerGetUserConfiguredACPowerMode(GUID* PowerModeGuid) {
+    LoadState();
+    return p::PowerGetUserConfiguredACPowerMode(PowerModeGuid);
+}
+
+STANDIN_EXPORT PowerGetUserConfiguredDCPowerMode(GUID* PowerModeGuid) {
+    LoadState();
+    return p::PowerGetUserConfiguredDCPowerMode(PowerModeGuid);
+}
+
+STANDIN_EXPORT PowerSetUserConfiguredACPowerMode(const GUID* PowerModeGuid) {
+    LoadState();
+    return Saved(p::PowerSetUserConfiguredACPowerMode(PowerModeGuid));
+}
+
+STANDIN_EXPORT PowerSetUserConfiguredDCPowerMode(const GUID* PowerModeGuid) {
+    LoadState();
+    return Saved(p::PowerSetUserConfiguredDCPowerMode(PowerModeGuid));
+}
+
+STANDIN_EXPORT PowerSettingAccessCheckEx(int AccessFlags, const GUID* PowerGuid, REGSAM AccessType) {
+    LoadState();
+    if (Variable("CALVORO_STANDIN_POLICY") == "pinned") {
+        return ERROR_ACCESS_DISABLED_BY_POLICY;
+    }
+    return p::PowerSettingAccessCheckEx(static_cast<std::uint32_t>(AccessFlags), PowerGuid,
+                                        static_cast<std::uint32_t>(AccessType));
 }

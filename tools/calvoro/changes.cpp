@@ -12,8 +12,10 @@ namespace {
 
 using Calvoro::Guid;
 
-// Applies the active plan again when it is among `retimed`, and returns it then.
-std::optional<Guid> ReapplyIfActive(const std::vector<Guid>& retimed, const Output& output) {
+// Applies the active plan again when it is among `retimed`, and returns it then; says so,
+// and sets `pinned`, when policy sets the active plan.
+std::optional<Guid> ReapplyIfActive(const std::vector<Guid>& retimed, const Output& output,
+                                    bool& pinned) {
     if (retimed.empty()) {
         return std::nullopt;
     }
@@ -26,12 +28,20 @@ std::optional<Guid> ReapplyIfActive(const std::vector<Guid>& retimed, const Outp
     if (std::find(retimed.begin(), retimed.end(), *active) == retimed.end()) {
         return std::nullopt;
     }
-    if (!Calvoro::ActivatePlan(*active)) {
-        output.err << "calvoro: the active plan could not be applied again; the change is "
-                      "stored and takes effect when the plan is next applied\n";
+    switch (Calvoro::ActivatePlan(*active)) {
+    case Calvoro::Activation::Applied:
+        return active;
+    case Calvoro::Activation::PinnedByPolicy:
+        pinned = true;
+        output.err << "calvoro: " << kPinnedByPolicy
+                   << "; the change is stored and takes effect when policy applies the plan\n";
         return std::nullopt;
+    case Calvoro::Activation::Refused:
+        break;
     }
-    return active;
+    output.err << "calvoro: the active plan could not be applied again; the change is "
+                  "stored and takes effect when the plan is next applied\n";
+    return std::nullopt;
 }
 
 }  // namespace
@@ -67,7 +77,7 @@ Outcome Apply(std::vector<Change>& changes, bool dryRun, const Output& output) {
             retimed.push_back(change.plan.id);
         }
     }
-    outcome.reapplied = ReapplyIfActive(retimed, output);
+    outcome.reapplied = ReapplyIfActive(retimed, output, outcome.pinnedByPolicy);
     return outcome;
 }
 

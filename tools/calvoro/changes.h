@@ -30,7 +30,12 @@ struct Change {
 struct Outcome {
     int refused = 0;                // changes not applied, or applied but not kept
     std::optional<Calvoro::Guid> reapplied;  // the active plan, when it was applied again
+    bool pinnedByPolicy = false;             // Group Policy kept it from being applied again
 };
+
+/// What the program says when Group Policy sets the active plan.
+inline constexpr const char* kPinnedByPolicy =
+    "Group Policy sets the active plan on this machine, so it cannot be applied here";
 
 /// Applies each change (unless `dryRun`), saying refusals on `err`; then keeps them
 /// (Output::keep): a change that could not be kept counts as refused, for nothing is

@@ -36,7 +36,9 @@ DefaultRecord ReadDefault(const PowerClass& power, bool onAC, const Output& outp
     }
 }
 
-int ExitStatus(const Outcome& outcome) { return outcome.refused == 0 ? 0 : 1; }
+int ExitStatus(const Outcome& outcome) {
+    return outcome.refused == 0 && !outcome.pinnedByPolicy ? 0 : 1;
+}
 
 }  // namespace
 
@@ -181,7 +183,13 @@ int ShowActive(const Output& output) {
 
 int ActivatePlan(const std::string& plan, const Output& output) {
     const InstalledPlan target = ResolvePlan(plan);
-    if (!Calvoro::ActivatePlan(target.id)) {
+    switch (Calvoro::ActivatePlan(target.id)) {
+    case Calvoro::Activation::Applied:
+        break;
+    case Calvoro::Activation::PinnedByPolicy:
+        output.err << "calvoro: " << kPinnedByPolicy << '\n';
+        return 1;
+    case Calvoro::Activation::Refused:
         output.err << "calvoro: the platform refused to apply " << Describe(target) << '\n';
         return 1;
     }

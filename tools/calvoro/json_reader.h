@@ -102,6 +102,13 @@ public:
         }
     }
 
+    bool Bool() const {
+        if (!value_.is_boolean()) {
+            Fail("expected true or false");
+        }
+        return value_.get<bool>();
+    }
+
     bool IsNull() const { return value_.is_null(); }
 
     void ExpectObject() const {

@@ -2,6 +2,7 @@
 
 #include "errors.h"
 #include "json_reader.h"
+#include "source_words.h"
 #include "text.h"
 
 #include <calvoro/guid.h>
@@ -97,7 +98,12 @@ json StateToJson(const Sim::MachineState& state) {
             {"version", kVersion},
             {"plans", plans},
             {"active", state.activePlan ? json(state.activePlan->ToString()) : json(nullptr)},
-            {"registry", registry}};
+            {"registry", registry},
+            {"power",
+             {{"source", SourceWord(state.power.source)},
+              {"battery", state.power.batteryPresent},
+              {"modern_standby", state.power.modernStandby},
+              {"mode", {{"ac", state.power.acMode.ToString()}, {"dc", state.power.dcMode.ToString()}}}}}};
 }
 
 Sim::MachineState StateFromJson(const json& document) {
@@ -146,6 +152,21 @@ Sim::MachineState StateFromJson(const json& document) {
             keyState.values.emplace_back(value.Field("name").Utf16(), ValueFromJson(value));
         }
         state.registry.push_back(std::move(keyState));
+    }
+
+    // A file from before the machine had a power source gets the seeded one.
+    if (const auto power = root.OptionalField("power")) {
+        power->OnlyFields({"source", "battery", "modern_standby", "mode"});
+        const Reader source = power->Field("source");
+        const auto named = SourceFromWord(source.Text());
+        if (!named) {
+            source.Fail("expected \"ac\", \"dc\", \"ups\" or \"unknown\"");
+        }
+        state.power.source = *named;
+        state.power.batteryPresent = power->Field("battery").Bool();
+        state.power.modernStandby = power->Field("modern_standby").Bool();
+        state.power.acMode = power->Field("mode").Field("ac").Id();
+        state.power.dcMode = power->Field("mode").Field("dc").Id();
     }
     return state;
 }

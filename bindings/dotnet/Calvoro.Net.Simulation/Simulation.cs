@@ -47,6 +47,14 @@ namespace Calvoro
             PowerSetActiveScheme = 10,
             /// <summary>Reading a description.</summary>
             PowerReadDescription = 11,
+            /// <summary>Reading the power source and the machine's capabilities (an NTSTATUS).</summary>
+            CallNtPowerInformation = 12,
+            /// <summary>Reading a power mode; 127 means the platform has none.</summary>
+            PowerGetUserConfiguredPowerMode = 13,
+            /// <summary>Setting a power mode; 50 means it does not apply to the active plan.</summary>
+            PowerSetUserConfiguredPowerMode = 14,
+            /// <summary>Asking whether policy sets the active plan; 1260 means it does.</summary>
+            PowerSettingAccessCheckEx = 15,
         }
 
         /// <summary>The three timeouts of a plan.</summary>

@@ -143,6 +143,9 @@ namespace Calvoro.Tests
             Simulation.RefuseValueAccess(Simulation.DefaultPlanKey, "DC");
             var refused = Assert.Throws<RegistryAccessException>(() => power.GetDefaultPlaneGUID(false));
             Assert.IsAssignableFrom<UnauthorizedAccessException>(refused);
+            Simulation.InjectStatus(Simulation.Operation.PowerSettingAccessCheckEx, 1260, Simulation.Repeat.Always);
+            Assert.Equal(Activation.PinnedByPolicy, plans.Activate(PowerSaver));
+            Simulation.ClearFaults();
             Simulation.RefuseKeyAccess(Simulation.DefaultPlanKey);
             Assert.Throws<RegistryAccessException>(() => power.GetDefaultPlaneGUID(true));
         }
@@ -204,11 +207,11 @@ namespace Calvoro.Tests
                 Assert.Equal(7u, Simulation.ReadSeconds(plan.Id, Simulation.Timeout.Sleep, true));
                 var plans = new PowerPlans(power);
                 Assert.Equal(Balanced, plans.GetActive());
-                Assert.True(plans.Activate(plan.Id));
+                Assert.Equal(Activation.Applied, plans.Activate(plan.Id));
                 Assert.Equal(plan.Id, plans.GetActive());
                 Assert.True(Simulation.RemovePlan(plan.Id));
                 Assert.Null(plans.GetActive());
-                Assert.False(plans.Activate(plan.Id));
+                Assert.Equal(Activation.Refused, plans.Activate(plan.Id));
                 Assert.Null(Simulation.ReadSeconds(plan.Id, Simulation.Timeout.Sleep, true));
 
                 Simulation.SetRegistryValue("Key", "Bin", Simulation.RegistryValue.Binary(new byte[] { 0, 255 }));
@@ -272,9 +275,9 @@ namespace Calvoro.Tests
         public void TheOperationsBesideTheClassReachDotNet()
         {
             var absent = new Guid("01234567-89AB-CDEF-0102-030405060708");
-            Assert.True(plans.Activate(PowerSaver));
+            Assert.Equal(Activation.Applied, plans.Activate(PowerSaver));
             Assert.Equal(PowerSaver, plans.GetActive());
-            Assert.False(plans.Activate(absent));
+            Assert.Equal(Activation.Refused, plans.Activate(absent));
             Assert.Equal("Saves energy by reducing your computer's performance where possible.", plans.GetDescription(PowerSaver));
             Assert.Null(plans.GetDescription(absent));
 
@@ -292,6 +295,9 @@ namespace Calvoro.Tests
             Assert.Equal(PowerSaver, new PowerClass().GetDefaultPlaneGUID(false));
             Assert.True(plans.ClearDefault(PowerSource.DC));
             Assert.False(plans.ClearDefault(PowerSource.DC));
+            Simulation.InjectStatus(Simulation.Operation.PowerSettingAccessCheckEx, 1260, Simulation.Repeat.Always);
+            Assert.Equal(Activation.PinnedByPolicy, plans.Activate(PowerSaver));
+            Simulation.ClearFaults();
             Simulation.RefuseKeyAccess(Simulation.DefaultPlanKey);
             Assert.Throws<RegistryAccessException>(() => plans.SetDefault(PowerSource.AC, PowerSaver));
             Assert.Throws<ArgumentOutOfRangeException>(() => plans.ClearDefault((PowerSource)2));

@@ -23,6 +23,17 @@ namespace Calvoro
         Display,
     }
 
+    /// <summary>How <see cref="PowerPlans.Activate"/> went.</summary>
+    public enum Activation
+    {
+        /// <summary>The platform refused.</summary>
+        Refused,
+        /// <summary>The plan is the active one.</summary>
+        Applied,
+        /// <summary>Group Policy sets the active plan; nothing was tried.</summary>
+        PinnedByPolicy,
+    }
+
     /// <summary>What <see cref="PowerPlans.Find"/> made of a text.</summary>
     public enum PlanLookupOutcome
     {
@@ -218,14 +229,15 @@ namespace Calvoro
             return found != 0 ? plan : (Guid?)null;
         }
 
-        /// <summary>Applies a plan, making it the active one.</summary>
+        /// <summary>Applies a plan, making it the active one, unless Group Policy sets the
+        /// active plan.</summary>
         /// <param name="plan">The plan's identifier.</param>
-        /// <returns><c>false</c> when the platform refuses.</returns>
-        public unsafe bool Activate(Guid plan)
+        /// <returns>Applied, Refused by the platform, or PinnedByPolicy (nothing was tried).</returns>
+        public unsafe Activation Activate(Guid plan)
         {
-            int applied;
-            NativeMethods.Check(NativeMethods.C.ActivatePlan(&plan, &applied));
-            return applied != 0;
+            int outcome;
+            NativeMethods.Check(NativeMethods.C.ActivatePlan(&plan, &outcome));
+            return (Activation)outcome;
         }
 
         /// <summary>A plan's description, up to its first NUL.</summary>

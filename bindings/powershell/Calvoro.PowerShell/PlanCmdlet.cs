@@ -72,9 +72,14 @@ namespace Calvoro.PowerShell
             }
             else if (retimed.Contains(active.Value))
             {
-                if (PlanCatalog.Face.Activate(active.Value))
+                Activation applied = PlanCatalog.Face.Activate(active.Value);
+                if (applied == Activation.Applied)
                 {
                     WriteVerbose($"Applied the active plan {active} again, so that its new timeouts take effect.");
+                }
+                else if (applied == Activation.PinnedByPolicy)
+                {
+                    WriteWarning("Group Policy sets the active plan; its changed timeouts are stored and take effect when policy applies it.");
                 }
                 else
                 {
@@ -280,7 +285,7 @@ namespace Calvoro.PowerShell
             {
                 return;
             }
-            Apply(new[] { new PlanChange(plan, "Make it the active plan", false, () => PlanCatalog.Face.Activate(plan.Id)) });
+            Apply(new[] { new PlanChange(plan, "Make it the active plan", false, () => PlanCatalog.Face.Activate(plan.Id) == Activation.Applied) });
         }
     }
 }

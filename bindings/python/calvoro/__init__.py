@@ -20,14 +20,14 @@ from typing import Optional
 from . import _native
 from ._errors import (GuidParseError, LibraryNotFoundError, LibraryVersionError, PlatformError,
                       RegistryAccessError)
-from ._plans import (InstalledPlan, PlanLookup, PowerSource, activate, active_plan,
+from ._plans import (Activation, InstalledPlan, PlanLookup, PowerSource, activate, active_plan,
                      clear_default, find_plan, installed_plans, plan_description,
                      same_ignoring_case, set_default)
 from ._version import __version__
 
 __all__ = ["PowerClass", "NoPowerSchemeGuid", "GuidParseError", "RegistryAccessError",
            "PlatformError", "LibraryNotFoundError", "LibraryVersionError", "library_version",
-           "simulation", "__version__", "PowerSource", "InstalledPlan", "PlanLookup",
+           "simulation", "__version__", "Activation", "PowerSource", "InstalledPlan", "PlanLookup",
            "installed_plans", "active_plan", "activate", "plan_description", "find_plan",
            "same_ignoring_case", "set_default", "clear_default"]
 

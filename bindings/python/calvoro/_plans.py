@@ -77,12 +77,20 @@ def active_plan() -> Optional[uuid.UUID]:
     return _native.from_c(plan) if found.value else None
 
 
-def activate(plan: uuid.UUID) -> bool:
-    """Applies the plan, making it the active one; False when the platform refuses."""
-    applied = ctypes.c_int32()
+class Activation(enum.Enum):
+    """How activate went."""
+
+    REFUSED = 0  #: the platform refused
+    APPLIED = 1  #: the plan is the active one
+    PINNED_BY_POLICY = 2  #: Group Policy sets the active plan; nothing was tried
+
+
+def activate(plan: uuid.UUID) -> Activation:
+    """Applies the plan, making it the active one, unless Group Policy sets the active plan."""
+    outcome = ctypes.c_int32()
     _native.check(_lib().calvoro_ActivatePlan(ctypes.byref(_native.to_c(plan)),
-                                              ctypes.byref(applied)))
-    return bool(applied.value)
+                                              ctypes.byref(outcome)))
+    return Activation(outcome.value)
 
 
 def plan_description(plan: uuid.UUID) -> Optional[str]:

@@ -36,6 +36,10 @@ class Operation(enum.IntEnum):
     PowerGetActiveScheme = 9
     PowerSetActiveScheme = 10
     PowerReadDescription = 11
+    CallNtPowerInformation = 12
+    PowerGetUserConfiguredPowerMode = 13
+    PowerSetUserConfiguredPowerMode = 14
+    PowerSettingAccessCheckEx = 15
 
 
 class Timeout(enum.IntEnum):

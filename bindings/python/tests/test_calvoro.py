@@ -112,9 +112,11 @@ def test_refused_registry_access_is_a_permission_error():
 
 def test_the_operations_beside_the_class():
     absent = uuid.UUID("01234567-89ab-cdef-0102-030405060708")
-    assert calvoro.activate(POWER_SAVER) is True
+    assert calvoro.activate(POWER_SAVER) is calvoro.Activation.APPLIED
     assert calvoro.active_plan() == POWER_SAVER
-    assert calvoro.activate(absent) is False
+    assert calvoro.activate(absent) is calvoro.Activation.REFUSED
+    simulation.inject_status(simulation.Operation.PowerSettingAccessCheckEx, 1260)
+    assert calvoro.activate(BALANCED) is calvoro.Activation.PINNED_BY_POLICY
     assert calvoro.plan_description(HIGH_PERFORMANCE) == "Favors performance, but may use more energy."
     assert calvoro.plan_description(absent) is None
     found = calvoro.find_plan("power SAVER")
@@ -174,9 +176,11 @@ def test_simulation_plans_registry_and_snapshots():
         assert simulation.write_seconds(plan.id, simulation.Timeout.SLEEP, True, 7) is True
         assert simulation.read_seconds(plan.id, simulation.Timeout.SLEEP, True) == 7
         assert calvoro.active_plan() == BALANCED
-        assert calvoro.activate(plan.id) is True and calvoro.active_plan() == plan.id
+        assert calvoro.activate(plan.id) is calvoro.Activation.APPLIED
+        assert calvoro.active_plan() == plan.id
         assert simulation.remove_plan(plan.id) is True
-        assert calvoro.active_plan() is None and calvoro.activate(plan.id) is False
+        assert calvoro.active_plan() is None
+        assert calvoro.activate(plan.id) is calvoro.Activation.REFUSED
         assert simulation.read_seconds(plan.id, simulation.Timeout.SLEEP, True) is None
         assert simulation.delete_registry_value("Key", "Bin") is False
         simulation.set_registry_value("Key", "Bin", b"")

@@ -20,7 +20,7 @@ foreach (PowerPlan plan in plans.GetAll())
 plans.SetTimeout(plans.GetAll()[0].Id, TimeoutSetting.Display, PowerSource.DC, 5);
 
 // Beside the class: find a plan as a person names it, apply it, record it for battery.
-if (plans.Find("power SAVER").Plan is PowerPlan saver && plans.Activate(saver.Id))
+if (plans.Find("power SAVER").Plan is PowerPlan saver && plans.Activate(saver.Id) == Activation.Applied)
 {
     plans.SetDefault(PowerSource.DC, saver.Id);
     Console.WriteLine($"active now: {plans.GetActive()}, the default on battery");

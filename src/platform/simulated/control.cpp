@@ -169,11 +169,20 @@ void RefuseValueAccess(std::u16string_view keyPath, std::u16string_view valueNam
     });
 }
 
+PowerState Power() {
+    return simulated::TheMachine().Locked([](const State& state) { return state.power; });
+}
+
+void SetPower(const PowerState& power) {
+    simulated::TheMachine().Locked([&](State& state) { state.power = power; });
+}
+
 MachineState Snapshot() {
     return simulated::TheMachine().Locked([](const State& state) {
         MachineState snapshot;
         snapshot.plans = state.plans;
         snapshot.activePlan = state.activePlan;
+        snapshot.power = state.power;
         for (const auto& [path, key] : state.registry) {
             RegistryKeyState keyState{path, {}};
             keyState.values.assign(key.values.begin(), key.values.end());
@@ -216,6 +225,7 @@ void Restore(const MachineState& restored) {
         state.plans = std::move(plans);
         state.activePlan = restored.activePlan;
         state.registry = std::move(registry);
+        state.power = restored.power;
     });
 }
 

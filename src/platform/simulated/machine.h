@@ -22,7 +22,7 @@ using Simulation::Repeat;
 using Simulation::TimeoutSeconds;
 
 inline constexpr std::size_t kOperationCount =
-    static_cast<std::size_t>(Operation::PowerReadDescription) + 1;
+    static_cast<std::size_t>(Operation::PowerSettingAccessCheckEx) + 1;
 
 struct Fault {
     bool raises = false;  // raise std::runtime_error(message) instead of returning status
@@ -51,6 +51,7 @@ struct State {
     Simulation::AllocationCounts allocations;
     std::map<std::u16string, RegistryKey, NoCaseLess> registry;
     Simulation::RegistryKeyCounts registryKeys;
+    Simulation::PowerState power;
 };
 
 /// The seeded machine.

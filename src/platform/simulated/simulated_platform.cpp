@@ -2,6 +2,7 @@
 #include "machine.h"
 #include "platform/registry_text.h"
 #include "platform/conversions.h"
+#include "platform/power_settings.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@ namespace {
 
 using simulated::State;
 using Simulation::Operation;
+using Calvoro::PowerSource;
 
 // Runs one platform operation: an injected fault answers first, then `work`.
 template <typename Work>
@@ -108,6 +110,36 @@ Status WriteValue(std::uint32_t simulated::TimeoutSeconds::*side, Operation oper
                   std::uint32_t value) {
     return WithTimeout(operation, scheme, subgroup, setting, [&](auto& seconds) {
         seconds.*side = value;
+        return status::Success;
+    });
+}
+
+// NTSTATUS values that CallNtPowerInformation answers with, as unsigned statuses.
+constexpr Status kStatusUnsuccessful = 0xC0000001;       // STATUS_UNSUCCESSFUL
+constexpr Status kStatusInvalidParameter = 0xC000000D;   // STATUS_INVALID_PARAMETER
+
+// The three modes that Windows 11 knows, and nothing else, are stored.
+bool KnownMode(const Guid& mode) {
+    return mode == FromGUID(kPowerModeBestPowerEfficiency) ||
+           mode == FromGUID(kPowerModeBalanced) || mode == FromGUID(kPowerModeBestPerformance);
+}
+
+Status ReadMode(Guid Simulation::PowerState::*side, GUID* mode) {
+    return Run(Operation::PowerGetUserConfiguredPowerMode, [&](State& state) {
+        if (mode == nullptr) {
+            return status::InvalidParameter;
+        }
+        *mode = detail::ToPlatformRecord(state.power.*side);
+        return status::Success;
+    });
+}
+
+Status WriteMode(Guid Simulation::PowerState::*side, const GUID* mode) {
+    return Run(Operation::PowerSetUserConfiguredPowerMode, [&](State& state) {
+        if (mode == nullptr || !KnownMode(detail::FromPlatformRecord(*mode))) {
+            return status::InvalidParameter;
+        }
+        state.power.*side = detail::FromPlatformRecord(*mode);
         return status::Success;
     });
 }
@@ -224,6 +256,54 @@ Status PowerReadDescription(RootKey, const GUID* SchemeGuid, const GUID*, const 
                             std::uint8_t* Buffer, std::uint32_t* BufferSize) {
     return ReadPlanText(&simulated::Plan::description, Operation::PowerReadDescription,
                         SchemeGuid, Buffer, BufferSize);
+}
+
+std::int32_t CallNtPowerInformation(SystemBatteryState* OutputBuffer) {
+    return static_cast<std::int32_t>(Run(Operation::CallNtPowerInformation, [&](State& state) {
+        if (OutputBuffer == nullptr) {
+            return kStatusInvalidParameter;
+        }
+        if (state.power.source == PowerSource::Unknown) {
+            return kStatusUnsuccessful;
+        }
+        OutputBuffer->AcOnLine = state.power.source == PowerSource::AC;
+        OutputBuffer->BatteryPresent = state.power.batteryPresent;
+        return status::Success;
+    }));
+}
+
+std::int32_t CallNtPowerInformation(SystemPowerCapabilities* OutputBuffer) {
+    return static_cast<std::int32_t>(Run(Operation::CallNtPowerInformation, [&](State& state) {
+        if (OutputBuffer == nullptr) {
+            return kStatusInvalidParameter;
+        }
+        const bool ups = state.power.source == PowerSource::ShortTerm;
+        OutputBuffer->AoAc = state.power.modernStandby;
+        OutputBuffer->SystemBatteriesPresent = state.power.batteryPresent || ups;
+        OutputBuffer->BatteriesAreShortTerm = ups;
+        return status::Success;
+    }));
+}
+
+Status PowerGetUserConfiguredACPowerMode(GUID* PowerModeGuid) {
+    return ReadMode(&Simulation::PowerState::acMode, PowerModeGuid);
+}
+
+Status PowerGetUserConfiguredDCPowerMode(GUID* PowerModeGuid) {
+    return ReadMode(&Simulation::PowerState::dcMode, PowerModeGuid);
+}
+
+Status PowerSetUserConfiguredACPowerMode(const GUID* PowerModeGuid) {
+    return WriteMode(&Simulation::PowerState::acMode, PowerModeGuid);
+}
+
+Status PowerSetUserConfiguredDCPowerMode(const GUID* PowerModeGuid) {
+    return WriteMode(&Simulation::PowerState::dcMode, PowerModeGuid);
+}
+
+Status PowerSettingAccessCheckEx(std::uint32_t, const GUID*, std::uint32_t) {
+    // Nothing is pinned unless a test injects ERROR_ACCESS_DISABLED_BY_POLICY.
+    return Run(Operation::PowerSettingAccessCheckEx, [](State&) { return status::Success; });
 }
 
 void* LocalAlloc(std::uint32_t uFlags, std::size_t uBytes) {

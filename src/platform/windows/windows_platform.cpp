@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <powrprof.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,27 @@ public:
 private:
     HKEY key_;
 };
+
+// An export of the loaded powrprof.dll that only newer Windows has, or none: resolved at run
+// time, so that the library loads on every Windows (and under Wine, which lacks them).
+template <typename Function>
+Function PowrprofExport(const char* name) {
+    const HMODULE module = ::GetModuleHandleW(L"powrprof.dll");
+    const FARPROC address = module != nullptr ? ::GetProcAddress(module, name) : nullptr;
+    Function function = nullptr;
+    static_assert(sizeof function == sizeof address);
+    std::memcpy(&function, &address, sizeof function);
+    return function;
+}
+
+using GetPowerMode = DWORD(WINAPI*)(GUID*);
+using SetPowerMode = DWORD(WINAPI*)(const GUID*);
+using AccessCheck = DWORD(WINAPI*)(POWER_DATA_ACCESSOR, const GUID*, REGSAM);
+
+template <typename Function, typename... Arguments>
+Status CallExport(Function function, Arguments... arguments) {
+    return function != nullptr ? static_cast<Status>(function(arguments...)) : status::ProcNotFound;
+}
 
 std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
@@ -150,6 +172,56 @@ Status PowerReadDescription(RootKey RootPowerKey, const GUID* SchemeGuid,
                                       SubGroupOfPowerSettingsGuid, PowerSettingGuid, Buffer,
                                       size);
     });
+}
+
+std::int32_t CallNtPowerInformation(SystemBatteryState* OutputBuffer) {
+    SYSTEM_BATTERY_STATE state{};
+    const NTSTATUS status =
+        ::CallNtPowerInformation(::SystemBatteryState, nullptr, 0, &state, sizeof state);
+    if (status == 0) {
+        OutputBuffer->AcOnLine = state.AcOnLine != FALSE;
+        OutputBuffer->BatteryPresent = state.BatteryPresent != FALSE;
+    }
+    return static_cast<std::int32_t>(status);
+}
+
+std::int32_t CallNtPowerInformation(SystemPowerCapabilities* OutputBuffer) {
+    SYSTEM_POWER_CAPABILITIES capabilities{};
+    const NTSTATUS status = ::CallNtPowerInformation(::SystemPowerCapabilities, nullptr, 0,
+                                                     &capabilities, sizeof capabilities);
+    if (status == 0) {
+        OutputBuffer->AoAc = capabilities.AoAc != FALSE;
+        OutputBuffer->SystemBatteriesPresent = capabilities.SystemBatteriesPresent != FALSE;
+        OutputBuffer->BatteriesAreShortTerm = capabilities.BatteriesAreShortTerm != FALSE;
+    }
+    return static_cast<std::int32_t>(status);
+}
+
+Status PowerGetUserConfiguredACPowerMode(GUID* PowerModeGuid) {
+    static const auto call = PowrprofExport<GetPowerMode>("PowerGetUserConfiguredACPowerMode");
+    return CallExport(call, PowerModeGuid);
+}
+
+Status PowerGetUserConfiguredDCPowerMode(GUID* PowerModeGuid) {
+    static const auto call = PowrprofExport<GetPowerMode>("PowerGetUserConfiguredDCPowerMode");
+    return CallExport(call, PowerModeGuid);
+}
+
+Status PowerSetUserConfiguredACPowerMode(const GUID* PowerModeGuid) {
+    static const auto call = PowrprofExport<SetPowerMode>("PowerSetUserConfiguredACPowerMode");
+    return CallExport(call, PowerModeGuid);
+}
+
+Status PowerSetUserConfiguredDCPowerMode(const GUID* PowerModeGuid) {
+    static const auto call = PowrprofExport<SetPowerMode>("PowerSetUserConfiguredDCPowerMode");
+    return CallExport(call, PowerModeGuid);
+}
+
+Status PowerSettingAccessCheckEx(std::uint32_t AccessFlags, const GUID* PowerGuid,
+                                 std::uint32_t AccessType) {
+    static const auto call = PowrprofExport<AccessCheck>("PowerSettingAccessCheckEx");
+    return CallExport(call, static_cast<POWER_DATA_ACCESSOR>(AccessFlags), PowerGuid,
+                      static_cast<REGSAM>(AccessType));
 }
 
 void* LocalAlloc(std::uint32_t uFlags, std::size_t uBytes) {
