@@ -408,6 +408,73 @@ TEST_F(Program, ADefaultThatIsNotAnIdentifierFailsWithStatus1) {
     EXPECT_NE(listed.out.find("Balanced"), std::string::npos);  // the plans are still listed
 }
 
+// The power source, the default-plan record and the power modes, each command as a person and
+// as a script sees it, in order on one machine.
+TEST_F(Program, SourceRecordAndModesInTextAndJson) {
+    struct Step {
+        std::vector<std::string> args;
+        int status;
+        std::string out;  // text, or JSON to compare whole; "" when only the status counts
+        std::string err;  // a part of standard error
+    };
+    const std::string high = "8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C";
+    const Step steps[] = {
+        {{"source"}, 0, "Power source: AC (mains power)\nBattery: present\nModern Standby: no\n", ""},
+        {{"simulation", "set-source", "UPS"}, 0, "", ""},
+        {{"simulation", "set-battery", "absent"}, 0, "", ""},
+        {{"simulation", "set-modern-standby", "on"}, 0, "", ""},
+        {{"source", "--json"}, 0, R"({"source": "ups", "battery": false, "modern_standby": true})", ""},
+        {{"simulation", "set-source", "unknown"}, 0, "", ""},
+        {{"source", "--json"}, 0, R"({"source": "unknown", "battery": false, "modern_standby": true})", ""},
+        {{"simulation", "set-source", "mains"}, 2, "", "unknown power source \"mains\""},
+        {{"simulation", "set-battery", "maybe"}, 2, "", "expected present or absent"},
+        {{"set-default", "AC", "scheme_min"}, 0,
+         "Recorded High performance (" + high + ") as the default for AC.\n", ""},
+        {{"set-default", "dc", "Balanced", "--json"}, 0,
+         R"({"source": "dc", "id": "381B4222-F694-41F0-9685-FF5BB260DF2E", "name": "Balanced"})", ""},
+        {{"set-default", "ac", "01234567-89ab-cdef-0123-456789abcdef"}, 2, "", "no installed plan"},
+        {{"default", "ac", "--json"}, 0,
+         R"({"source": "ac", "id": ")" + high + R"(", "name": "High performance", "installed": true})", ""},
+        {{"set-default", "ups", "Balanced"}, 2, "", "unknown power source"},
+        {{"clear-default", "dc", "--json"}, 0, R"({"source": "dc", "cleared": true})", ""},
+        {{"clear-default", "dc"}, 0, "There was no default for DC.\n", ""},
+        {{"default", "ac"}, 0, "AC: High performance (" + high + ")\n", ""},
+        {{"mode"}, 0, "AC: balanced\nDC: balanced\n", ""},
+        {{"mode", "set", "ac", "Efficiency"}, 0, "The power mode on AC is now best power efficiency.\n", ""},
+        {{"mode", "set", "dc", "performance", "--json"}, 0, R"({"source": "dc", "mode": "performance"})", ""},
+        {{"mode", "--json"}, 0, R"({"ac": "efficiency", "dc": "performance"})", ""},
+        {{"mode", "set", "dc", "balanced"}, 0, "", ""},
+        {{"mode", "--json"}, 0, R"({"ac": "efficiency", "dc": "balanced"})", ""},
+        {{"mode", "set", "ac", "turbo"}, 2, "", "unknown power mode \"turbo\""},
+        {{"mode", "set", "ups", "balanced"}, 2, "", "unknown power source"},
+    };
+    for (const Step& step : steps) {
+        const Result result = Run(step.args);
+        std::string said;
+        for (const std::string& arg : step.args) {
+            said += arg + " ";
+        }
+        EXPECT_EQ(result.status, step.status) << said << result.err;
+        if (!step.out.empty() && step.out.front() == '{') {
+            EXPECT_EQ(json::parse(result.out), json::parse(step.out)) << said;
+        } else if (!step.out.empty()) {
+            EXPECT_EQ(result.out, step.out) << said;
+        }
+        EXPECT_NE(result.err.find(step.err), std::string::npos) << said << result.err;
+    }
+    // A Modern Standby machine's list says what changes there.
+    EXPECT_NE(Run({"list"}).out.find("Modern Standby machine"), std::string::npos);
+    EXPECT_EQ(RunJson({"list", "--json"})["modern_standby"], true);
+
+    // A state file from before the machine had a power source reads as the seeded machine.
+    json state = json::parse(ReadFile(state_));
+    state.erase("power");
+    std::ofstream(state_, std::ios::trunc) << state.dump();
+    EXPECT_EQ(RunJson({"source", "--json"}),
+              json::parse(R"({"source": "ac", "battery": true, "modern_standby": false})"));
+    EXPECT_EQ(RunJson({"mode", "--json"}), json::parse(R"({"ac": "balanced", "dc": "balanced"})"));
+}
+
 TEST_F(Program, DamagedStateFilesAreReportedAndLeftAsTheyWere) {
     ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
     const json good = json::parse(ReadFile(state_));
@@ -430,6 +497,9 @@ TEST_F(Program, DamagedStateFilesAreReportedAndLeftAsTheyWere) {
         {with("/registry", json::array({{{"key", "k"}, {"values", {{{"name", "AC"}, {"type", "float"}, {"data", 1}}}}}})), "type"},
         {duplicate.dump(), "second plan"},
         {with("/active", "01234567-89AB-CDEF-0123-456789ABCDEF"), "is not among the plans"},
+        {with("/power/source", "mains"), "state.power.source"},
+        {with("/power/battery", "yes"), "state.power.battery: expected true or false"},
+        {with("/power/mode/dc", "fast"), "state.power.mode.dc"},
     };
     for (const auto& [content, said] : cases) {
         { std::ofstream(state_, std::ios::binary | std::ios::trunc) << content; }

@@ -194,12 +194,12 @@ STANDIN_EXPORT PowerReadDescription(HKEY RootPowerKey, const GUID* SchemeGuid,
 }
 
 // The power source, the power modes and policy, from the machine.
-extern "C" __declspec(dllexport) NTSTATUS WINAPI CallNtPowerInformation(
+extern "C" __declspec(dllexport) LONG WINAPI CallNtPowerInformation(
     POWER_INFORMATION_LEVEL InformationLevel, PVOID, ULONG, PVOID OutputBuffer,
     ULONG OutputBufferLength) {
     LoadState();
-    constexpr NTSTATUS kBufferTooSmall = static_cast<NTSTATUS>(0xC0000023);
-    constexpr NTSTATUS kNotImplemented = static_cast<NTSTATUS>(0xC0000002);
+    constexpr LONG kBufferTooSmall = static_cast<LONG>(0xC0000023);  // STATUS_BUFFER_TOO_SMALL
+    constexpr LONG kNotImplemented = static_cast<LONG>(0xC0000002);  // STATUS_NOT_IMPLEMENTED
     if (InformationLevel == SystemBatteryState) {
         if (OutputBuffer == nullptr || OutputBufferLength < sizeof(SYSTEM_BATTERY_STATE)) {
             return kBufferTooSmall;
@@ -219,7 +219,7 @@ extern "C" __declspec(dllexport) NTSTATUS WINAPI CallNtPowerInformation(
         p::SystemPowerCapabilities read;
         const std::int32_t status = p::CallNtPowerInformation(&read);
         SYSTEM_POWER_CAPABILITIES capabilities{};
-        capabilities.AoAc = read.AoAc;
+        capabilities.spare2[2] = read.AoAc;  // AoAc, which MinGW's header names a spare byte
         capabilities.SystemBatteriesPresent = read.SystemBatteriesPresent;
         capabilities.BatteriesAreShortTerm = read.BatteriesAreShortTerm;
         std::memcpy(OutputBuffer, &capabilities, sizeof capabilities);

@@ -2,7 +2,8 @@
 # calvoro.exe under Wine with the stand-in powrprof.dll, as an admin runs it: on an ANSI code
 # page that is not UTF-8, with names and file names in any language on the command line, the
 # aliases, export and import, and the active plan: applied again after its timeouts changed,
-# shown and set.
+# shown and set; the default-plan record in Wine's registry, the power source and modes, and
+# an active plan that policy pins.
 # Usage: program_test.sh WINE_RUN PREFIX calvoro.exe code_page.exe
 set -euo pipefail
 wine_run=$1 prefix=$2 program=$3 code_page=$4
@@ -69,6 +70,33 @@ check "the active plan is the one applied" \
     test "$(calvoro active --json | field 'd["id"]')" = A1841308-3541-4FAB-BC81-F71556F20B4A
 check "SCHEME_CURRENT names it" \
     test "$(calvoro query scheme_current --json | field 'd["plans"][0]["name"]')" = "-Day"
+
+# The default-plan record in Wine's registry: written as a string value, read back, cleared.
+key='HKCU\Software\Quandrel\Zephlo\PowerPolicies\DEV_DEFAULT_PLANE'
+calvoro set-default ac SCHEME_MIN >/dev/null
+check "set-default writes the AC value as a string" \
+    grep -q "AC.*REG_SZ.*8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C" \
+    <<<"$("$wine_run" --prefix "$prefix" reg query "$key" /v AC | tr -d '\r')"
+check "default reads it back" \
+    test "$(calvoro default ac --json | field 'd["id"]')" = 8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C
+check "clear-default removes it" test "$(calvoro clear-default ac --json | field 'd["cleared"]')" = True
+check "and the record is gone" test "$(calvoro default ac --json | field 'd["id"]')" = None
+
+# The power source and the modes come from the stand-in's machine.
+check "source answers from the stand-in" \
+    test "$(calvoro source --json | field 'd["source"], d["battery"]')" = "ac True"
+calvoro mode set dc performance >/dev/null
+check "a mode set is read back" test "$(calvoro mode --json | field 'd["dc"]')" = performance
+
+# Group Policy pins the active plan: activate says so, with exit 1.
+if message=$(CALVORO_STANDIN_POLICY=pinned "$wine_run" --prefix "$prefix" "$program" \
+    activate SCHEME_BALANCED 2>&1 >/dev/null); then
+    status=0
+else
+    status=$?
+fi
+check "activate on a pinned plan says that policy sets it" \
+    test "$status" = 1 -a -n "$(grep "Group Policy sets the active plan" <<<"$message")"
 
 echo "program under Wine: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

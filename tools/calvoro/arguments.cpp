@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "errors.h"
+#include "source_words.h"
 
 namespace calvoro_cli {
 
@@ -23,6 +24,15 @@ bool ParseSource(const std::string& word) {
 }
 
 const char* SourceName(bool onAC) { return onAC ? "AC" : "DC"; }
+
+Calvoro::PowerMode ParseMode(const std::string& word) {
+    const std::optional<Calvoro::PowerMode> mode = ModeFromWord(Lower(word));
+    if (!mode) {
+        throw UsageError("unknown power mode \"" + word +
+                         "\"; use efficiency, balanced or performance");
+    }
+    return *mode;
+}
 
 std::uint32_t ParseMinutes(const std::string& word) {
     const bool digitsOnly = !word.empty() && word.size() <= 10 &&

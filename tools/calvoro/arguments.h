@@ -2,6 +2,8 @@
 // form the program takes, with a UsageError (exit status 2) for anything else.
 #pragma once
 
+#include <calvoro/power_plans.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -18,6 +20,9 @@ bool ParseSource(const std::string& word);
 
 /// "AC" or "DC", as reports name a source.
 const char* SourceName(bool onAC);
+
+/// A power mode: efficiency, balanced or performance, in any letter case.
+Calvoro::PowerMode ParseMode(const std::string& word);
 
 /// Whole minutes: digits only, at most Calvoro::MaxTimerMinutes.
 std::uint32_t ParseMinutes(const std::string& word);

@@ -36,6 +36,34 @@ DefaultRecord ReadDefault(const PowerClass& power, bool onAC, const Output& outp
     }
 }
 
+Calvoro::PowerSource RecordSource(bool onAC) {
+    return onAC ? Calvoro::PowerSource::AC : Calvoro::PowerSource::DC;
+}
+
+// Says why a power-mode call did not do its work; true when it did.
+bool ModeDone(Calvoro::PowerModeOutcome outcome, std::uint32_t status, bool onAC,
+              const Output& output) {
+    switch (outcome) {
+    case Calvoro::PowerModeOutcome::Done:
+        return true;
+    case Calvoro::PowerModeOutcome::Unsupported:
+        output.err << "calvoro: this platform has no power modes (Windows 11 has them)\n";
+        break;
+    case Calvoro::PowerModeOutcome::NotApplicable:
+        output.err << "calvoro: Windows says the power mode does not apply to the active plan; "
+                      "it applies to Balanced and plans made from it\n";
+        break;
+    case Calvoro::PowerModeOutcome::Failed:
+        output.err << "calvoro: the platform refused the power mode for " << SourceName(onAC);
+        if (status != 0) {
+            output.err << " (status " << status << ")";
+        }
+        output.err << '\n';
+        break;
+    }
+    return false;
+}
+
 int ExitStatus(const Outcome& outcome) {
     return outcome.refused == 0 && !outcome.pinnedByPolicy ? 0 : 1;
 }
@@ -46,6 +74,7 @@ int ListPlans(const PowerClass& power, const Output& output) {
     Listing listing{Calvoro::InstalledPlans(), std::nullopt, ReadDefault(power, true, output),
                     ReadDefault(power, false, output)};
     listing.active = Calvoro::ActivePlan();
+    listing.modernStandby = Calvoro::ReadPowerSource().modernStandby;
     MakePrinter(output)->Plans(listing);
     return listing.ac.failed || listing.dc.failed ? 1 : 0;
 }
@@ -197,6 +226,50 @@ int ActivatePlan(const std::string& plan, const Output& output) {
         output.keep();
     }
     MakePrinter(output)->Activated(target);
+    return 0;
+}
+
+int ShowSource(const Output& output) {
+    MakePrinter(output)->Source(Calvoro::ReadPowerSource());
+    return 0;
+}
+
+int RecordDefault(const std::string& source, const std::string& plan, const Output& output) {
+    const bool onAC = ParseSource(source);
+    const InstalledPlan target = ResolvePlan(plan);  // an installed plan only
+    Calvoro::SetDefaultPlan(RecordSource(onAC), target.id);
+    MakePrinter(output)->DefaultRecorded(onAC, target);
+    return 0;
+}
+
+int ClearRecordedDefault(const std::string& source, const Output& output) {
+    const bool onAC = ParseSource(source);
+    MakePrinter(output)->DefaultCleared(onAC, Calvoro::ClearDefaultPlan(RecordSource(onAC)));
+    return 0;
+}
+
+int ShowModes(const Output& output) {
+    const Modes modes{Calvoro::GetPowerMode(Calvoro::PowerSource::AC),
+                      Calvoro::GetPowerMode(Calvoro::PowerSource::DC)};
+    if (!ModeDone(modes.ac.outcome, modes.ac.status, true, output) ||
+        !ModeDone(modes.dc.outcome, modes.dc.status, false, output)) {
+        return 1;
+    }
+    MakePrinter(output)->PowerModes(modes);
+    return 0;
+}
+
+int SetMode(const std::string& source, const std::string& mode, const Output& output) {
+    const bool onAC = ParseSource(source);
+    const Calvoro::PowerMode wanted = ParseMode(mode);
+    const Calvoro::PowerModeOutcome outcome = Calvoro::SetPowerMode(RecordSource(onAC), wanted);
+    if (!ModeDone(outcome, 0, onAC, output)) {
+        return 1;
+    }
+    if (output.keep) {
+        output.keep();
+    }
+    MakePrinter(output)->PowerModeSet(onAC, wanted);
     return 0;
 }
 

@@ -50,5 +50,13 @@ int ShowDefault(const Calvoro::PowerClass& power, const std::string& source,
 int ShowActive(const Output& output);
 /// Applies a plan, as Windows' own tool does.
 int ActivatePlan(const std::string& plan, const Output& output);
+/// Shows the power source, whether a battery is present, and Modern Standby.
+int ShowSource(const Output& output);
+/// Records an installed plan as the default for SOURCE, or removes the record.
+int RecordDefault(const std::string& source, const std::string& plan, const Output& output);
+int ClearRecordedDefault(const std::string& source, const Output& output);
+/// Shows the power modes for AC and DC; sets the one for SOURCE.
+int ShowModes(const Output& output);
+int SetMode(const std::string& source, const std::string& mode, const Output& output);
 
 }  // namespace calvoro_cli

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "printers.h"
+#include "source_words.h"
 #include "text.h"
 
 namespace calvoro_cli {
@@ -56,7 +57,8 @@ public:
         }
         Print({{"plans", list},
                {"active", IdJson(listing.active)},
-               {"default", {{"ac", IdJson(listing.ac.id)}, {"dc", IdJson(listing.dc.id)}}}});
+               {"default", {{"ac", IdJson(listing.ac.id)}, {"dc", IdJson(listing.dc.id)}}},
+               {"modern_standby", listing.modernStandby}});
     }
 
     void Timeouts(const std::vector<PlanTimeouts>& plans) override {
@@ -101,7 +103,36 @@ public:
 
     void Activated(const InstalledPlan& plan) override { Print(PlanJson(plan)); }
 
+    void Source(const Calvoro::PowerSourceState& state) override {
+        Print({{"source", SourceWord(state.source)},
+               {"battery", state.batteryPresent},
+               {"modern_standby", state.modernStandby}});
+    }
+
+    void DefaultRecorded(bool onAC, const InstalledPlan& plan) override {
+        json record = PlanJson(plan);
+        record["source"] = onAC ? "ac" : "dc";
+        Print(record);
+    }
+
+    void DefaultCleared(bool onAC, bool cleared) override {
+        Print({{"source", onAC ? "ac" : "dc"}, {"cleared", cleared}});
+    }
+
+    void PowerModes(const Modes& modes) override {
+        Print({{"ac", ModeJson(modes.ac)}, {"dc", ModeJson(modes.dc)}});
+    }
+
+    void PowerModeSet(bool onAC, Calvoro::PowerMode mode) override {
+        Print({{"source", onAC ? "ac" : "dc"}, {"mode", ModeWord(mode)}});
+    }
+
 private:
+    // A mode by its word; one that is none of the three by its identifier.
+    static json ModeJson(const Calvoro::PowerModeReading& reading) {
+        return reading.mode ? json(ModeWord(*reading.mode)) : json(reading.guid.ToString());
+    }
+
     void Print(const json& document) { out_ << document.dump(2) << '\n'; }
 
     std::ostream& out_;

@@ -62,12 +62,16 @@ struct SourceOptions {
     std::string source;
     bool json = false;
 };
-#if CALVORO_SIMULATED
 struct RecordOptions {
     std::string source;
     std::string plan;
+    bool json = false;
 };
-#endif
+struct ModeOptions {
+    std::string source;
+    std::string mode;
+    bool json = false;
+};
 
 // The whole run; returns the exit status.
 int Run(int argc, char** argv) {
@@ -180,6 +184,50 @@ int Run(int argc, char** argv) {
     runs(activate, activating.json,
          [&](const Output& o) { return ActivatePlan(activating.plan, o); });
 
+    JsonOptions sourcing;
+    CLI::App* source = app.add_subcommand(
+        "source", "Show the power source, whether a battery is present, and Modern Standby");
+    addJson(source, sourcing.json);
+    runs(source, sourcing.json, [](const Output& o) { return ShowSource(o); });
+
+    RecordOptions recordingDefault;
+    CLI::App* recordDefault = app.add_subcommand(
+        "set-default", "Record an installed plan as the default for a power source");
+    recordDefault->add_option("SOURCE", recordingDefault.source, "ac or dc")->required();
+    addPlan(recordDefault, recordingDefault.plan);
+    addJson(recordDefault, recordingDefault.json);
+    runs(recordDefault, recordingDefault.json, [&](const Output& o) {
+        return RecordDefault(recordingDefault.source, recordingDefault.plan, o);
+    });
+
+    SourceOptions clearingDefault;
+    CLI::App* clearRecord =
+        app.add_subcommand("clear-default", "Remove the recorded default for a power source");
+    clearRecord->add_option("SOURCE", clearingDefault.source, "ac or dc")->required();
+    addJson(clearRecord, clearingDefault.json);
+    runs(clearRecord, clearingDefault.json,
+         [&](const Output& o) { return ClearRecordedDefault(clearingDefault.source, o); });
+
+    JsonOptions showingModes;
+    CLI::App* mode = app.add_subcommand(
+        "mode", "Show the power modes (Windows 11) for AC and DC, or set one with: mode set");
+    addJson(mode, showingModes.json);
+    ModeOptions settingMode;
+    CLI::App* setMode = mode->add_subcommand("set", "Set the power mode for a power source");
+    setMode->add_option("SOURCE", settingMode.source, "ac or dc")->required();
+    setMode->add_option("MODE", settingMode.mode, "efficiency, balanced or performance")
+        ->required();
+    addJson(setMode, settingMode.json);
+    runs(setMode, settingMode.json,
+         [&](const Output& o) { return SetMode(settingMode.source, settingMode.mode, o); });
+    // CLI11 runs the parent's callback after the subcommand's: `mode` shows only without `set`.
+    mode->callback([&] {
+        if (!setMode->parsed()) {
+            json = showingModes.json;
+            command = [](const Output& o) { return ShowModes(o); };
+        }
+    });
+
 #if CALVORO_SIMULATED
     std::string statePath;
     app.add_option("--state", statePath,
@@ -202,6 +250,21 @@ int Run(int argc, char** argv) {
         simulation->add_subcommand("clear-default", "Remove the recorded default for a source");
     clearDefault->add_option("SOURCE", clearing.source, "ac or dc")->required();
     runs(clearDefault, noJson, [&](const Output& o) { return ClearDefault(clearing.source, o); });
+    std::string powerWord;
+    const auto addPowerControl = [&](const char* name, const char* help, const char* words,
+                                     const std::function<int(const Output&)>& work) {
+        CLI::App* control = simulation->add_subcommand(name, help);
+        control->add_option("STATE", powerWord, words)->required();
+        runs(control, noJson, work);
+    };
+    addPowerControl("set-source", "Put the machine on a power source", "ac, dc, ups or unknown",
+                    [&](const Output& o) { return SetSimulatedSource(powerWord, o); });
+    addPowerControl("set-battery", "Give the machine a battery, or take it away",
+                    "present or absent",
+                    [&](const Output& o) { return SetSimulatedBattery(powerWord, o); });
+    addPowerControl("set-modern-standby", "Make the machine a Modern Standby machine or not",
+                    "on or off",
+                    [&](const Output& o) { return SetSimulatedModernStandby(powerWord, o); });
 #endif
 
     try {

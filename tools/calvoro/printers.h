@@ -4,6 +4,7 @@
 #pragma once
 
 #include <calvoro/guid.h>
+#include <calvoro/power_plans.h>
 
 #include <array>
 #include <cstdint>
@@ -32,6 +33,13 @@ struct Listing {
     std::optional<Calvoro::Guid> active;
     DefaultRecord ac;
     DefaultRecord dc;
+    bool modernStandby = false;  // Windows offers only Balanced; the power mode changes
+};
+
+/// What `mode` shows: the power mode for AC and for DC.
+struct Modes {
+    Calvoro::PowerModeReading ac;
+    Calvoro::PowerModeReading dc;
 };
 
 /// What `query` shows of one plan: its minutes in the order of kTimeoutSettings.
@@ -55,6 +63,13 @@ public:
                          const std::optional<InstalledPlan>& installed) = 0;
     virtual void Active(const InstalledPlan& plan) = 0;
     virtual void Activated(const InstalledPlan& plan) = 0;
+    virtual void Source(const Calvoro::PowerSourceState& state) = 0;
+    /// `set-default` and `clear-default`: the record for AC or DC, written or removed.
+    virtual void DefaultRecorded(bool onAC, const InstalledPlan& plan) = 0;
+    virtual void DefaultCleared(bool onAC, bool cleared) = 0;
+    /// `mode`, both modes read; `mode set`, one mode set.
+    virtual void PowerModes(const Modes& modes) = 0;
+    virtual void PowerModeSet(bool onAC, Calvoro::PowerMode mode) = 0;
 };
 
 std::unique_ptr<Printer> MakeTextPrinter(std::ostream& out);
@@ -64,6 +79,10 @@ std::unique_ptr<Printer> MakeJsonPrinter(std::ostream& out);
 inline std::unique_ptr<Printer> MakePrinter(const Output& output) {
     return output.json ? MakeJsonPrinter(output.out) : MakeTextPrinter(output.out);
 }
+
+/// A power mode as a person reads it: "best power efficiency", "balanced", "best performance",
+/// or the identifier of one that is none of them.
+std::string ModeText(const Calvoro::PowerModeReading& reading);
 
 /// One change as a person reads it: "Balanced (ID): sleep on AC 15 min becomes 20 min".
 std::string ChangeText(const Change& change);

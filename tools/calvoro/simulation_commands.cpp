@@ -6,7 +6,9 @@
 #include <ostream>
 
 #include "arguments.h"
+#include "errors.h"
 #include "plans.h"
+#include "source_words.h"
 
 namespace calvoro_cli {
 
@@ -33,6 +35,56 @@ int ClearDefault(const std::string& source, const Output& output) {
     output.out << (removed ? "Cleared" : "There was no") << " default for " << SourceName(onAC)
                << ".\n";
     return 0;
+}
+
+namespace {
+
+// Changes the machine's power state with `change`, which returns what it now is, as a sentence.
+template <typename Change>
+int ChangePower(const Output& output, Change&& change) {
+    Calvoro::Simulation::PowerState power = Calvoro::Simulation::Power();
+    const std::string said = change(power);
+    Calvoro::Simulation::SetPower(power);
+    output.out << "The simulated machine " << said << ".\n";
+    return 0;
+}
+
+// `word` in any letter case as one of two words: true for `yes`, false for `no`.
+bool OneOf(const std::string& word, const char* yes, const char* no) {
+    const std::string given = Lower(word);
+    if (given != yes && given != no) {
+        throw UsageError("expected " + std::string(yes) + " or " + no + ", not \"" + word + "\"");
+    }
+    return given == yes;
+}
+
+}  // namespace
+
+int SetSimulatedSource(const std::string& word, const Output& output) {
+    const std::optional<Calvoro::PowerSource> source = SourceFromWord(Lower(word));
+    if (!source) {
+        throw UsageError("unknown power source \"" + word + "\"; use ac, dc, ups or unknown");
+    }
+    return ChangePower(output, [&](Calvoro::Simulation::PowerState& power) {
+        power.source = *source;
+        return "runs on " + std::string(SourceWord(*source));
+    });
+}
+
+int SetSimulatedBattery(const std::string& word, const Output& output) {
+    const bool present = OneOf(word, "present", "absent");
+    return ChangePower(output, [&](Calvoro::Simulation::PowerState& power) {
+        power.batteryPresent = present;
+        return std::string(present ? "has a battery" : "has no battery");
+    });
+}
+
+int SetSimulatedModernStandby(const std::string& word, const Output& output) {
+    const bool on = OneOf(word, "on", "off");
+    return ChangePower(output, [&](Calvoro::Simulation::PowerState& power) {
+        power.modernStandby = on;
+        return std::string(on ? "is a Modern Standby machine" : "is no Modern Standby machine");
+    });
 }
 
 }  // namespace calvoro_cli

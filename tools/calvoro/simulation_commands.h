@@ -11,5 +11,10 @@ int ResetMachine(const Output& output);
 /// Records PLAN (an installed plan, or any GUID text) as the default for the source.
 int SetDefault(const std::string& source, const std::string& plan, const Output& output);
 int ClearDefault(const std::string& source, const Output& output);
+/// The machine's power source (ac, dc, ups, unknown), battery (present, absent) and Modern
+/// Standby (on, off).
+int SetSimulatedSource(const std::string& word, const Output& output);
+int SetSimulatedBattery(const std::string& word, const Output& output);
+int SetSimulatedModernStandby(const std::string& word, const Output& output);
 
 }  // namespace calvoro_cli

@@ -38,6 +38,10 @@ public:
             }
             out_ << '\n';
         }
+        if (listing.modernStandby) {
+            out_ << "This is a Modern Standby machine: Windows offers only Balanced here, and "
+                    "the power mode is what changes (calvoro mode).\n";
+        }
     }
 
     void Timeouts(const std::vector<PlanTimeouts>& plans) override {
@@ -105,11 +109,53 @@ public:
         out_ << Describe(plan) << " is now the active plan\n";
     }
 
+    void Source(const Calvoro::PowerSourceState& state) override {
+        static constexpr const char* kNames[] = {"AC (mains power)", "DC (battery)",
+                                                 "a UPS (short-term battery)", "unknown"};
+        out_ << "Power source: " << kNames[static_cast<int>(state.source)] << '\n'
+             << "Battery: " << (state.batteryPresent ? "present" : "none") << '\n'
+             << "Modern Standby: " << (state.modernStandby ? "yes" : "no") << '\n';
+    }
+
+    void DefaultRecorded(bool onAC, const InstalledPlan& plan) override {
+        out_ << "Recorded " << Describe(plan) << " as the default for " << SourceName(onAC)
+             << ".\n";
+    }
+
+    void DefaultCleared(bool onAC, bool cleared) override {
+        out_ << (cleared ? "Cleared the" : "There was no") << " default for " << SourceName(onAC)
+             << ".\n";
+    }
+
+    void PowerModes(const Modes& modes) override {
+        out_ << "AC: " << ModeText(modes.ac) << '\n' << "DC: " << ModeText(modes.dc) << '\n';
+    }
+
+    void PowerModeSet(bool onAC, Calvoro::PowerMode mode) override {
+        out_ << "The power mode on " << SourceName(onAC) << " is now "
+             << ModeText({Calvoro::PowerModeOutcome::Done, mode, {}, 0}) << ".\n";
+    }
+
 private:
     std::ostream& out_;
 };
 
 }  // namespace
+
+std::string ModeText(const Calvoro::PowerModeReading& reading) {
+    if (!reading.mode) {
+        return reading.guid.ToString() + " (not a mode this program knows)";
+    }
+    switch (*reading.mode) {
+    case Calvoro::PowerMode::BestPowerEfficiency:
+        return "best power efficiency";
+    case Calvoro::PowerMode::Balanced:
+        break;
+    case Calvoro::PowerMode::BestPerformance:
+        return "best performance";
+    }
+    return "balanced";
+}
 
 std::string ChangeText(const Change& change) {
     if (change.setting == "name") {

@@ -13,6 +13,7 @@
 #include <windows.h>
 #include <powrprof.h>
 
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -60,6 +61,18 @@ Function PowrprofExport(const char* name) {
     static_assert(sizeof function == sizeof address);
     std::memcpy(&function, &address, sizeof function);
     return function;
+}
+
+// Windows 8 named three of the spare bytes after FastSystemS4: Hiberboot, WakeAlarmPresent
+// and AoAc (Modern Standby). MinGW's header still calls them spare2[3].
+template <typename Capabilities>
+auto AoAcOf(const Capabilities& capabilities) -> decltype(capabilities.AoAc) {
+    return capabilities.AoAc;
+}
+template <typename Capabilities, typename... Older>
+BOOLEAN AoAcOf(const Capabilities& capabilities, Older...) {
+    static_assert(offsetof(Capabilities, spare2) == offsetof(Capabilities, FastSystemS4) + 1);
+    return capabilities.spare2[2];
 }
 
 using GetPowerMode = DWORD(WINAPI*)(GUID*);
@@ -176,7 +189,7 @@ Status PowerReadDescription(RootKey RootPowerKey, const GUID* SchemeGuid,
 
 std::int32_t CallNtPowerInformation(SystemBatteryState* OutputBuffer) {
     SYSTEM_BATTERY_STATE state{};
-    const NTSTATUS status =
+    const LONG status =  // an NTSTATUS
         ::CallNtPowerInformation(::SystemBatteryState, nullptr, 0, &state, sizeof state);
     if (status == 0) {
         OutputBuffer->AcOnLine = state.AcOnLine != FALSE;
@@ -187,10 +200,10 @@ std::int32_t CallNtPowerInformation(SystemBatteryState* OutputBuffer) {
 
 std::int32_t CallNtPowerInformation(SystemPowerCapabilities* OutputBuffer) {
     SYSTEM_POWER_CAPABILITIES capabilities{};
-    const NTSTATUS status = ::CallNtPowerInformation(::SystemPowerCapabilities, nullptr, 0,
-                                                     &capabilities, sizeof capabilities);
+    const LONG status = ::CallNtPowerInformation(::SystemPowerCapabilities, nullptr, 0,
+                                                 &capabilities, sizeof capabilities);
     if (status == 0) {
-        OutputBuffer->AoAc = capabilities.AoAc != FALSE;
+        OutputBuffer->AoAc = AoAcOf(capabilities) != FALSE;
         OutputBuffer->SystemBatteriesPresent = capabilities.SystemBatteriesPresent != FALSE;
         OutputBuffer->BatteriesAreShortTerm = capabilities.BatteriesAreShortTerm != FALSE;
     }
