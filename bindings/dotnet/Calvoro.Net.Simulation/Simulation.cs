@@ -298,6 +298,69 @@ namespace Calvoro
                 return SimulationMethods.Sim.RemovePlan(&copy, removed);
             });
 
+        /// <summary>What the simulated machine runs on, and its power modes.</summary>
+        public sealed class PowerState
+        {
+            /// <summary>AC, DC, ShortTerm (a UPS) or Unknown (CallNtPowerInformation then fails).</summary>
+            public PowerSource Source { get; set; } = PowerSource.AC;
+
+            /// <summary>Whether the machine has a battery.</summary>
+            public bool BatteryPresent { get; set; } = true;
+
+            /// <summary>Whether it is a Modern Standby machine.</summary>
+            public bool ModernStandby { get; set; }
+
+            /// <summary>The power mode's identifier on AC; balanced is the all-zero one.</summary>
+            public Guid AcMode { get; set; }
+
+            /// <summary>The power mode's identifier on DC.</summary>
+            public Guid DcMode { get; set; }
+        }
+
+        /// <summary>The machine's power state: on AC, with a battery, no Modern Standby and both
+        /// modes balanced when seeded. Setting it replaces the whole state.</summary>
+        public static PowerState Power
+        {
+            get
+            {
+                SimulationMethods.SimPower power = default;
+                Call(() =>
+                {
+                    SimulationMethods.SimPower read;
+                    int status = SimulationMethods.Sim.GetPower(&read);
+                    power = read;
+                    return status;
+                });
+                return new PowerState
+                {
+                    Source = (PowerSource)power.Source,
+                    BatteryPresent = power.BatteryPresent != 0,
+                    ModernStandby = power.ModernStandby != 0,
+                    AcMode = power.AcMode,
+                    DcMode = power.DcMode,
+                };
+            }
+            set
+            {
+                if (value is null)
+                {
+                    throw new ArgumentNullException(nameof(value));
+                }
+                Call(() =>
+                {
+                    var power = new SimulationMethods.SimPower
+                    {
+                        Source = (int)value.Source,
+                        BatteryPresent = value.BatteryPresent ? 1 : 0,
+                        ModernStandby = value.ModernStandby ? 1 : 0,
+                        AcMode = value.AcMode,
+                        DcMode = value.DcMode,
+                    };
+                    return SimulationMethods.Sim.SetPower(&power);
+                });
+            }
+        }
+
         /// <summary>The stored seconds of one timeout.</summary>
         /// <param name="plan">The plan.</param>
         /// <param name="timeout">Which timeout.</param>

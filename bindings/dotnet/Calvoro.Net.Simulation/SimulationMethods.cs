@@ -19,6 +19,16 @@ namespace Calvoro
         }
 
         [StructLayout(LayoutKind.Sequential)]
+        internal struct SimPower
+        {
+            internal int Source;
+            internal int BatteryPresent;
+            internal int ModernStandby;
+            internal Guid AcMode;
+            internal Guid DcMode;
+        }
+
+        [StructLayout(LayoutKind.Sequential)]
         internal struct SimRegistryValue
         {
             internal int Found;
@@ -41,6 +51,8 @@ namespace Calvoro
             internal readonly delegate* unmanaged[Cdecl]<int, uint, int, uint, int> InjectStatus;
             internal readonly delegate* unmanaged[Cdecl]<int, byte*, int, uint, int> InjectException;
             internal readonly delegate* unmanaged[Cdecl]<int> ClearFaults;
+            internal readonly delegate* unmanaged[Cdecl]<SimPower*, int> GetPower;
+            internal readonly delegate* unmanaged[Cdecl]<SimPower*, int> SetPower;
             internal readonly delegate* unmanaged[Cdecl]<ulong*, ulong*, int> Allocations;
             internal readonly delegate* unmanaged[Cdecl]<ulong*, ulong*, int> RegistryKeys;
             internal readonly delegate* unmanaged[Cdecl]<char*, uint, char*, uint, char*, uint, int> SetRegistryString;
@@ -67,6 +79,8 @@ namespace Calvoro
                 InjectStatus = (delegate* unmanaged[Cdecl]<int, uint, int, uint, int>)library.Export("calvoro_sim_InjectStatus");
                 InjectException = (delegate* unmanaged[Cdecl]<int, byte*, int, uint, int>)library.Export("calvoro_sim_InjectException");
                 ClearFaults = (delegate* unmanaged[Cdecl]<int>)library.Export("calvoro_sim_ClearFaults");
+                GetPower = (delegate* unmanaged[Cdecl]<SimPower*, int>)library.Export("calvoro_sim_GetPower");
+                SetPower = (delegate* unmanaged[Cdecl]<SimPower*, int>)library.Export("calvoro_sim_SetPower");
                 Allocations = (delegate* unmanaged[Cdecl]<ulong*, ulong*, int>)library.Export("calvoro_sim_Allocations");
                 RegistryKeys = (delegate* unmanaged[Cdecl]<ulong*, ulong*, int>)library.Export("calvoro_sim_RegistryKeys");
                 SetRegistryString = (delegate* unmanaged[Cdecl]<char*, uint, char*, uint, char*, uint, int>)library.Export("calvoro_sim_SetRegistryString");

@@ -143,9 +143,6 @@ namespace Calvoro.Tests
             Simulation.RefuseValueAccess(Simulation.DefaultPlanKey, "DC");
             var refused = Assert.Throws<RegistryAccessException>(() => power.GetDefaultPlaneGUID(false));
             Assert.IsAssignableFrom<UnauthorizedAccessException>(refused);
-            Simulation.InjectStatus(Simulation.Operation.PowerSettingAccessCheckEx, 1260, Simulation.Repeat.Always);
-            Assert.Equal(Activation.PinnedByPolicy, plans.Activate(PowerSaver));
-            Simulation.ClearFaults();
             Simulation.RefuseKeyAccess(Simulation.DefaultPlanKey);
             Assert.Throws<RegistryAccessException>(() => power.GetDefaultPlaneGUID(true));
         }
@@ -300,7 +297,32 @@ namespace Calvoro.Tests
             Simulation.ClearFaults();
             Simulation.RefuseKeyAccess(Simulation.DefaultPlanKey);
             Assert.Throws<RegistryAccessException>(() => plans.SetDefault(PowerSource.AC, PowerSaver));
-            Assert.Throws<ArgumentOutOfRangeException>(() => plans.ClearDefault((PowerSource)2));
+            Assert.Throws<ArgumentOutOfRangeException>(() => plans.ClearDefault(PowerSource.ShortTerm));
+        }
+
+        [Fact]
+        public void TheSourceTheModesAndPolicyReachDotNet()
+        {
+            PowerSourceState seeded = plans.GetPowerSource();
+            Assert.Equal((PowerSource.AC, true, false), (seeded.Source, seeded.BatteryPresent, seeded.ModernStandby));
+            Simulation.Power = new Simulation.PowerState { Source = PowerSource.ShortTerm, BatteryPresent = false, ModernStandby = true };
+            PowerSourceState ups = plans.GetPowerSource();
+            Assert.Equal((PowerSource.ShortTerm, true), (ups.Source, ups.ModernStandby));
+
+            Assert.Equal(PowerMode.Balanced, plans.GetPowerMode(PowerSource.DC));
+            plans.SetPowerMode(PowerSource.DC, PowerMode.BestPerformance);
+            Assert.Equal(PowerMode.BestPerformance, plans.GetPowerMode(PowerSource.DC));
+            Assert.Equal(new Guid("DED574B5-45A0-4F42-8737-46345C09C238"), Simulation.Power.DcMode);
+            Assert.Throws<ArgumentOutOfRangeException>(() => plans.GetPowerMode(PowerSource.Unknown));
+            Simulation.InjectStatus(Simulation.Operation.PowerGetUserConfiguredPowerMode, 127);
+            Assert.Throws<PlatformNotSupportedException>(() => plans.GetPowerMode(PowerSource.AC));
+            Simulation.InjectStatus(Simulation.Operation.PowerSetUserConfiguredPowerMode, 50);
+            Assert.Throws<InvalidOperationException>(() => plans.SetPowerMode(PowerSource.AC, PowerMode.BestPowerEfficiency));
+
+            Assert.False(plans.IsActivePlanPinnedByPolicy());
+            Simulation.InjectStatus(Simulation.Operation.PowerSettingAccessCheckEx, 1260);
+            Assert.True(plans.IsActivePlanPinnedByPolicy());
+            Assert.Throws<ArgumentOutOfRangeException>(() => plans.GetTimeout(PowerSaver, TimeoutSetting.Sleep, PowerSource.ShortTerm));
         }
     }
 }

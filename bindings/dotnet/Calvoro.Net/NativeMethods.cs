@@ -46,6 +46,10 @@ namespace Calvoro
             internal readonly delegate* unmanaged[Cdecl]<char*, uint, char*, uint, int*, int> SameIgnoringCase;
             internal readonly delegate* unmanaged[Cdecl]<int, Guid*, int> SetDefaultPlan;
             internal readonly delegate* unmanaged[Cdecl]<int, int*, int> ClearDefaultPlan;
+            internal readonly delegate* unmanaged[Cdecl]<int*, int> ActivePlanPinnedByPolicy;
+            internal readonly delegate* unmanaged[Cdecl]<PowerSourceRecord*, int> ReadPowerSource;
+            internal readonly delegate* unmanaged[Cdecl]<int, PowerModeRecord*, int> GetPowerMode;
+            internal readonly delegate* unmanaged[Cdecl]<int, int, int*, int> SetPowerMode;
 
             internal Functions(CalvoroLibrary library)
             {
@@ -72,8 +76,34 @@ namespace Calvoro
                 SameIgnoringCase = (delegate* unmanaged[Cdecl]<char*, uint, char*, uint, int*, int>)library.Export("calvoro_SameIgnoringCase");
                 SetDefaultPlan = (delegate* unmanaged[Cdecl]<int, Guid*, int>)library.Export("calvoro_SetDefaultPlan");
                 ClearDefaultPlan = (delegate* unmanaged[Cdecl]<int, int*, int>)library.Export("calvoro_ClearDefaultPlan");
+                ActivePlanPinnedByPolicy = (delegate* unmanaged[Cdecl]<int*, int>)library.Export("calvoro_ActivePlanPinnedByPolicy");
+                ReadPowerSource = (delegate* unmanaged[Cdecl]<PowerSourceRecord*, int>)library.Export("calvoro_ReadPowerSource");
+                GetPowerMode = (delegate* unmanaged[Cdecl]<int, PowerModeRecord*, int>)library.Export("calvoro_GetPowerMode");
+                SetPowerMode = (delegate* unmanaged[Cdecl]<int, int, int*, int>)library.Export("calvoro_SetPowerMode");
             }
         }
+
+        /// <summary>calvoro_power_source.</summary>
+        internal struct PowerSourceRecord
+        {
+            internal int Source;
+            internal int BatteryPresent;
+            internal int ModernStandby;
+        }
+
+        /// <summary>calvoro_power_mode.</summary>
+        internal struct PowerModeRecord
+        {
+            internal int Outcome;
+            internal int Mode;
+            internal Guid Guid;
+            internal uint Status;
+        }
+
+        /// <summary>The CALVORO_MODE_... outcomes of a power-mode call.</summary>
+        internal const int ModeDone = 0;
+        internal const int ModeUnsupported = 1;
+        internal const int ModeNotApplicable = 2;
 
         /// <summary>calvoro_plan_lookup: what calvoro_FindPlan made of a text.</summary>
         internal struct PlanLookupRecord

@@ -3,13 +3,50 @@ using System.Collections.Generic;
 
 namespace Calvoro
 {
-    /// <summary>A power source: mains power or battery.</summary>
+    /// <summary>A power source. Timeouts and the default-plan record are kept for AC and DC;
+    /// <see cref="PowerPlans.GetPowerSource"/> may also say ShortTerm or Unknown.</summary>
     public enum PowerSource
     {
         /// <summary>Mains power.</summary>
         AC,
         /// <summary>Battery.</summary>
         DC,
+        /// <summary>A short-term battery: a UPS's.</summary>
+        ShortTerm,
+        /// <summary>The platform cannot tell.</summary>
+        Unknown,
+    }
+
+    /// <summary>Windows 11's power modes, kept for AC and for DC.</summary>
+    public enum PowerMode
+    {
+        /// <summary>Best power efficiency (961CC777-2547-4F9D-8174-7D86181B8A7A).</summary>
+        BestPowerEfficiency,
+        /// <summary>Balanced (the all-zero identifier).</summary>
+        Balanced,
+        /// <summary>Best performance (DED574B5-45A0-4F42-8737-46345C09C238).</summary>
+        BestPerformance,
+    }
+
+    /// <summary>What the machine runs on, and whether it is a Modern Standby machine (on which
+    /// Windows offers only Balanced and the power mode is what changes).</summary>
+    public sealed class PowerSourceState
+    {
+        internal PowerSourceState(PowerSource source, bool batteryPresent, bool modernStandby)
+        {
+            Source = source;
+            BatteryPresent = batteryPresent;
+            ModernStandby = modernStandby;
+        }
+
+        /// <summary>AC, DC, ShortTerm (a UPS) or Unknown.</summary>
+        public PowerSource Source { get; }
+
+        /// <summary>Whether the machine has a battery.</summary>
+        public bool BatteryPresent { get; }
+
+        /// <summary>Whether it is a Modern Standby machine (the platform's AoAc).</summary>
+        public bool ModernStandby { get; }
     }
 
     /// <summary>The three timeouts of a plan.</summary>
@@ -183,7 +220,7 @@ namespace Calvoro
         /// <returns>Whole minutes.</returns>
         public uint GetTimeout(Guid plan, TimeoutSetting setting, PowerSource source)
         {
-            bool onAC = source == PowerSource.AC;
+            bool onAC = OnAC(source) == 1;
             switch (setting)
             {
                 case TimeoutSetting.Sleep:
@@ -205,7 +242,7 @@ namespace Calvoro
         /// <returns><c>true</c> when the platform stored it.</returns>
         public bool SetTimeout(Guid plan, TimeoutSetting setting, PowerSource source, uint minutes)
         {
-            bool onAC = source == PowerSource.AC;
+            bool onAC = OnAC(source) == 1;
             switch (setting)
             {
                 case TimeoutSetting.Sleep:
@@ -333,11 +370,70 @@ namespace Calvoro
             return cleared != 0;
         }
 
+        /// <summary>The machine's power source now; Unknown when the platform cannot tell.</summary>
+        /// <returns>The source, whether a battery is present, and Modern Standby.</returns>
+        public unsafe PowerSourceState GetPowerSource()
+        {
+            NativeMethods.PowerSourceRecord record;
+            NativeMethods.Check(NativeMethods.C.ReadPowerSource(&record));
+            return new PowerSourceState((PowerSource)record.Source, record.BatteryPresent != 0, record.ModernStandby != 0);
+        }
+
+        /// <summary>The user's power mode for a source.</summary>
+        /// <param name="source">AC or DC.</param>
+        /// <returns>The mode; <c>null</c> for an identifier that is none of the three.</returns>
+        /// <exception cref="PlatformNotSupportedException">The platform has no power modes (they came with Windows 11).</exception>
+        /// <exception cref="PlatformException">The platform refused.</exception>
+        public unsafe PowerMode? GetPowerMode(PowerSource source)
+        {
+            NativeMethods.PowerModeRecord record;
+            NativeMethods.Check(NativeMethods.C.GetPowerMode(OnAC(source), &record));
+            CheckMode(record.Outcome, record.Status, source);
+            return record.Mode < 0 ? (PowerMode?)null : (PowerMode)record.Mode;
+        }
+
+        /// <summary>Sets the user's power mode for a source.</summary>
+        /// <param name="source">AC or DC.</param>
+        /// <param name="mode">The mode.</param>
+        /// <exception cref="PlatformNotSupportedException">The platform has no power modes.</exception>
+        /// <exception cref="InvalidOperationException">Windows says the mode does not apply to the active plan.</exception>
+        /// <exception cref="PlatformException">The platform refused.</exception>
+        public unsafe void SetPowerMode(PowerSource source, PowerMode mode)
+        {
+            int outcome;
+            NativeMethods.Check(NativeMethods.C.SetPowerMode(OnAC(source), (int)mode, &outcome));
+            CheckMode(outcome, 0, source);
+        }
+
+        /// <summary>Whether Group Policy sets the active plan, so that <see cref="Activate"/> cannot.</summary>
+        /// <returns><c>true</c> when policy sets it.</returns>
+        public unsafe bool IsActivePlanPinnedByPolicy()
+        {
+            int pinned;
+            NativeMethods.Check(NativeMethods.C.ActivePlanPinnedByPolicy(&pinned));
+            return pinned != 0;
+        }
+
+        private static void CheckMode(int outcome, uint status, PowerSource source)
+        {
+            switch (outcome)
+            {
+                case NativeMethods.ModeDone:
+                    return;
+                case NativeMethods.ModeUnsupported:
+                    throw new PlatformNotSupportedException("This platform has no power modes (Windows 11 has them).");
+                case NativeMethods.ModeNotApplicable:
+                    throw new InvalidOperationException("Windows says the power mode does not apply to the active plan; it applies to Balanced and plans made from it.");
+                default:
+                    throw new PlatformException($"The platform refused the power mode for {source}" + (status != 0 ? $" (status {status})." : "."));
+            }
+        }
+
         private static int OnAC(PowerSource source) => source switch
         {
             PowerSource.AC => 1,
             PowerSource.DC => 0,
-            _ => throw new ArgumentOutOfRangeException(nameof(source), source, "not a power source"),
+            _ => throw new ArgumentOutOfRangeException(nameof(source), source, "AC or DC"),
         };
 
         // The installed plans' identifiers, in the platform's order.
@@ -354,7 +450,7 @@ namespace Calvoro
             }
         }
 
-        internal static int Slot(TimeoutSetting setting, PowerSource source) => (int)setting * 2 + (int)source;
+        internal static int Slot(TimeoutSetting setting, PowerSource source) => (int)setting * 2 + OnAC(source) switch { 1 => 0, _ => 1 };
 
         private PowerPlan Read(Guid id)
         {

@@ -20,16 +20,18 @@ from typing import Optional
 from . import _native
 from ._errors import (GuidParseError, LibraryNotFoundError, LibraryVersionError, PlatformError,
                       RegistryAccessError)
-from ._plans import (Activation, InstalledPlan, PlanLookup, PowerSource, activate, active_plan,
-                     clear_default, find_plan, installed_plans, plan_description,
-                     same_ignoring_case, set_default)
+from ._plans import (Activation, InstalledPlan, PlanLookup, PowerMode, PowerSource,
+                     PowerSourceState, activate, active_plan, active_plan_pinned_by_policy,
+                     clear_default, find_plan, installed_plans, plan_description, power_mode,
+                     power_source, same_ignoring_case, set_default, set_power_mode)
 from ._version import __version__
 
 __all__ = ["PowerClass", "NoPowerSchemeGuid", "GuidParseError", "RegistryAccessError",
            "PlatformError", "LibraryNotFoundError", "LibraryVersionError", "library_version",
            "simulation", "__version__", "Activation", "PowerSource", "InstalledPlan", "PlanLookup",
            "installed_plans", "active_plan", "activate", "plan_description", "find_plan",
-           "same_ignoring_case", "set_default", "clear_default"]
+           "same_ignoring_case", "set_default", "clear_default", "PowerMode", "PowerSourceState",
+           "power_source", "power_mode", "set_power_mode", "active_plan_pinned_by_policy"]
 
 
 def __getattr__(name):

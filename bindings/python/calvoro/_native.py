@@ -200,7 +200,23 @@ class PlanLookupRecord(ctypes.Structure):
     _fields_ = [("outcome", _I32), ("reading", _I32), ("identified", _I32), ("identifier", Guid)]
 
 
+class PowerSourceRecord(ctypes.Structure):
+    """calvoro_power_source."""
+
+    _fields_ = [("source", _I32), ("batteryPresent", _I32), ("modernStandby", _I32)]
+
+
+class PowerModeRecord(ctypes.Structure):
+    """calvoro_power_mode."""
+
+    _fields_ = [("outcome", _I32), ("mode", _I32), ("guid", Guid), ("status", _U32)]
+
+
 _PROTOTYPES.update({
+    "calvoro_ActivePlanPinnedByPolicy": (_I32, [_P(_I32)]),
+    "calvoro_ReadPowerSource": (_I32, [_P(PowerSourceRecord)]),
+    "calvoro_GetPowerMode": (_I32, [_I32, _P(PowerModeRecord)]),
+    "calvoro_SetPowerMode": (_I32, [_I32, _I32, _P(_I32)]),
     "calvoro_GetActivePlan": (_I32, [_GUID, _P(_I32)]),
     "calvoro_ActivatePlan": (_I32, [_GUID, _P(_I32)]),
     "calvoro_ReadPlanDescription": (_I32, [_GUID, _U16, _U32, _P(_U32), _P(_I32)]),
@@ -227,6 +243,13 @@ class SimRegistryValue(ctypes.Structure):
                 ("byteCount", _U32)]
 
 
+class SimPower(ctypes.Structure):
+    """calvoro_sim_power."""
+
+    _fields_ = [("source", _I32), ("batteryPresent", _I32), ("modernStandby", _I32),
+                ("acMode", Guid), ("dcMode", Guid)]
+
+
 _KEY = [_U16, _U32]
 _KEY_VALUE = _KEY + [_U16, _U32]
 _SIM_PROTOTYPES = {
@@ -241,6 +264,8 @@ _SIM_PROTOTYPES = {
     "calvoro_sim_InjectStatus": [_I32, _U32, _I32, _U32],
     "calvoro_sim_InjectException": [_I32, ctypes.c_char_p, _I32, _U32],
     "calvoro_sim_ClearFaults": [],
+    "calvoro_sim_GetPower": [_P(SimPower)],
+    "calvoro_sim_SetPower": [_P(SimPower)],
     "calvoro_sim_Allocations": [_P(_U64), _P(_U64)],
     "calvoro_sim_RegistryKeys": [_P(_U64), _P(_U64)],
     "calvoro_sim_SetRegistryString": _KEY_VALUE + [_U16, _U32],

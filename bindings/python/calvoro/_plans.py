@@ -4,16 +4,44 @@ import ctypes
 import enum
 import uuid
 from dataclasses import dataclass
-from typing import List, Optional
+from typing import List, Optional, Union
 
 from . import _native
+from ._errors import PlatformError
 
 
 class PowerSource(enum.Enum):
-    """A power source that a default plan is recorded for."""
+    """A power source. Defaults and modes are kept for AC and DC; power_source() may also
+    say SHORT_TERM (a UPS) or UNKNOWN."""
 
     AC = "ac"  #: mains power
     DC = "dc"  #: battery
+    SHORT_TERM = "ups"  #: a UPS's short-term batteries
+    UNKNOWN = "unknown"  #: the platform cannot tell
+
+
+_SOURCES = (PowerSource.AC, PowerSource.DC, PowerSource.SHORT_TERM, PowerSource.UNKNOWN)
+
+
+class PowerMode(enum.Enum):
+    """Windows 11's power modes, kept for AC and for DC."""
+
+    BEST_POWER_EFFICIENCY = "efficiency"
+    BALANCED = "balanced"
+    BEST_PERFORMANCE = "performance"
+
+
+_MODES = (PowerMode.BEST_POWER_EFFICIENCY, PowerMode.BALANCED, PowerMode.BEST_PERFORMANCE)
+
+
+@dataclass(frozen=True)
+class PowerSourceState:
+    """What the machine runs on, and whether it is a Modern Standby machine (where Windows
+    offers only Balanced, and the power mode is what changes)."""
+
+    source: PowerSource
+    battery_present: bool
+    modern_standby: bool
 
 
 @dataclass(frozen=True)
@@ -53,6 +81,8 @@ def _lib():
 def _on_ac(source):
     if not isinstance(source, PowerSource):
         raise TypeError(f"a power source is calvoro.PowerSource, not {type(source).__name__}")
+    if source not in (PowerSource.AC, PowerSource.DC):
+        raise ValueError(f"AC or DC, not {source}")
     return 1 if source is PowerSource.AC else 0
 
 
@@ -142,3 +172,49 @@ def clear_default(source: PowerSource) -> bool:
     cleared = ctypes.c_int32()
     _native.check(_lib().calvoro_ClearDefaultPlan(_on_ac(source), ctypes.byref(cleared)))
     return bool(cleared.value)
+
+
+def active_plan_pinned_by_policy() -> bool:
+    """True when Group Policy sets the active plan, so that activate cannot."""
+    pinned = ctypes.c_int32()
+    _native.check(_lib().calvoro_ActivePlanPinnedByPolicy(ctypes.byref(pinned)))
+    return bool(pinned.value)
+
+
+def power_source() -> PowerSourceState:
+    """The machine's power source now (UNKNOWN when the platform cannot tell)."""
+    record = _native.PowerSourceRecord()
+    _native.check(_lib().calvoro_ReadPowerSource(ctypes.byref(record)))
+    return PowerSourceState(_SOURCES[record.source], bool(record.batteryPresent),
+                            bool(record.modernStandby))
+
+
+def _check_mode(outcome, status, source):
+    if outcome == 1:
+        raise NotImplementedError("this platform has no power modes (Windows 11 has them)")
+    if outcome == 2:
+        raise ValueError("Windows says the power mode does not apply to the active plan; it "
+                         "applies to Balanced and plans made from it")
+    if outcome != 0:
+        raise PlatformError(f"the platform refused the power mode for {source.name}"
+                            + (f" (status {status})" if status else ""))
+
+
+def power_mode(source: PowerSource) -> Union[PowerMode, uuid.UUID]:
+    """The user's power mode for AC or DC; the identifier of one that is none of the three.
+    Raises NotImplementedError where the platform has no power modes."""
+    record = _native.PowerModeRecord()
+    _native.check(_lib().calvoro_GetPowerMode(_on_ac(source), ctypes.byref(record)))
+    _check_mode(record.outcome, record.status, source)
+    return _MODES[record.mode] if record.mode >= 0 else _native.from_c(record.guid)
+
+
+def set_power_mode(source: PowerSource, mode: PowerMode) -> None:
+    """Sets the user's power mode for AC or DC. Raises NotImplementedError where the platform
+    has no power modes, ValueError where Windows says it does not apply to the active plan."""
+    if not isinstance(mode, PowerMode):
+        raise TypeError(f"a power mode is calvoro.PowerMode, not {type(mode).__name__}")
+    outcome = ctypes.c_int32()
+    _native.check(_lib().calvoro_SetPowerMode(_on_ac(source), _MODES.index(mode),
+                                              ctypes.byref(outcome)))
+    _check_mode(outcome.value, 0, source)

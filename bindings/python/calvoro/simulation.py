@@ -18,6 +18,7 @@ import uuid
 from typing import List, Optional, Union
 
 from . import _native
+from ._plans import PowerSource
 
 DEFAULT_PLAN_KEY = "Software\\Quandrel\\Zephlo\\PowerPolicies\\DEV_DEFAULT_PLANE"
 
@@ -159,6 +160,39 @@ def inject_exception(operation: Operation, message: str, repeat: Repeat = Repeat
 def clear_faults() -> None:
     """Removes every injected fault."""
     _call("calvoro_sim_ClearFaults")
+
+
+_BALANCED_MODE = uuid.UUID(int=0)
+
+
+@dataclasses.dataclass
+class PowerState:
+    """What the machine runs on, and its power modes' identifiers (balanced is all zero)."""
+    source: PowerSource = PowerSource.AC
+    battery_present: bool = True
+    modern_standby: bool = False
+    ac_mode: uuid.UUID = _BALANCED_MODE
+    dc_mode: uuid.UUID = _BALANCED_MODE
+
+
+_SOURCES = [PowerSource.AC, PowerSource.DC, PowerSource.SHORT_TERM, PowerSource.UNKNOWN]
+
+
+def power() -> PowerState:
+    """The machine's power state: on AC, a battery, no Modern Standby, balanced when seeded."""
+    record = _native.SimPower()
+    _call("calvoro_sim_GetPower", ctypes.byref(record))
+    return PowerState(_SOURCES[record.source], bool(record.batteryPresent),
+                      bool(record.modernStandby), _native.from_c(record.acMode),
+                      _native.from_c(record.dcMode))
+
+
+def set_power(state: PowerState) -> None:
+    """Replaces the machine's power state."""
+    record = _native.SimPower(_SOURCES.index(state.source), int(state.battery_present),
+                              int(state.modern_standby), _native.to_c(state.ac_mode),
+                              _native.to_c(state.dc_mode))
+    _call("calvoro_sim_SetPower", ctypes.byref(record))
 
 
 def _counts(name):

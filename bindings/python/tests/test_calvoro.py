@@ -137,6 +137,28 @@ def test_the_operations_beside_the_class():
         calvoro.set_default(calvoro.PowerSource.AC, POWER_SAVER)
 
 
+def test_the_source_the_modes_and_policy():
+    assert calvoro.power_source() == calvoro.PowerSourceState(calvoro.PowerSource.AC, True, False)
+    simulation.set_power(simulation.PowerState(calvoro.PowerSource.SHORT_TERM, False, True))
+    assert calvoro.power_source() == calvoro.PowerSourceState(calvoro.PowerSource.SHORT_TERM,
+                                                              False, True)
+    assert calvoro.power_mode(calvoro.PowerSource.DC) is calvoro.PowerMode.BALANCED
+    calvoro.set_power_mode(calvoro.PowerSource.DC, calvoro.PowerMode.BEST_PERFORMANCE)
+    assert calvoro.power_mode(calvoro.PowerSource.DC) is calvoro.PowerMode.BEST_PERFORMANCE
+    assert simulation.power().dc_mode == uuid.UUID("ded574b5-45a0-4f42-8737-46345c09c238")
+    with pytest.raises(ValueError):
+        calvoro.power_mode(calvoro.PowerSource.UNKNOWN)
+    simulation.inject_status(simulation.Operation.PowerGetUserConfiguredPowerMode, 127)
+    with pytest.raises(NotImplementedError):
+        calvoro.power_mode(calvoro.PowerSource.AC)
+    simulation.inject_status(simulation.Operation.PowerSetUserConfiguredPowerMode, 50)
+    with pytest.raises(ValueError):
+        calvoro.set_power_mode(calvoro.PowerSource.AC, calvoro.PowerMode.BALANCED)
+    assert calvoro.active_plan_pinned_by_policy() is False
+    simulation.inject_status(simulation.Operation.PowerSettingAccessCheckEx, 1260)
+    assert calvoro.active_plan_pinned_by_policy() is True
+
+
 def test_a_platform_exception_surfaces_with_its_message():
     simulation.inject_exception(simulation.Operation.PowerWriteDCValueIndex, "boom ☀")
     with pytest.raises(calvoro.PlatformError) as raised:
