@@ -1,5 +1,6 @@
 // Lists each plan with its sleep timeout on mains power, then changes Balanced's; then finds a
-// plan as a person names it, applies it, and records it as the default on battery.
+// plan as a person names it, applies it, and records it as the default on battery; then tells
+// the power source and the power mode.
 #include <calvoro/calvoro.h>
 
 #include <iostream>
@@ -26,4 +27,9 @@ int main() {
         Calvoro::SetDefaultPlan(Calvoro::PowerSource::DC, found.candidates[0].id);
         std::cout << "active now: " << *Calvoro::ActivePlan() << ", the default on battery\n";
     }
+    // What the machine runs on, and the power mode (Windows 11) on battery.
+    const Calvoro::PowerSourceState now = Calvoro::ReadPowerSource();
+    const Calvoro::PowerModeReading mode = Calvoro::GetPowerMode(Calvoro::PowerSource::DC);
+    std::cout << (now.source == Calvoro::PowerSource::AC ? "on mains power" : "not on mains power")
+              << (mode.mode == Calvoro::PowerMode::Balanced ? ", balanced on battery\n" : "\n");
 }

@@ -1,5 +1,6 @@
 """Lists each plan with its sleep timeout on mains power, then changes Balanced's; then finds a
-plan as a person names it, applies it, and records it as the default on battery."""
+plan as a person names it, applies it, and records it as the default on battery; then tells
+the power source and the power mode."""
 import uuid
 
 import calvoro
@@ -16,4 +17,6 @@ found = calvoro.find_plan("power SAVER")  # the library's lookup: an id, an alia
 if found.plan and calvoro.activate(found.plan.id) is calvoro.Activation.APPLIED:
     calvoro.set_default(calvoro.PowerSource.DC, found.plan.id)
     print(f"active now: {calvoro.active_plan()}, the default on battery")
+now = calvoro.power_source()  # AC, DC, SHORT_TERM (a UPS) or UNKNOWN, and Modern Standby
+print(f"on {now.source.name}; on battery the power mode is {calvoro.power_mode(calvoro.PowerSource.DC).name}")
 # In a test: calvoro.simulation.use(), .reset(), .inject_exception(...), .set_registry_value(...)

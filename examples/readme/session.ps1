@@ -10,4 +10,8 @@ Import-PowerPlan plans.json -Verbose
 Rename-PowerPlan SCHEME_MIN -NewName 'Υψηλή απόδοση' -Description 'Για παιχνίδια.'
 Get-PowerPlan 'ΥΨΗΛΉ ΑΠΌΔΟΣΗ' | Enable-PowerPlan
 Get-PowerPlan -Active
+Get-PowerPlan 'ΥΨΗΛΉ ΑΠΌΔΟΣΗ' | Set-PowerPlanDefault -PowerSource AC -PassThru
+Get-PowerSource
+Set-PowerMode DC BestPowerEfficiency
+Get-PowerMode
 Get-PowerPlan Turbo

@@ -16,6 +16,11 @@
         'Rename-PowerPlan'
         'Enable-PowerPlan'
         'Get-PowerPlanDefault'
+        'Set-PowerPlanDefault'
+        'Clear-PowerPlanDefault'
+        'Get-PowerSource'
+        'Get-PowerMode'
+        'Set-PowerMode'
         'Export-PowerPlan'
         'Import-PowerPlan'
     )

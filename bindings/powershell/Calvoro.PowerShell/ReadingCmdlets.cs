@@ -98,6 +98,7 @@ namespace Calvoro.PowerShell
     {
         /// <summary>AC (mains) or DC (battery); both when left out.</summary>
         [Parameter(Position = 0)]
+        [ValidateSet("AC", "DC")]
         public PowerSource? PowerSource { get; set; }
 
         /// <inheritdoc/>

@@ -39,8 +39,9 @@ Describe 'Calvoro' {
             $module.ModuleBase | Should -BeLike "$HOME*"
             $module.CompatiblePSEditions | Should -Be @('Desktop', 'Core')
             $module.ExportedCmdlets.Keys | Sort-Object | Should -Be @(
-                'Enable-PowerPlan', 'Export-PowerPlan', 'Get-PowerPlan', 'Get-PowerPlanDefault',
-                'Import-PowerPlan', 'Rename-PowerPlan', 'Set-PowerPlanTimeout')
+                'Clear-PowerPlanDefault', 'Enable-PowerPlan', 'Export-PowerPlan', 'Get-PowerMode',
+                'Get-PowerPlan', 'Get-PowerPlanDefault', 'Get-PowerSource', 'Import-PowerPlan',
+                'Rename-PowerPlan', 'Set-PowerMode', 'Set-PowerPlanDefault', 'Set-PowerPlanTimeout')
         }
     }
 
@@ -184,6 +185,54 @@ Describe 'Calvoro' {
         It 'makes a plan active' {
             Enable-PowerPlan 'high performance'
             (Get-PowerPlan -Active).Id | Should -Be $High
+        }
+    }
+
+    Describe 'the power source, the recorded defaults and the power modes' {
+        It '<Case>' -TestCases @(
+            @{ Case = 'Get-PowerSource tells the seeded machine'; Run = { Get-PowerSource | ForEach-Object { "$($_.Source) $($_.BatteryPresent) $($_.ModernStandby)" } }; Expected = 'AC True False' }
+            @{ Case = 'Get-PowerSource tells a UPS'; Run = {
+                    [Calvoro.Simulation]::Power = [Calvoro.Simulation+PowerState]@{ Source = 'ShortTerm'; ModernStandby = $true }
+                    (Get-PowerSource).Source }; Expected = 'ShortTerm' }
+            @{ Case = 'Set-PowerPlanDefault records a plan from the pipeline'; Run = {
+                    Get-PowerPlan 'power saver' | Set-PowerPlanDefault -PowerSource DC -PassThru | ForEach-Object { "$($_.PowerSource) $($_.Name)" } }; Expected = 'DC Power saver' }
+            @{ Case = 'Set-PowerPlanDefault -WhatIf records nothing'; Run = {
+                    Set-PowerPlanDefault SCHEME_MIN -PowerSource AC -WhatIf
+                    (Get-PowerPlanDefault AC).Id }; Expected = $null }
+            @{ Case = 'Clear-PowerPlanDefault takes the source from the pipeline'; Run = {
+                    Set-PowerPlanDefault SCHEME_MIN -PowerSource AC
+                    Get-PowerPlanDefault AC | Clear-PowerPlanDefault
+                    (Get-PowerPlanDefault AC).Id }; Expected = $null }
+            @{ Case = 'Set-PowerMode sets both sources'; Run = {
+                    Set-PowerMode Both BestPerformance
+                    (Get-PowerMode).Mode -join ' ' }; Expected = 'BestPerformance BestPerformance' }
+            @{ Case = 'Set-PowerMode -WhatIf changes nothing'; Run = {
+                    Set-PowerMode DC BestPowerEfficiency -WhatIf
+                    (Get-PowerMode DC).Mode }; Expected = 'Balanced' }
+        ) {
+            & $Run | Should -Be $Expected
+        }
+
+        It 'says <Category> when <Case>' -TestCases @(
+            @{ Case = 'the plan is not installed'; Category = 'ObjectNotFound'; Arrange = {}
+               Cmdlet = 'Set-PowerPlanDefault'; Arguments = @{ Id = [guid]::NewGuid(); PowerSource = 'AC' } }
+            @{ Case = 'the platform has no power modes'; Category = 'NotImplemented'
+               Arrange = { [Calvoro.Simulation]::InjectStatus('PowerGetUserConfiguredPowerMode', 127) }
+               Cmdlet = 'Get-PowerMode'; Arguments = @{} }
+            @{ Case = 'the mode does not apply to the active plan'; Category = 'InvalidOperation'
+               Arrange = { [Calvoro.Simulation]::InjectStatus('PowerSetUserConfiguredPowerMode', 50) }
+               Cmdlet = 'Set-PowerMode'; Arguments = @{ PowerSource = 'AC'; Mode = 'Balanced' } }
+            @{ Case = 'the registry refuses the record'; Category = 'PermissionDenied'
+               Arrange = { [Calvoro.Simulation]::RefuseKeyAccess([Calvoro.Simulation]::DefaultPlanKey) }
+               Cmdlet = 'Set-PowerPlanDefault'; Arguments = @{ Name = 'Balanced'; PowerSource = 'DC' } }
+        ) {
+            & $Arrange
+            & $Cmdlet @Arguments -ErrorVariable problems -ErrorAction SilentlyContinue | Should -BeNullOrEmpty
+            $problems.CategoryInfo.Category | Should -Be $Category
+        }
+
+        It 'refuses a source that is no record''s' {
+            { Set-PowerPlanDefault Balanced -PowerSource Unknown } | Should -Throw
         }
     }
 

@@ -25,4 +25,6 @@ if (plans.Find("power SAVER").Plan is PowerPlan saver && plans.Activate(saver.Id
     plans.SetDefault(PowerSource.DC, saver.Id);
     Console.WriteLine($"active now: {plans.GetActive()}, the default on battery");
 }
+PowerSourceState now = plans.GetPowerSource();  // AC, DC, ShortTerm (a UPS) or Unknown
+Console.WriteLine($"on {now.Source}, Modern Standby: {now.ModernStandby}; on battery: {plans.GetPowerMode(PowerSource.DC)}");
 // In a test: Simulation.Use(); Simulation.Reset(); Simulation.InjectException(Simulation.Operation.PowerReadACValueIndex, "boom");
