@@ -11,21 +11,17 @@
 using namespace Calvoro::c_api;
 
 // The C constants are the C++ enumerations' values.
-static_assert(CALVORO_REFUSED == static_cast<int>(Calvoro::Activation::Refused) &&
-              CALVORO_APPLIED == static_cast<int>(Calvoro::Activation::Applied) &&
-              CALVORO_PINNED_BY_POLICY == static_cast<int>(Calvoro::Activation::PinnedByPolicy));
-static_assert(CALVORO_SOURCE_AC == static_cast<int>(Calvoro::PowerSource::AC) &&
-              CALVORO_SOURCE_DC == static_cast<int>(Calvoro::PowerSource::DC) &&
-              CALVORO_SOURCE_SHORT_TERM == static_cast<int>(Calvoro::PowerSource::ShortTerm) &&
-              CALVORO_SOURCE_UNKNOWN == static_cast<int>(Calvoro::PowerSource::Unknown));
-static_assert(CALVORO_MODE_BEST_POWER_EFFICIENCY ==
-                  static_cast<int>(Calvoro::PowerMode::BestPowerEfficiency) &&
-              CALVORO_MODE_BALANCED == static_cast<int>(Calvoro::PowerMode::Balanced) &&
-              CALVORO_MODE_BEST_PERFORMANCE == static_cast<int>(Calvoro::PowerMode::BestPerformance));
-static_assert(CALVORO_MODE_DONE == static_cast<int>(Calvoro::PowerModeOutcome::Done) &&
-              CALVORO_MODE_UNSUPPORTED == static_cast<int>(Calvoro::PowerModeOutcome::Unsupported) &&
-              CALVORO_MODE_NOT_APPLICABLE == static_cast<int>(Calvoro::PowerModeOutcome::NotApplicable) &&
-              CALVORO_MODE_FAILED == static_cast<int>(Calvoro::PowerModeOutcome::Failed));
+static_assert(CountUpTo({CALVORO_REFUSED, CALVORO_APPLIED, CALVORO_PINNED_BY_POLICY},
+                        Calvoro::Activation::PinnedByPolicy));
+static_assert(CountUpTo({CALVORO_SOURCE_AC, CALVORO_SOURCE_DC, CALVORO_SOURCE_SHORT_TERM,
+                         CALVORO_SOURCE_UNKNOWN},
+                        Calvoro::PowerSource::Unknown));
+static_assert(CountUpTo({CALVORO_MODE_BEST_POWER_EFFICIENCY, CALVORO_MODE_BALANCED,
+                         CALVORO_MODE_BEST_PERFORMANCE},
+                        Calvoro::PowerMode::BestPerformance));
+static_assert(CountUpTo({CALVORO_MODE_DONE, CALVORO_MODE_UNSUPPORTED, CALVORO_MODE_NOT_APPLICABLE,
+                         CALVORO_MODE_FAILED},
+                        Calvoro::PowerModeOutcome::Failed));
 
 namespace {
 

@@ -16,37 +16,22 @@ struct calvoro_sim_state {
 namespace {
 
 // The C enumerations are the C++ ones' values.
-template <typename Enumeration>
-constexpr int32_t Value(Enumeration value) {
-    return static_cast<int32_t>(value);
-}
-static_assert(CALVORO_SIM_POWER_ENUMERATE == Value(Sim::Operation::PowerEnumerate));
-static_assert(CALVORO_SIM_POWER_READ_FRIENDLY_NAME == Value(Sim::Operation::PowerReadFriendlyName));
-static_assert(CALVORO_SIM_POWER_WRITE_FRIENDLY_NAME == Value(Sim::Operation::PowerWriteFriendlyName));
-static_assert(CALVORO_SIM_POWER_WRITE_DESCRIPTION == Value(Sim::Operation::PowerWriteDescription));
-static_assert(CALVORO_SIM_POWER_READ_AC_VALUE_INDEX == Value(Sim::Operation::PowerReadACValueIndex));
-static_assert(CALVORO_SIM_POWER_READ_DC_VALUE_INDEX == Value(Sim::Operation::PowerReadDCValueIndex));
-static_assert(CALVORO_SIM_POWER_WRITE_AC_VALUE_INDEX == Value(Sim::Operation::PowerWriteACValueIndex));
-static_assert(CALVORO_SIM_POWER_WRITE_DC_VALUE_INDEX == Value(Sim::Operation::PowerWriteDCValueIndex));
-static_assert(CALVORO_SIM_LOCAL_ALLOC == Value(Sim::Operation::LocalAlloc));
-static_assert(CALVORO_SIM_POWER_GET_ACTIVE_SCHEME == Value(Sim::Operation::PowerGetActiveScheme));
-static_assert(CALVORO_SIM_POWER_SET_ACTIVE_SCHEME == Value(Sim::Operation::PowerSetActiveScheme));
-static_assert(CALVORO_SIM_POWER_READ_DESCRIPTION == Value(Sim::Operation::PowerReadDescription));
-static_assert(CALVORO_SIM_CALL_NT_POWER_INFORMATION == Value(Sim::Operation::CallNtPowerInformation));
-static_assert(CALVORO_SIM_POWER_GET_USER_CONFIGURED_POWER_MODE ==
-              Value(Sim::Operation::PowerGetUserConfiguredPowerMode));
-static_assert(CALVORO_SIM_POWER_SET_USER_CONFIGURED_POWER_MODE ==
-              Value(Sim::Operation::PowerSetUserConfiguredPowerMode));
-static_assert(CALVORO_SIM_POWER_SETTING_ACCESS_CHECK_EX ==
-              Value(Sim::Operation::PowerSettingAccessCheckEx));
-static_assert(CALVORO_SIM_SLEEP == Value(Sim::Timeout::Sleep));
-static_assert(CALVORO_SIM_HIBERNATE == Value(Sim::Timeout::Hibernate));
-static_assert(CALVORO_SIM_DISPLAY == Value(Sim::Timeout::Display));
-static_assert(CALVORO_SIM_ONCE == Value(Sim::Repeat::Once));
-static_assert(CALVORO_SIM_ALWAYS == Value(Sim::Repeat::Always));
-static_assert(CALVORO_SIM_REG_STRING == Value(Sim::RegistryValue::Kind::String));
-static_assert(CALVORO_SIM_REG_NUMBER == Value(Sim::RegistryValue::Kind::Number));
-static_assert(CALVORO_SIM_REG_BINARY == Value(Sim::RegistryValue::Kind::Binary));
+static_assert(CountUpTo({CALVORO_SIM_POWER_ENUMERATE, CALVORO_SIM_POWER_READ_FRIENDLY_NAME,
+                         CALVORO_SIM_POWER_WRITE_FRIENDLY_NAME, CALVORO_SIM_POWER_WRITE_DESCRIPTION,
+                         CALVORO_SIM_POWER_READ_AC_VALUE_INDEX, CALVORO_SIM_POWER_READ_DC_VALUE_INDEX,
+                         CALVORO_SIM_POWER_WRITE_AC_VALUE_INDEX,
+                         CALVORO_SIM_POWER_WRITE_DC_VALUE_INDEX, CALVORO_SIM_LOCAL_ALLOC,
+                         CALVORO_SIM_POWER_GET_ACTIVE_SCHEME, CALVORO_SIM_POWER_SET_ACTIVE_SCHEME,
+                         CALVORO_SIM_POWER_READ_DESCRIPTION, CALVORO_SIM_CALL_NT_POWER_INFORMATION,
+                         CALVORO_SIM_POWER_GET_USER_CONFIGURED_POWER_MODE,
+                         CALVORO_SIM_POWER_SET_USER_CONFIGURED_POWER_MODE,
+                         CALVORO_SIM_POWER_SETTING_ACCESS_CHECK_EX},
+                        Sim::Operation::PowerSettingAccessCheckEx));
+static_assert(CountUpTo({CALVORO_SIM_SLEEP, CALVORO_SIM_HIBERNATE, CALVORO_SIM_DISPLAY},
+                        Sim::Timeout::Display));
+static_assert(CountUpTo({CALVORO_SIM_ONCE, CALVORO_SIM_ALWAYS}, Sim::Repeat::Always));
+static_assert(CountUpTo({CALVORO_SIM_REG_STRING, CALVORO_SIM_REG_NUMBER, CALVORO_SIM_REG_BINARY},
+                        Sim::RegistryValue::Kind::Binary));
 
 // The C enumerations' values as the C++ enumerations, or ArgumentOutOfRange naming the
 // argument.

@@ -73,6 +73,18 @@ calvoro_status Call(const char* function, std::initializer_list<const void*> req
     });
 }
 
+/// True when the C constants `constants` are 0, 1, 2, ... and `last`, the C++ enumeration's
+/// last value, is the last of them: the C constants are that enumeration's values in order.
+template <typename Enumeration, std::size_t N>
+constexpr bool CountUpTo(const int (&constants)[N], Enumeration last) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (constants[i] != static_cast<int>(i)) {
+            return false;
+        }
+    }
+    return static_cast<std::size_t>(last) + 1 == N;
+}
+
 /// This thread's last error message.
 const char* LastErrorMessage() noexcept;
 
