@@ -3,10 +3,10 @@
 #include <calvoro/calvoro_c.h>
 #include <calvoro/power_plans.h>
 
-#include "translate.h"
-
 #include <string>
 #include <vector>
+
+#include "translate.h"
 
 using namespace Calvoro::c_api;
 
@@ -86,8 +86,7 @@ calvoro_status calvoro_ReadPlanDescription(const calvoro_guid* plan, uint16_t* d
         const auto read = Calvoro::ReadPlanDescription(FromC(*plan));
         *present = read ? 1 : 0;
         *descriptionLength = 0;
-        return read ? TextToC(*read, description, descriptionCapacity, descriptionLength,
-                              function)
+        return read ? TextToC(*read, description, descriptionCapacity, descriptionLength, function)
                     : CALVORO_OK;
     });
 }
@@ -119,7 +118,8 @@ calvoro_status calvoro_SameIgnoringCase(const uint16_t* a, uint32_t aLength, con
 }
 
 calvoro_status calvoro_SetDefaultPlan(int32_t onAC, const calvoro_guid* plan) {
-    return Call(__func__, {plan}, [&] { Calvoro::SetDefaultPlan(SourceFromC(onAC), FromC(*plan)); });
+    return Call(__func__, {plan},
+                [&] { Calvoro::SetDefaultPlan(SourceFromC(onAC), FromC(*plan)); });
 }
 
 calvoro_status calvoro_ClearDefaultPlan(int32_t onAC, int32_t* cleared) {

@@ -2,11 +2,11 @@
 #include <calvoro/errors.h>
 #include <calvoro/power_plans.h>
 
-#include "platform/platform.h"
-#include "power_class/default_plan_key.h"
-
 #include <stdexcept>
 #include <string>
+
+#include "platform/platform.h"
+#include "power_class/default_plan_key.h"
 
 namespace Calvoro {
 namespace {

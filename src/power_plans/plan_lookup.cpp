@@ -1,7 +1,6 @@
 // Finding an installed plan by the text a person types: an identifier, an alias, or a name.
 #include <calvoro/power_plans.h>
 
-
 namespace Calvoro {
 namespace {
 

@@ -3,13 +3,13 @@
 #include <calvoro/power_class.h>
 #include <calvoro/power_plans.h>
 
-#include "platform/conversions.h"
-#include "platform/platform.h"
-#include "power_class/status_rule.h"
-
 #include <algorithm>
 #include <memory>
 #include <vector>
+
+#include "platform/conversions.h"
+#include "platform/platform.h"
+#include "power_class/status_rule.h"
 
 namespace Calvoro {
 namespace {

@@ -28,7 +28,7 @@ struct Change {
 
 /// How a command's changes went.
 struct Outcome {
-    int refused = 0;                // changes not applied, or applied but not kept
+    int refused = 0;                         // changes not applied, or applied but not kept
     std::optional<Calvoro::Guid> reapplied;  // the active plan, when it was applied again
     bool pinnedByPolicy = false;             // Group Policy kept it from being applied again
 };

@@ -33,7 +33,10 @@ public:
             const bool forAC = listing.ac.id == plan.id;
             const bool forDC = listing.dc.id == plan.id;
             if (forAC || forDC) {
-                out_ << "  [default for " << (forAC && forDC ? "AC and DC" : forAC ? "AC" : "DC")
+                out_ << "  [default for "
+                     << (forAC && forDC ? "AC and DC"
+                         : forAC        ? "AC"
+                                        : "DC")
                      << "]";
             }
             out_ << '\n';
@@ -74,8 +77,7 @@ public:
     void Renamed(const std::vector<Change>& changes, const Outcome& outcome) override {
         if (outcome.refused == 0) {
             const Change& change = changes.front();
-            out_ << change.plan.id << " is now named \"" << change.to.get<std::string>()
-                 << "\"\n";
+            out_ << change.plan.id << " is now named \"" << change.to.get<std::string>() << "\"\n";
         }
     }
 
@@ -147,12 +149,12 @@ std::string ModeText(const Calvoro::PowerModeReading& reading) {
         return reading.guid.ToString() + " (not a mode this program knows)";
     }
     switch (*reading.mode) {
-    case Calvoro::PowerMode::BestPowerEfficiency:
-        return "best power efficiency";
-    case Calvoro::PowerMode::Balanced:
-        break;
-    case Calvoro::PowerMode::BestPerformance:
-        return "best performance";
+        case Calvoro::PowerMode::BestPowerEfficiency:
+            return "best power efficiency";
+        case Calvoro::PowerMode::Balanced:
+            break;
+        case Calvoro::PowerMode::BestPerformance:
+            return "best performance";
     }
     return "balanced";
 }

@@ -125,7 +125,7 @@ bool KnownMode(const Guid& mode) {
 }
 
 Status ReadMode(Guid Simulation::PowerState::*side, GUID* mode) {
-    return Run(Operation::PowerGetUserConfiguredPowerMode, [&](State& state) {
+    return Run(Operation::PowerGetUserConfiguredPowerMode, [&](const State& state) {
         if (mode == nullptr) {
             return status::InvalidParameter;
         }
@@ -254,35 +254,37 @@ Status PowerSetActiveScheme(RootKey, const GUID* SchemeGuid) {
 
 Status PowerReadDescription(RootKey, const GUID* SchemeGuid, const GUID*, const GUID*,
                             std::uint8_t* Buffer, std::uint32_t* BufferSize) {
-    return ReadPlanText(&simulated::Plan::description, Operation::PowerReadDescription,
-                        SchemeGuid, Buffer, BufferSize);
+    return ReadPlanText(&simulated::Plan::description, Operation::PowerReadDescription, SchemeGuid,
+                        Buffer, BufferSize);
 }
 
 std::int32_t CallNtPowerInformation(SystemBatteryState* OutputBuffer) {
-    return static_cast<std::int32_t>(Run(Operation::CallNtPowerInformation, [&](State& state) {
-        if (OutputBuffer == nullptr) {
-            return kStatusInvalidParameter;
-        }
-        if (state.power.source == PowerSource::Unknown) {
-            return kStatusUnsuccessful;
-        }
-        OutputBuffer->AcOnLine = state.power.source == PowerSource::AC;
-        OutputBuffer->BatteryPresent = state.power.batteryPresent;
-        return status::Success;
-    }));
+    return static_cast<std::int32_t>(
+        Run(Operation::CallNtPowerInformation, [&](const State& state) {
+            if (OutputBuffer == nullptr) {
+                return kStatusInvalidParameter;
+            }
+            if (state.power.source == PowerSource::Unknown) {
+                return kStatusUnsuccessful;
+            }
+            OutputBuffer->AcOnLine = state.power.source == PowerSource::AC;
+            OutputBuffer->BatteryPresent = state.power.batteryPresent;
+            return status::Success;
+        }));
 }
 
 std::int32_t CallNtPowerInformation(SystemPowerCapabilities* OutputBuffer) {
-    return static_cast<std::int32_t>(Run(Operation::CallNtPowerInformation, [&](State& state) {
-        if (OutputBuffer == nullptr) {
-            return kStatusInvalidParameter;
-        }
-        const bool ups = state.power.source == PowerSource::ShortTerm;
-        OutputBuffer->AoAc = state.power.modernStandby;
-        OutputBuffer->SystemBatteriesPresent = state.power.batteryPresent || ups;
-        OutputBuffer->BatteriesAreShortTerm = ups;
-        return status::Success;
-    }));
+    return static_cast<std::int32_t>(
+        Run(Operation::CallNtPowerInformation, [&](const State& state) {
+            if (OutputBuffer == nullptr) {
+                return kStatusInvalidParameter;
+            }
+            const bool ups = state.power.source == PowerSource::ShortTerm;
+            OutputBuffer->AoAc = state.power.modernStandby;
+            OutputBuffer->SystemBatteriesPresent = state.power.batteryPresent || ups;
+            OutputBuffer->BatteriesAreShortTerm = ups;
+            return status::Success;
+        }));
 }
 
 Status PowerGetUserConfiguredACPowerMode(GUID* PowerModeGuid) {

@@ -262,10 +262,12 @@ RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath,
     DWORD type = REG_NONE;
     DWORD size = 0;
     std::vector<BYTE> data;
-    LSTATUS readStatus = ::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size);
+    LSTATUS readStatus =
+        ::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size);
     for (int attempt = 0; readStatus == ERROR_SUCCESS || readStatus == ERROR_MORE_DATA; ++attempt) {
         data.assign(size + sizeof(wchar_t), 0);  // room for a NUL the data may lack
-        readStatus = ::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, data.data(), &size);
+        readStatus =
+            ::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, data.data(), &size);
         if (readStatus != ERROR_MORE_DATA || attempt == 3) {
             break;
         }
