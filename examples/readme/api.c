@@ -1,5 +1,5 @@
 /* Lists each plan with its sleep timeout on mains power through the C interface, then
- * changes Balanced's. Every call returns a status; the results are in its out parameters. */
+ * changes Balanced's, and tells the power source and the power mode. Every call returns a status; the results are in its out parameters. */
 #include <calvoro/calvoro_c.h>
 
 #include <stdio.h>
@@ -49,5 +49,17 @@ int main(void) {
         return 1;
     }
     puts(stored ? "Balanced sleeps after 15 min on AC" : "the platform refused the change");
+
+    /* Beside the class: what the machine runs on, and the power mode on battery. */
+    calvoro_power_source now;
+    calvoro_power_mode mode;
+    if (Failed(calvoro_ReadPowerSource(&now)) || Failed(calvoro_GetPowerMode(0, &mode))) {
+        return 1;
+    }
+    printf("%s; %s on battery\n",
+           now.source == CALVORO_SOURCE_AC ? "on mains power" : "not on mains power",
+           mode.outcome != CALVORO_MODE_DONE    ? "no power modes"
+           : mode.mode == CALVORO_MODE_BALANCED ? "balanced"
+                                                : "another mode");
     return 0;
 }

@@ -97,6 +97,14 @@ else
 fi
 check "activate on a pinned plan says that policy sets it" \
     test "$status" = 1 -a -n "$(grep "Group Policy sets the active plan" <<<"$message")"
+if message=$(CALVORO_STANDIN_POLICY=pinned "$wine_run" --prefix "$prefix" "$program" \
+    set SCHEME_CURRENT sleep ac 5 2>&1 >/dev/null); then
+    status=0
+else
+    status=$?
+fi
+check "set on the pinned active plan stores the change and says that policy sets the plan" \
+    test "$status" = 1 -a -n "$(grep "Group Policy sets the active plan" <<<"$message")"
 
 echo "program under Wine: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
