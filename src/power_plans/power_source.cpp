@@ -19,14 +19,14 @@ bool OnAC(PowerSource source) {
 
 PowerModeOutcome OutcomeOf(platform::Status status) {
     switch (status) {
-        case platform::status::Success:
-            return PowerModeOutcome::Done;
-        case platform::status::ProcNotFound:
-            return PowerModeOutcome::Unsupported;
-        case platform::status::NotSupported:
-            return PowerModeOutcome::NotApplicable;
-        default:
-            return PowerModeOutcome::Failed;
+    case platform::status::Success:
+        return PowerModeOutcome::Done;
+    case platform::status::ProcNotFound:
+        return PowerModeOutcome::Unsupported;
+    case platform::status::NotSupported:
+        return PowerModeOutcome::NotApplicable;
+    default:
+        return PowerModeOutcome::Failed;
     }
 }
 
@@ -55,12 +55,12 @@ PowerSourceState ReadPowerSource() {
 
 Guid PowerModeGuid(PowerMode mode) {
     switch (mode) {
-        case PowerMode::BestPowerEfficiency:
-            return FromGUID(platform::kPowerModeBestPowerEfficiency);
-        case PowerMode::Balanced:
-            break;
-        case PowerMode::BestPerformance:
-            return FromGUID(platform::kPowerModeBestPerformance);
+    case PowerMode::BestPowerEfficiency:
+        return FromGUID(platform::kPowerModeBestPowerEfficiency);
+    case PowerMode::Balanced:
+        break;
+    case PowerMode::BestPerformance:
+        return FromGUID(platform::kPowerModeBestPerformance);
     }
     return FromGUID(platform::kPowerModeBalanced);
 }

@@ -29,15 +29,15 @@ std::optional<Guid> ReapplyIfActive(const std::vector<Guid>& retimed, const Outp
         return std::nullopt;
     }
     switch (Calvoro::ActivatePlan(*active)) {
-        case Calvoro::Activation::Applied:
-            return active;
-        case Calvoro::Activation::PinnedByPolicy:
-            pinned = true;
-            output.err << "calvoro: " << kPinnedByPolicy
-                       << "; the change is stored and takes effect when policy applies the plan\n";
-            return std::nullopt;
-        case Calvoro::Activation::Refused:
-            break;
+    case Calvoro::Activation::Applied:
+        return active;
+    case Calvoro::Activation::PinnedByPolicy:
+        pinned = true;
+        output.err << "calvoro: " << kPinnedByPolicy
+                   << "; the change is stored and takes effect when policy applies the plan\n";
+        return std::nullopt;
+    case Calvoro::Activation::Refused:
+        break;
     }
     output.err << "calvoro: the active plan could not be applied again; the change is "
                   "stored and takes effect when the plan is next applied\n";

@@ -12,14 +12,14 @@ namespace calvoro_cli {
 
 inline constexpr std::string_view SourceWord(Calvoro::PowerSource source) {
     switch (source) {
-        case Calvoro::PowerSource::AC:
-            return "ac";
-        case Calvoro::PowerSource::DC:
-            return "dc";
-        case Calvoro::PowerSource::ShortTerm:
-            return "ups";
-        case Calvoro::PowerSource::Unknown:
-            break;
+    case Calvoro::PowerSource::AC:
+        return "ac";
+    case Calvoro::PowerSource::DC:
+        return "dc";
+    case Calvoro::PowerSource::ShortTerm:
+        return "ups";
+    case Calvoro::PowerSource::Unknown:
+        break;
     }
     return "unknown";
 }
@@ -37,12 +37,12 @@ inline std::optional<Calvoro::PowerSource> SourceFromWord(std::string_view word)
 
 inline constexpr std::string_view ModeWord(Calvoro::PowerMode mode) {
     switch (mode) {
-        case Calvoro::PowerMode::BestPowerEfficiency:
-            return "efficiency";
-        case Calvoro::PowerMode::Balanced:
-            break;
-        case Calvoro::PowerMode::BestPerformance:
-            return "performance";
+    case Calvoro::PowerMode::BestPowerEfficiency:
+        return "efficiency";
+    case Calvoro::PowerMode::Balanced:
+        break;
+    case Calvoro::PowerMode::BestPerformance:
+        return "performance";
     }
     return "balanced";
 }

@@ -149,12 +149,12 @@ std::string ModeText(const Calvoro::PowerModeReading& reading) {
         return reading.guid.ToString() + " (not a mode this program knows)";
     }
     switch (*reading.mode) {
-        case Calvoro::PowerMode::BestPowerEfficiency:
-            return "best power efficiency";
-        case Calvoro::PowerMode::Balanced:
-            break;
-        case Calvoro::PowerMode::BestPerformance:
-            return "best performance";
+    case Calvoro::PowerMode::BestPowerEfficiency:
+        return "best power efficiency";
+    case Calvoro::PowerMode::Balanced:
+        break;
+    case Calvoro::PowerMode::BestPerformance:
+        return "best performance";
     }
     return "balanced";
 }
