@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "printers.h"
+#include "text.h"
 
 namespace calvoro_cli {
 namespace {
@@ -45,6 +46,10 @@ std::optional<Guid> ReapplyIfActive(const std::vector<Guid>& retimed, const Outp
 }
 
 }  // namespace
+
+nlohmann::json NameValue(const InstalledPlan& plan) {
+    return plan.name ? nlohmann::json(ToUtf8ForDisplay(*plan.name)) : nlohmann::json(nullptr);
+}
 
 Outcome Apply(std::vector<Change>& changes, bool dryRun, const Output& output) {
     Outcome outcome;

@@ -26,6 +26,10 @@ struct Change {
     std::optional<bool> applied;  // not yet tried (or a dry run)
 };
 
+/// A plan's name as a change's value, and as the JSON of every report: its text, or null
+/// when the platform cannot read it.
+nlohmann::json NameValue(const InstalledPlan& plan);
+
 /// How a command's changes went.
 struct Outcome {
     int refused = 0;                         // changes not applied, or applied but not kept

@@ -113,9 +113,7 @@ int RenamePlan(const PowerClass& power, const std::string& plan, const std::stri
     const std::u16string newName = ToUtf16(name, "NAME");
     const std::u16string newDescription = ToUtf16(description, "DESCRIPTION");
     const InstalledPlan target = ResolvePlan(plan);
-    const nlohmann::json oldName =
-        target.name ? nlohmann::json(ToUtf8ForDisplay(*target.name)) : nlohmann::json(nullptr);
-    std::vector<Change> changes{{target, "name", oldName, name, description,
+    std::vector<Change> changes{{target, "name", NameValue(target), name, description,
                                  [&] {
                                      return power.WritePowerSchemeNameDescription(
                                                 target.id, newName, newDescription) == 1;
@@ -170,10 +168,7 @@ int ImportPlans(const PowerClass& power, const std::string& file, bool dryRun,
                              (entry.name != target.name ||
                               entry.description != Calvoro::ReadPlanDescription(entry.id));
         if (renamed) {
-            const nlohmann::json oldName = target.name
-                                               ? nlohmann::json(ToUtf8ForDisplay(*target.name))
-                                               : nlohmann::json(nullptr);
-            changes.push_back({target, "name", oldName, ToUtf8(*entry.name),
+            changes.push_back({target, "name", NameValue(target), ToUtf8(*entry.name),
                                ToUtf8(*entry.description),
                                [&power, &entry] {
                                    return power.WritePowerSchemeNameDescription(

@@ -11,16 +11,12 @@ namespace {
 
 using nlohmann::json;
 
-json NameJson(const InstalledPlan& plan) {
-    return plan.name ? json(ToUtf8ForDisplay(*plan.name)) : json(nullptr);
-}
-
 json IdJson(const std::optional<Calvoro::Guid>& id) {
     return id ? json(id->ToString()) : json(nullptr);
 }
 
 json PlanJson(const InstalledPlan& plan) {
-    return {{"id", plan.id.ToString()}, {"name", NameJson(plan)}};
+    return {{"id", plan.id.ToString()}, {"name", NameValue(plan)}};
 }
 
 // Every command that changes plans reports its changes the same way.
@@ -28,7 +24,7 @@ json ChangesJson(const std::vector<Change>& changes, const Outcome& outcome) {
     json list = json::array();
     for (const Change& change : changes) {
         json entry = {{"id", change.plan.id.ToString()},
-                      {"plan", NameJson(change.plan)},
+                      {"plan", NameValue(change.plan)},
                       {"setting", change.setting},
                       {"from", change.from},
                       {"to", change.to},
@@ -95,7 +91,7 @@ public:
                  const std::optional<InstalledPlan>& installed) override {
         Print({{"source", source},
                {"id", IdJson(recorded.id)},
-               {"name", installed ? NameJson(*installed) : json(nullptr)},
+               {"name", installed ? NameValue(*installed) : json(nullptr)},
                {"installed", installed.has_value()}});
     }
 

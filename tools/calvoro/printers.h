@@ -80,10 +80,6 @@ inline std::unique_ptr<Printer> MakePrinter(const Output& output) {
     return output.json ? MakeJsonPrinter(output.out) : MakeTextPrinter(output.out);
 }
 
-/// A power mode as a person reads it: "best power efficiency", "balanced", "best performance",
-/// or the identifier of one that is none of them.
-std::string ModeText(const Calvoro::PowerModeReading& reading);
-
 /// One change as a person reads it: "Balanced (ID): sleep on AC 15 min becomes 20 min".
 std::string ChangeText(const Change& change);
 

@@ -8,6 +8,25 @@
 namespace calvoro_cli {
 namespace {
 
+// A power mode as a person reads it.
+const char* ModeName(Calvoro::PowerMode mode) {
+    switch (mode) {
+    case Calvoro::PowerMode::BestPowerEfficiency:
+        return "best power efficiency";
+    case Calvoro::PowerMode::Balanced:
+        break;
+    case Calvoro::PowerMode::BestPerformance:
+        return "best performance";
+    }
+    return "balanced";
+}
+
+// What was read: the mode's name, or the identifier of one that is none of the three.
+std::string ModeText(const Calvoro::PowerModeReading& reading) {
+    return reading.mode ? ModeName(*reading.mode)
+                        : reading.guid.ToString() + " (not a mode this program knows)";
+}
+
 std::string MinutesText(std::uint32_t minutes) {
     return minutes == 0 ? "never" : std::to_string(minutes) + " min";
 }
@@ -135,7 +154,7 @@ public:
 
     void PowerModeSet(bool onAC, Calvoro::PowerMode mode) override {
         out_ << "The power mode on " << SourceName(onAC) << " is now "
-             << ModeText({Calvoro::PowerModeOutcome::Done, mode, {}, 0}) << ".\n";
+             << ModeName(mode) << ".\n";
     }
 
 private:
@@ -143,21 +162,6 @@ private:
 };
 
 }  // namespace
-
-std::string ModeText(const Calvoro::PowerModeReading& reading) {
-    if (!reading.mode) {
-        return reading.guid.ToString() + " (not a mode this program knows)";
-    }
-    switch (*reading.mode) {
-    case Calvoro::PowerMode::BestPowerEfficiency:
-        return "best power efficiency";
-    case Calvoro::PowerMode::Balanced:
-        break;
-    case Calvoro::PowerMode::BestPerformance:
-        return "best performance";
-    }
-    return "balanced";
-}
 
 std::string ChangeText(const Change& change) {
     if (change.setting == "name") {
