@@ -8,6 +8,16 @@ namespace Calvoro.PowerShell
     /// <summary>What every cmdlet of the module shares: its errors, and how a change is made.</summary>
     public abstract class PlanCmdlet : PSCmdlet
     {
+        /// <summary>The sources that a -PowerSource of AC, DC or Both names.</summary>
+        private protected static PowerSource[] Sources(string word) =>
+            word.Equals("Both", StringComparison.OrdinalIgnoreCase)
+                ? Sources((PowerSource?)null)
+                : new[] { (PowerSource)Enum.Parse(typeof(PowerSource), word, ignoreCase: true) };
+
+        /// <summary>The one source given, or AC and DC when none is.</summary>
+        private protected static PowerSource[] Sources(PowerSource? one) =>
+            one is PowerSource source ? new[] { source } : new[] { PowerSource.AC, PowerSource.DC };
+
         private protected void WriteNotFound(PlanNotFoundException error, object target) =>
             WriteError(new ErrorRecord(error, "PlanNotFound", ErrorCategory.ObjectNotFound, target));
 
@@ -215,10 +225,7 @@ namespace Calvoro.PowerShell
             {
                 return;
             }
-            IEnumerable<Calvoro.PowerSource> sources = PowerSource.Equals("Both", StringComparison.OrdinalIgnoreCase)
-                ? new[] { Calvoro.PowerSource.AC, Calvoro.PowerSource.DC }
-                : new[] { (Calvoro.PowerSource)Enum.Parse(typeof(Calvoro.PowerSource), PowerSource, ignoreCase: true) };
-            if (Apply(sources.Select(source => PlanChange.Timeout(plan, Setting, source, Minutes))).Contains(plan.Id) && PassThru)
+            if (Apply(Sources(PowerSource).Select(source => PlanChange.Timeout(plan, Setting, source, Minutes))).Contains(plan.Id) && PassThru)
             {
                 WritePlan(plan.Id);
             }

@@ -1,5 +1,4 @@
 using System;
-using System.Collections.Generic;
 using System.Management.Automation;
 
 namespace Calvoro.PowerShell
@@ -124,7 +123,7 @@ namespace Calvoro.PowerShell
         /// <inheritdoc/>
         protected override void EndProcessing()
         {
-            foreach (PowerSource source in PowerSource is PowerSource one ? new[] { one } : new[] { Calvoro.PowerSource.AC, Calvoro.PowerSource.DC })
+            foreach (PowerSource source in Sources(PowerSource))
             {
                 if (!ModeCall(this, () => WriteObject(new PowerModeSetting(source, PlanCatalog.Face.GetPowerMode(source))), source))
                 {
@@ -175,10 +174,7 @@ namespace Calvoro.PowerShell
         /// <inheritdoc/>
         protected override void ProcessRecord()
         {
-            IEnumerable<PowerSource> sources = PowerSource.Equals("Both", StringComparison.OrdinalIgnoreCase)
-                ? new[] { Calvoro.PowerSource.AC, Calvoro.PowerSource.DC }
-                : new[] { (PowerSource)Enum.Parse(typeof(PowerSource), PowerSource, ignoreCase: true) };
-            foreach (PowerSource source in sources)
+            foreach (PowerSource source in Sources(PowerSource))
             {
                 if (ShouldProcess($"the power mode on {source}", $"Set it to {Mode}") &&
                     !GetPowerModeCommand.ModeCall(this, () => PlanCatalog.Face.SetPowerMode(source, Mode), source))

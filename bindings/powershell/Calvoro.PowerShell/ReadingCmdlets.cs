@@ -105,7 +105,7 @@ namespace Calvoro.PowerShell
         protected override void EndProcessing()
         {
             PlanCatalog? catalog = null;
-            foreach (PowerSource source in PowerSource is PowerSource one ? new[] { one } : new[] { Calvoro.PowerSource.AC, Calvoro.PowerSource.DC })
+            foreach (PowerSource source in Sources(PowerSource))
             {
                 RecordedDefault recorded = RecordedDefault.Read(source);
                 if (!recorded.Known)
