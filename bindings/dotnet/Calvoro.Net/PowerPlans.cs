@@ -450,7 +450,7 @@ namespace Calvoro
             }
         }
 
-        internal static int Slot(TimeoutSetting setting, PowerSource source) => (int)setting * 2 + OnAC(source) switch { 1 => 0, _ => 1 };
+        internal static int Slot(TimeoutSetting setting, PowerSource source) => (int)setting * 2 + 1 - OnAC(source);
 
         private PowerPlan Read(Guid id)
         {

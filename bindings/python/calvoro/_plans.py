@@ -20,7 +20,8 @@ class PowerSource(enum.Enum):
     UNKNOWN = "unknown"  #: the platform cannot tell
 
 
-_SOURCES = (PowerSource.AC, PowerSource.DC, PowerSource.SHORT_TERM, PowerSource.UNKNOWN)
+# The sources in the order of the C constants (CALVORO_SOURCE_AC ...).
+SOURCES = (PowerSource.AC, PowerSource.DC, PowerSource.SHORT_TERM, PowerSource.UNKNOWN)
 
 
 class PowerMode(enum.Enum):
@@ -86,10 +87,6 @@ def _on_ac(source):
     return 1 if source is PowerSource.AC else 0
 
 
-def _name(plan_id):
-    return _native.read_text(_lib().calvoro_ReadPowerSchemeName, _native.to_c(plan_id))
-
-
 def installed_plans() -> List[InstalledPlan]:
     """Every installed plan with its name, in the platform's order."""
     # PowerClass is imported here: the package imports this module first.
@@ -143,8 +140,9 @@ def find_plan(text: str) -> PlanLookup:
             break
         capacity = count.value
     _native.check(status)
-    plans = [InstalledPlan(_native.from_c(candidates[i]), _name(_native.from_c(candidates[i])))
-             for i in range(count.value)]
+    from . import PowerClass  # the package imports this module first
+    ids = [_native.from_c(candidates[i]) for i in range(count.value)]
+    plans = [InstalledPlan(id, PowerClass().ReadPowerSchemeName(id)) for id in ids]
     identifier = _native.from_c(record.identifier) if record.identified else None
     return PlanLookup(_OUTCOMES[record.outcome], _READINGS[record.reading], identifier, plans)
 
@@ -185,7 +183,7 @@ def power_source() -> PowerSourceState:
     """The machine's power source now (UNKNOWN when the platform cannot tell)."""
     record = _native.PowerSourceRecord()
     _native.check(_lib().calvoro_ReadPowerSource(ctypes.byref(record)))
-    return PowerSourceState(_SOURCES[record.source], bool(record.batteryPresent),
+    return PowerSourceState(SOURCES[record.source], bool(record.batteryPresent),
                             bool(record.modernStandby))
 
 

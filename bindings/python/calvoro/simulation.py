@@ -18,7 +18,7 @@ import uuid
 from typing import List, Optional, Union
 
 from . import _native
-from ._plans import PowerSource
+from ._plans import SOURCES, PowerSource
 
 DEFAULT_PLAN_KEY = "Software\\Quandrel\\Zephlo\\PowerPolicies\\DEV_DEFAULT_PLANE"
 
@@ -175,21 +175,18 @@ class PowerState:
     dc_mode: uuid.UUID = _BALANCED_MODE
 
 
-_SOURCES = [PowerSource.AC, PowerSource.DC, PowerSource.SHORT_TERM, PowerSource.UNKNOWN]
-
-
 def power() -> PowerState:
     """The machine's power state: on AC, a battery, no Modern Standby, balanced when seeded."""
     record = _native.SimPower()
     _call("calvoro_sim_GetPower", ctypes.byref(record))
-    return PowerState(_SOURCES[record.source], bool(record.batteryPresent),
+    return PowerState(SOURCES[record.source], bool(record.batteryPresent),
                       bool(record.modernStandby), _native.from_c(record.acMode),
                       _native.from_c(record.dcMode))
 
 
 def set_power(state: PowerState) -> None:
     """Replaces the machine's power state."""
-    record = _native.SimPower(_SOURCES.index(state.source), int(state.battery_present),
+    record = _native.SimPower(SOURCES.index(state.source), int(state.battery_present),
                               int(state.modern_standby), _native.to_c(state.ac_mode),
                               _native.to_c(state.dc_mode))
     _call("calvoro_sim_SetPower", ctypes.byref(record))
