@@ -188,6 +188,28 @@ Status PowerSettingAccessCheckEx(std::uint32_t flags, const GUID* guid, std::uin
     return Answer("PowerSettingAccessCheckEx");
 }
 
+// The watcher's registrations are recorded only; the fake never notifies.
+Status PowerSettingRegisterNotification(const GUID* setting, const NotifyRecipient*,
+                                        NotifyHandle*) {
+    Record("PowerSettingRegisterNotification", nullptr, setting, nullptr, nullptr);
+    return Answer("PowerSettingRegisterNotification");
+}
+
+Status PowerSettingUnregisterNotification(NotifyHandle) {
+    Record("PowerSettingUnregisterNotification", nullptr, nullptr, nullptr, nullptr);
+    return Answer("PowerSettingUnregisterNotification");
+}
+
+Status PowerRegisterSuspendResumeNotification(const NotifyRecipient*, NotifyHandle*) {
+    Record("PowerRegisterSuspendResumeNotification", nullptr, nullptr, nullptr, nullptr);
+    return Answer("PowerRegisterSuspendResumeNotification");
+}
+
+Status PowerUnregisterSuspendResumeNotification(NotifyHandle) {
+    Record("PowerUnregisterSuspendResumeNotification", nullptr, nullptr, nullptr, nullptr);
+    return Answer("PowerUnregisterSuspendResumeNotification");
+}
+
 Status RegSetCurrentUserString(std::u16string_view keyPath, std::u16string_view valueName,
                                std::u16string_view text) {
     fake::Call& call = Record("RegSetCurrentUserString", nullptr, nullptr, nullptr, nullptr);

@@ -105,6 +105,17 @@ CALVORO_API void InjectException(Operation operation, const std::string& message
 /// Removes every injected fault.
 CALVORO_API void ClearFaults();
 
+/// A status injected for an operation and not yet used up.
+struct InjectedStatus {
+    Operation operation = Operation::PowerEnumerate;
+    std::uint32_t status = 0;
+    Repeat repeat = Repeat::Once;
+    std::uint32_t callsToSkip = 0;
+};
+
+/// The statuses injected now, in the operations' order (injected exceptions are not listed).
+CALVORO_API std::vector<InjectedStatus> InjectedStatuses();
+
 /// Blocks handed out by LocalAlloc so far, and those not yet released.
 struct AllocationCounts {
     std::size_t made = 0;
@@ -180,6 +191,11 @@ struct PowerState {
 CALVORO_API PowerState Power();
 CALVORO_API void SetPower(const PowerState& power);
 
+/// The machine wakes from sleep: watchers are told of a resume (PBT_APMRESUMEAUTOMATIC).
+/// A change of the source (SetPower, Restore) tells them of that, a change of the active plan
+/// of that, on the thread that made the change.
+CALVORO_API void Resume();
+
 // ---- The whole machine, to keep it between processes ----
 
 /// One registry key and its values, in name order.
@@ -188,14 +204,15 @@ struct RegistryKeyState {
     std::vector<std::pair<std::u16string, RegistryValue>> values;
 };
 
-/// What the machine stores: the plans in order, the active plan, the per-user registry and
-/// the power state.
+/// What the machine stores: the plans in order, the active plan, the per-user registry, the
+/// power state and how many times it woke from sleep.
 /// (Injected faults, refused access and the counters are not part of it.)
 struct MachineState {
     std::vector<Plan> plans;
     std::optional<Guid> activePlan;
     std::vector<RegistryKeyState> registry;
     PowerState power;
+    std::uint32_t resumes = 0;  ///< another count restored tells the watchers of a resume
 };
 
 /// The machine's stored state.

@@ -132,6 +132,34 @@ inline constexpr std::uint32_t kKeyWrite = 0x20006;
 Status PowerSettingAccessCheckEx(std::uint32_t AccessFlags, const GUID* PowerGuid,
                                  std::uint32_t AccessType);
 
+// ---- Notifications (powrprof, Windows 8+; ProcNotFound elsewhere) ----
+//
+// Always with DEVICE_NOTIFY_CALLBACK: the platform calls `Callback` on a thread of its own
+// with the broadcast's type, and says nothing of the setting's new value (the library reads
+// it itself). The callback only records that something happened and returns at once.
+
+/// The broadcasts that the watcher acts on (PBT_*).
+inline constexpr std::uint32_t kPbtApmResumeAutomatic = 0x12;
+inline constexpr std::uint32_t kPbtPowerSettingChange = 0x8013;
+
+/// Who is told, and with what (DEVICE_NOTIFY_SUBSCRIBE_PARAMETERS).
+struct NotifyRecipient {
+    void (*Callback)(void* Context, std::uint32_t Type);
+    void* Context;
+};
+using NotifyHandle = void*;  ///< HPOWERNOTIFY
+
+/// Tells `Recipient` of every change of the setting (GUID_ACDC_POWER_SOURCE,
+/// GUID_ACTIVE_POWERSCHEME) until unregistered.
+Status PowerSettingRegisterNotification(const GUID* SettingGuid, const NotifyRecipient* Recipient,
+                                        NotifyHandle* RegistrationHandle);
+Status PowerSettingUnregisterNotification(NotifyHandle RegistrationHandle);
+
+/// Tells `Recipient` of suspend and resume until unregistered.
+Status PowerRegisterSuspendResumeNotification(const NotifyRecipient* Recipient,
+                                              NotifyHandle* RegistrationHandle);
+Status PowerUnregisterSuspendResumeNotification(NotifyHandle RegistrationHandle);
+
 // ---- Zero-filled memory (kernel32) ----
 
 /// LocalAlloc's flags for a fixed, zero-initialised block (LPTR: LMEM_FIXED | LMEM_ZEROINIT).

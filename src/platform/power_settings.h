@@ -32,6 +32,14 @@ inline constexpr GUID kPowerModeBalanced{0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 inline constexpr GUID kPowerModeBestPerformance{
     0xDED574B5, 0x45A0, 0x4F42, {0x87, 0x37, 0x46, 0x34, 0x5C, 0x09, 0xC2, 0x38}};
 
+// The settings whose changes the watcher is told of (PowerSettingRegisterNotification).
+// 5D3E9A59-E9D5-4B00-A6BD-FF34FF516548: mains power, battery or a UPS
+inline constexpr GUID GUID_ACDC_POWER_SOURCE{
+    0x5D3E9A59, 0xE9D5, 0x4B00, {0xA6, 0xBD, 0xFF, 0x34, 0xFF, 0x51, 0x65, 0x48}};
+// 31F9F286-5084-42FE-B720-2B0264993763: the active plan
+inline constexpr GUID GUID_ACTIVE_POWERSCHEME{
+    0x31F9F286, 0x5084, 0x42FE, {0xB7, 0x20, 0x2B, 0x02, 0x64, 0x99, 0x37, 0x63}};
+
 /// Where one timeout lives: its subgroup and its setting.
 struct TimeoutSetting {
     const GUID& subgroup;

@@ -33,10 +33,13 @@ void SetFault(Operation operation, simulated::Fault fault) {
 
 void Reset() {
     simulated::TheMachine().Locked([](State& state) {
-        // Blocks still handed out stay counted: they are the caller's to release.
+        // Blocks still handed out stay counted: they are the caller's to release. The count
+        // of resumes stays too: going back to the seeded machine is no wake from sleep.
         const AllocationCounts allocations = state.allocations;
+        const std::uint32_t resumes = state.resumes;
         state = simulated::SeededState();
         state.allocations = allocations;
+        state.resumes = resumes;
     });
 }
 
@@ -103,6 +106,20 @@ void InjectException(Operation operation, const std::string& message, Repeat rep
 
 void ClearFaults() {
     simulated::TheMachine().Locked([](State& state) { state.faults = {}; });
+}
+
+std::vector<InjectedStatus> InjectedStatuses() {
+    return simulated::TheMachine().Locked([](const State& state) {
+        std::vector<InjectedStatus> statuses;
+        for (std::size_t index = 0; index < state.faults.size(); ++index) {
+            const auto& fault = state.faults[index];
+            if (fault && !fault->raises) {
+                statuses.push_back({static_cast<Operation>(index), fault->status, fault->repeat,
+                                    fault->callsToSkip});
+            }
+        }
+        return statuses;
+    });
 }
 
 AllocationCounts Allocations() {
@@ -177,12 +194,17 @@ void SetPower(const PowerState& power) {
     simulated::TheMachine().Locked([&](State& state) { state.power = power; });
 }
 
+void Resume() {
+    simulated::TheMachine().Locked([](State& state) { ++state.resumes; });
+}
+
 MachineState Snapshot() {
     return simulated::TheMachine().Locked([](const State& state) {
         MachineState snapshot;
         snapshot.plans = state.plans;
         snapshot.activePlan = state.activePlan;
         snapshot.power = state.power;
+        snapshot.resumes = state.resumes;
         for (const auto& [path, key] : state.registry) {
             RegistryKeyState keyState{path, {}};
             keyState.values.assign(key.values.begin(), key.values.end());
@@ -226,6 +248,7 @@ void Restore(const MachineState& restored) {
         state.activePlan = restored.activePlan;
         state.registry = std::move(registry);
         state.power = restored.power;
+        state.resumes = restored.resumes;
     });
 }
 

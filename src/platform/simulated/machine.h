@@ -7,6 +7,7 @@
 
 #include <array>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -52,24 +53,75 @@ struct State {
     std::map<std::u16string, RegistryKey, NoCaseLess> registry;
     Simulation::RegistryKeyCounts registryKeys;
     Simulation::PowerState power;
+    std::uint32_t resumes = 0;  // resumes from sleep so far (wrapping)
 };
 
 /// The seeded machine.
 State SeededState();
 
+/// What a registration is told of: the power source, the active plan, or resume.
+enum class Notice { Source, ActivePlan, Resume };
+
 /// The process's one simulated machine.
 class Machine {
 public:
-    /// Runs `work` on the state under the machine's lock and returns what it returns.
+    /// Runs `work` on the state under the machine's lock and returns what it returns. Then,
+    /// with the lock released, tells the registrations of what `work` changed, as Windows
+    /// tells them on threads of its own: a change of source, of the active plan, a resume.
     template <typename Work>
     auto Locked(Work&& work) {
+        Changes changes(*this);
         std::lock_guard<std::mutex> lock(mutex_);
+        const Compared compared(state_, changes);
         return work(state_);
     }
 
+    /// Registers `recipient` for `notice`; the handle unregisters it.
+    platform::NotifyHandle Register(Notice notice, const platform::NotifyRecipient& recipient);
+    /// Unregisters, once any notification in flight has returned. False for an unknown handle.
+    bool Unregister(platform::NotifyHandle handle);
+
 private:
+    struct Watched {
+        PowerSource source;
+        std::optional<Guid> activePlan;
+        std::uint32_t resumes;
+        explicit Watched(const State& state)
+            : source(state.power.source), activePlan(state.activePlan), resumes(state.resumes) {}
+    };
+    // Which notices are due; sent when it goes, after the lock is released.
+    struct Changes {
+        explicit Changes(Machine& machine) : machine_(machine) {}
+        ~Changes() { machine_.Tell(due); }
+        Changes(const Changes&) = delete;
+        Changes& operator=(const Changes&) = delete;
+        Machine& machine_;
+        std::array<bool, 3> due{};
+    };
+    // Compares the state as it was with the state as it is when it goes, under the lock.
+    struct Compared {
+        Compared(const State& state, Changes& changes)
+            : state_(state), before_(state), changes_(changes) {}
+        ~Compared();
+        Compared(const Compared&) = delete;
+        Compared& operator=(const Compared&) = delete;
+        const State& state_;
+        Watched before_;
+        Changes& changes_;
+    };
+    struct Registration {
+        Notice notice;
+        platform::NotifyRecipient recipient;
+    };
+
+    void Tell(const std::array<bool, 3>& due);
+
     std::mutex mutex_;
     State state_ = SeededState();
+    // Held while recipients are told, so that unregistering waits for them; recursive, so
+    // that a recipient may itself change the machine.
+    std::recursive_mutex registrationsMutex_;
+    std::vector<std::unique_ptr<Registration>> registrations_;
 };
 
 Machine& TheMachine();

@@ -308,6 +308,52 @@ Status PowerSettingAccessCheckEx(std::uint32_t, const GUID*, std::uint32_t) {
     return Run(Operation::PowerSettingAccessCheckEx, [](State&) { return status::Success; });
 }
 
+namespace {
+
+Status Registered(simulated::Notice notice, const NotifyRecipient* recipient,
+                  NotifyHandle* handle) {
+    if (recipient == nullptr || recipient->Callback == nullptr || handle == nullptr) {
+        return status::InvalidParameter;
+    }
+    *handle = simulated::TheMachine().Register(notice, *recipient);
+    return status::Success;
+}
+
+Status Unregistered(NotifyHandle handle) {
+    return simulated::TheMachine().Unregister(handle) ? status::Success
+                                                      : status::InvalidParameter;
+}
+
+}  // namespace
+
+Status PowerSettingRegisterNotification(const GUID* SettingGuid, const NotifyRecipient* Recipient,
+                                        NotifyHandle* RegistrationHandle) {
+    if (SettingGuid == nullptr) {
+        return status::InvalidParameter;
+    }
+    const Guid setting = detail::FromPlatformRecord(*SettingGuid);
+    if (setting == detail::FromPlatformRecord(GUID_ACDC_POWER_SOURCE)) {
+        return Registered(simulated::Notice::Source, Recipient, RegistrationHandle);
+    }
+    if (setting == detail::FromPlatformRecord(GUID_ACTIVE_POWERSCHEME)) {
+        return Registered(simulated::Notice::ActivePlan, Recipient, RegistrationHandle);
+    }
+    return status::NotSupported;  // a setting that the simulated machine never changes
+}
+
+Status PowerSettingUnregisterNotification(NotifyHandle RegistrationHandle) {
+    return Unregistered(RegistrationHandle);
+}
+
+Status PowerRegisterSuspendResumeNotification(const NotifyRecipient* Recipient,
+                                              NotifyHandle* RegistrationHandle) {
+    return Registered(simulated::Notice::Resume, Recipient, RegistrationHandle);
+}
+
+Status PowerUnregisterSuspendResumeNotification(NotifyHandle RegistrationHandle) {
+    return Unregistered(RegistrationHandle);
+}
+
 void* LocalAlloc(std::uint32_t uFlags, std::size_t uBytes) {
     (void)uFlags;  // every simulated block is fixed and zero-filled
     return simulated::TheMachine().Locked([&](State& state) -> void* {
