@@ -5,3 +5,4 @@
 #include <calvoro/guid.h>
 #include <calvoro/power_class.h>
 #include <calvoro/power_plans.h>
+#include <calvoro/watcher.h>
