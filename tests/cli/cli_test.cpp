@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,10 +54,10 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder_); }
 
-    // Runs calvoro with --state pointing into the temporary folder; with `stdoutTo`, its
-    // standard output goes there.
-    Result Run(const std::vector<std::string>& args, const std::string& tag = "run",
-               const char* stdoutTo = nullptr) const {
+    // Starts calvoro with --state pointing into the temporary folder, its output going to
+    // files named by `tag` (standard output to `stdoutTo`, when given); its pid, or -1.
+    pid_t Start(const std::vector<std::string>& args, const std::string& tag,
+                const char* stdoutTo = nullptr) const {
         std::vector<std::string> words{CALVORO_PROGRAM, "--state", state_.string()};
         words.insert(words.end(), args.begin(), args.end());
         std::vector<char*> argv;
@@ -72,16 +74,27 @@ protected:
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         pid_t pid = 0;
+        const bool started = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+        posix_spawn_file_actions_destroy(&actions);
+        return started ? pid : -1;
+    }
+
+    // Waits for a run that Start began, and reads what it wrote.
+    Result Finish(pid_t pid, const std::string& tag) const {
         Result result;
-        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-            int wstatus = 0;
-            waitpid(pid, &wstatus, 0);
+        int wstatus = 0;
+        if (pid > 0 && waitpid(pid, &wstatus, 0) == pid) {
             result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
         }
-        posix_spawn_file_actions_destroy(&actions);
-        result.out = ReadFile(out);
-        result.err = ReadFile(err);
+        result.out = ReadFile(folder_ / (tag + ".out"));
+        result.err = ReadFile(folder_ / (tag + ".err"));
         return result;
+    }
+
+    // Runs calvoro and waits for it; with `stdoutTo`, its standard output goes there.
+    Result Run(const std::vector<std::string>& args, const std::string& tag = "run",
+               const char* stdoutTo = nullptr) const {
+        return Finish(Start(args, tag, stdoutTo), tag);
     }
 
     json RunJson(const std::vector<std::string>& args) const {
@@ -560,6 +573,88 @@ TEST_F(Program, ConcurrentRunsLoseNoChange) {
         }
     }
     EXPECT_EQ(present, kProcesses * kChanges);
+}
+
+// `watch --json` in the background while other runs change the machine through the state
+// file: one line per decision, in order, and "stopped" last on SIGTERM.
+TEST_F(Program, WatchFollowsOtherRunsOneLinePerDecision) {
+    const std::string balanced = "381B4222-F694-41F0-9685-FF5BB260DF2E";
+    const std::string high = "8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C";
+    const std::string saver = "A1841308-3541-4FAB-BC81-F71556F20B4A";
+    const std::string missing = "01234567-89AB-CDEF-0123-456789ABCDEF";
+    ASSERT_EQ(Run({"set-default", "ac", "Balanced"}).status, 0);
+    ASSERT_EQ(Run({"set-default", "dc", "Power saver"}).status, 0);
+    const pid_t watcher = Start({"watch", "--json", "--debounce", "1"}, "watch");
+    ASSERT_GT(watcher, 0);
+
+    using Runs = std::vector<std::vector<std::string>>;
+    struct Step {
+        const char* what;
+        Runs runs;
+        std::vector<std::string> line;  // trigger, source, plan, action; none: no decision
+    };
+    const std::vector<Step> steps = {
+        {"start", {}, {"start", "ac", balanced, "already-active"}},
+        {"unplugged", {{"simulation", "set-source", "dc"}}, {"source", "dc", saver, "applied"}},
+        {"plugged in", {{"simulation", "set-source", "ac"}}, {"source", "ac", balanced, "applied"}},
+        {"a flicker", {{"simulation", "set-source", "dc"}, {"simulation", "set-source", "ac"}}, {}},
+        {"by hand", {{"activate", "High performance"}}, {"plan", "ac", high, "kept-manual"}},
+        {"the person's plan outlives a resume", {{"simulation", "resume"}},
+         {"resume", "ac", high, "kept-manual"}},
+        {"a record changed meanwhile; a UPS counts as DC",
+         {{"set-default", "dc", "Balanced"}, {"simulation", "set-source", "ups"}},
+         {"source", "ups", balanced, "applied"}},
+        {"not installed",
+         {{"simulation", "set-default", "ac", missing}, {"simulation", "set-source", "ac"}},
+         {"source", "ac", missing, "not-installed"}},
+        {"refused",
+         {{"set-default", "ac", "Power saver"},
+          {"simulation", "fail", "PowerSetActiveScheme", "5"},
+          {"simulation", "resume"}},
+         {"resume", "ac", saver, "refused"}},
+        {"resume", {{"simulation", "resume"}}, {"resume", "ac", saver, "applied"}},
+    };
+    const auto lines = [&] {
+        std::vector<json> read;
+        std::istringstream in(ReadFile(folder_ / "watch.out"));
+        for (std::string line; std::getline(in, line);) {
+            read.push_back(json::parse(line));
+        }
+        return read;
+    };
+    // Waits, up to a generous bound, for the watcher to have written `count` lines.
+    const auto waitFor = [&](std::size_t count) {
+        for (int i = 0; i < 1000 && lines().size() < count; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    };
+    std::size_t expected = 0;
+    for (const Step& step : steps) {
+        for (const auto& args : step.runs) {
+            ASSERT_EQ(Run(args).status, 0) << step.what;
+        }
+        if (step.line.empty()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // past the debounce
+            continue;
+        }
+        waitFor(++expected);
+        const std::vector<json> read = lines();
+        ASSERT_EQ(read.size(), expected) << step.what;
+        const json& line = read.back();
+        EXPECT_EQ((std::vector<json>{line["trigger"], line["source"], line["plan"],
+                                     line["action"]}),
+                  (std::vector<json>{step.line[0], step.line[1], step.line[2], step.line[3]}))
+            << step.what;
+        EXPECT_EQ(line["time"].get<std::string>().back(), 'Z');
+    }
+
+    kill(watcher, SIGTERM);
+    const Result stopped = Finish(watcher, "watch");
+    EXPECT_EQ(stopped.status, 0) << stopped.err;
+    const std::vector<json> read = lines();
+    ASSERT_EQ(read.size(), expected + 1);
+    EXPECT_EQ(read.back()["action"], "stopped");
+    EXPECT_EQ(RunJson({"active", "--json"})["id"], saver) << "the applied plan was not kept";
 }
 
 }  // namespace

@@ -34,14 +34,18 @@ Calvoro::PowerMode ParseMode(const std::string& word) {
     return *mode;
 }
 
-std::uint32_t ParseMinutes(const std::string& word) {
+std::uint32_t ParseWhole(const std::string& word, const char* what, std::uint32_t most) {
     const bool digitsOnly = !word.empty() && word.size() <= 10 &&
                             word.find_first_not_of("0123456789") == std::string::npos;
-    if (!digitsOnly || std::stoull(word) > Calvoro::MaxTimerMinutes) {
-        throw UsageError("MINUTES must be a whole number from 0 to " +
-                         std::to_string(Calvoro::MaxTimerMinutes) + ", not \"" + word + "\"");
+    if (!digitsOnly || std::stoull(word) > most) {
+        throw UsageError(std::string(what) + " must be a whole number from 0 to " +
+                         std::to_string(most) + ", not \"" + word + "\"");
     }
-    return static_cast<std::uint32_t>(std::stoul(word));
+    return static_cast<std::uint32_t>(std::stoull(word));
+}
+
+std::uint32_t ParseMinutes(const std::string& word) {
+    return ParseWhole(word, "MINUTES", Calvoro::MaxTimerMinutes);
 }
 
 const TimeoutSetting& FindTimeoutSetting(const std::string& timeout, const std::string& source) {

@@ -24,6 +24,9 @@ const char* SourceName(bool onAC);
 /// A power mode: efficiency, balanced or performance, in any letter case.
 Calvoro::PowerMode ParseMode(const std::string& word);
 
+/// A whole number: digits only, at most `most`; `what` names it in the UsageError.
+std::uint32_t ParseWhole(const std::string& word, const char* what, std::uint32_t most);
+
 /// Whole minutes: digits only, at most Calvoro::MaxTimerMinutes.
 std::uint32_t ParseMinutes(const std::string& word);
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +42,34 @@ void WriteAll(int fd, const std::string& text, const fs::path& path) {
         }
         done += static_cast<std::size_t>(written);
     }
+}
+
+namespace Sim = Calvoro::Simulation;
+
+// The machine as the file keeps it: its state, and the statuses injected and not used up.
+nlohmann::json MachineJson() {
+    nlohmann::json document = StateToJson(Sim::Snapshot());
+    const std::vector<Sim::InjectedStatus> faults = Sim::InjectedStatuses();
+    if (!faults.empty()) {
+        document["faults"] = FaultsToJson(faults);
+    }
+    return document;
+}
+
+// The injected statuses become `faults`, and only they.
+void InjectOnly(const std::vector<Sim::InjectedStatus>& faults) {
+    Sim::ClearFaults();
+    for (const Sim::InjectedStatus& fault : faults) {
+        Sim::InjectStatus(fault.operation, fault.status, fault.repeat, fault.callsToSkip);
+    }
+}
+
+void LoadMachine(const nlohmann::json& document) {
+    const Sim::MachineState state = StateFromJson(document);
+    const auto faults = document.contains("faults") ? FaultsFromJson(document["faults"])
+                                                    : std::vector<Sim::InjectedStatus>{};
+    Sim::Restore(state);
+    InjectOnly(faults);
 }
 
 }  // namespace
@@ -106,7 +135,7 @@ MachineFile::MachineFile(fs::path path) : path_(std::move(path)) {
                 FailWith(path_, std::string("not valid JSON: ") + parseError.what());
             }
             try {
-                Calvoro::Simulation::Restore(StateFromJson(document));
+                LoadMachine(document);
             } catch (const StateFileError& shapeError) {
                 FailWith(path_, shapeError.what());
             } catch (const std::invalid_argument& restoreError) {
@@ -114,14 +143,14 @@ MachineFile::MachineFile(fs::path path) : path_(std::move(path)) {
             }
         }
     }
-    loaded_ = StateToJson(Calvoro::Simulation::Snapshot());
+    loaded_ = MachineJson();
     lock_ = std::move(lock);
 }
 
 void MachineFile::SaveIfChanged() {
     nlohmann::json current;
     try {
-        current = StateToJson(Calvoro::Simulation::Snapshot());
+        current = MachineJson();
     } catch (const std::invalid_argument& error) {
         FailWith(path_, std::string("cannot save the machine: ") + error.what());
     }
@@ -131,7 +160,7 @@ void MachineFile::SaveIfChanged() {
     try {
         Write(current);
     } catch (...) {
-        Calvoro::Simulation::Restore(StateFromJson(loaded_));
+        LoadMachine(loaded_);
         throw;
     }
     loaded_ = std::move(current);
@@ -175,6 +204,46 @@ void MachineFile::Write(const nlohmann::json& state) const {
         ::unlink(temporary.c_str());  // the old file stays as it was
         throw;
     }
+}
+
+FollowedMachineFile::FollowedMachineFile(fs::path path) : path_(std::move(path)) { Load(); }
+
+FollowedMachineFile::Stamp FollowedMachineFile::Current() const {
+    struct stat now {};
+    if (::stat(path_.c_str(), &now) != 0) {
+        return {};
+    }
+    return {static_cast<long long>(now.st_mtim.tv_sec) * 1000000000LL + now.st_mtim.tv_nsec,
+            static_cast<long long>(now.st_size), static_cast<long long>(now.st_ino)};
+}
+
+void FollowedMachineFile::Load() {
+    // Stamped before it is read: a change made while it is read is loaded next time.
+    const Stamp stamp = Current();
+    { MachineFile loaded(path_); }
+    loaded_ = stamp;
+}
+
+void FollowedMachineFile::Follow() {
+    if (!(Current() == loaded_)) {
+        Load();
+    }
+}
+
+void FollowedMachineFile::KeepDecision() {
+    const std::optional<Calvoro::Guid> active = Sim::Snapshot().activePlan;
+    const std::vector<Sim::InjectedStatus> faults = Sim::InjectedStatuses();
+    MachineFile file(path_);  // the machine is now what the file holds
+    Sim::MachineState state = Sim::Snapshot();
+    const bool installed =
+        active && std::any_of(state.plans.begin(), state.plans.end(),
+                              [&](const Sim::Plan& plan) { return plan.id == *active; });
+    if (installed && state.activePlan != active) {
+        state.activePlan = active;
+        Sim::Restore(state);
+    }
+    InjectOnly(faults);
+    file.SaveIfChanged();
 }
 
 }  // namespace calvoro_cli

@@ -60,4 +60,33 @@ private:
     nlohmann::json loaded_;
 };
 
+/// The state file for a run that lasts (`watch`): locked only while it is read or written,
+/// so that other runs go on changing the machine meanwhile.
+class FollowedMachineFile {
+public:
+    /// Loads the file into the simulated machine, as MachineFile does.
+    explicit FollowedMachineFile(std::filesystem::path path);
+
+    /// Loads the file again when it changed since it was last loaded (its time, size or
+    /// identity): what other runs changed reaches the machine, and the watchers are told.
+    void Follow();
+
+    /// Writes what a decision of the watcher changes into the file, leaving the rest of it as
+    /// other runs left it: the active plan, and the injected statuses it used up.
+    void KeepDecision();
+
+private:
+    struct Stamp {
+        long long modified = 0, size = -1, inode = -1;
+        friend bool operator==(const Stamp& a, const Stamp& b) {
+            return a.modified == b.modified && a.size == b.size && a.inode == b.inode;
+        }
+    };
+    Stamp Current() const;
+    void Load();
+
+    std::filesystem::path path_;
+    Stamp loaded_;
+};
+
 }  // namespace calvoro_cli

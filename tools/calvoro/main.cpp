@@ -2,6 +2,7 @@
 #include "arguments.h"
 #include "commands.h"
 #include "errors.h"
+#include "watch.h"
 
 #if CALVORO_SIMULATED
 #include "machine_file.h"
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <functional>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,6 +67,11 @@ struct SourceOptions {
 struct RecordOptions {
     std::string source;
     std::string plan;
+    bool json = false;
+};
+struct WatchOptions {
+    bool once = false;
+    std::string debounce = "2";
     bool json = false;
 };
 struct ModeOptions {
@@ -228,6 +235,22 @@ int Run(int argc, char** argv) {
         }
     });
 
+    // `watch` lasts: on the simulated machine it follows the state file rather than holding it.
+    WatchOptions watching;
+    Followed followed;
+    CLI::App* watch = app.add_subcommand(
+        "watch",
+        "Apply the plan recorded for the power source: now, when the source changes and "
+        "after resume; a plan applied by hand stays until the next change. One line per "
+        "decision, until Ctrl+C or SIGTERM");
+    watch->add_flag("--once", watching.once, "Apply the plan for the current source and exit");
+    watch->add_option("--debounce", watching.debounce,
+                      "SECONDS a change must last before it counts (default 2)");
+    addJson(watch, watching.json);
+    runs(watch, watching.json, [&](const Output& o) {
+        return Watch(watching.once, ParseDebounce(watching.debounce), followed, o);
+    });
+
 #if CALVORO_SIMULATED
     std::string statePath;
     app.add_option("--state", statePath,
@@ -257,6 +280,17 @@ int Run(int argc, char** argv) {
         control->add_option("STATE", powerWord, words)->required();
         runs(control, noJson, work);
     };
+    std::string failing, failStatus;
+    bool failAlways = false;
+    CLI::App* fail = simulation->add_subcommand(
+        "fail", "Make a power API call answer a Windows status (kept in the state file)");
+    fail->add_option("OPERATION", failing, "The call, as PowerSetActiveScheme")->required();
+    fail->add_option("STATUS", failStatus, "The status, as 5 (access denied)")->required();
+    fail->add_flag("--always", failAlways, "On every call, not the next one only");
+    runs(fail, noJson,
+         [&](const Output& o) { return InjectFault(failing, failStatus, failAlways, o); });
+    runs(simulation->add_subcommand("resume", "Wake the machine from sleep, for its watchers"),
+         noJson, [](const Output& o) { return SimulateResume(o); });
     addPowerControl("set-source", "Put the machine on a power source", "ac, dc, ups or unknown",
                     [&](const Output& o) { return SetSimulatedSource(powerWord, o); });
     addPowerControl("set-battery", "Give the machine a battery, or take it away",
@@ -292,17 +326,25 @@ int Run(int argc, char** argv) {
     int status = 1;
     try {
 #if CALVORO_SIMULATED
-        MachineFile machine(statePath.empty() ? DefaultStatePath() : PathArgument(statePath));
-        chosen.keep = [&machine] { machine.SaveIfChanged(); };
-        chosen.stateFile = machine.Path();
-        // Whatever the command changed is saved, even when it then failed.
-        try {
+        const std::filesystem::path state =
+            statePath.empty() ? DefaultStatePath() : PathArgument(statePath);
+        if (watch->parsed()) {
+            auto file = std::make_shared<FollowedMachineFile>(state);
+            followed = {[file] { file->Follow(); }, [file] { file->KeepDecision(); }};
             status = command(chosen);
-        } catch (...) {
+        } else {
+            MachineFile machine(state);
+            chosen.keep = [&machine] { machine.SaveIfChanged(); };
+            chosen.stateFile = machine.Path();
+            // Whatever the command changed is saved, even when it then failed.
+            try {
+                status = command(chosen);
+            } catch (...) {
+                machine.SaveIfChanged();
+                throw;
+            }
             machine.SaveIfChanged();
-            throw;
         }
-        machine.SaveIfChanged();
 #else
         status = command(chosen);
 #endif

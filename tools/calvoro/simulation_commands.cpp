@@ -3,12 +3,14 @@
 #include <calvoro/power_plans.h>
 #include <calvoro/simulation.h>
 
+#include <cstdint>
 #include <ostream>
 
 #include "arguments.h"
 #include "errors.h"
 #include "plans.h"
 #include "source_words.h"
+#include "state_json.h"
 
 namespace calvoro_cli {
 
@@ -85,6 +87,28 @@ int SetSimulatedModernStandby(const std::string& word, const Output& output) {
         power.modernStandby = on;
         return std::string(on ? "is a Modern Standby machine" : "is no Modern Standby machine");
     });
+}
+
+int InjectFault(const std::string& operation, const std::string& status, bool always,
+                const Output& output) {
+    const auto named = OperationFromName(operation);
+    if (!named) {
+        throw UsageError("\"" + operation +
+                         "\" is no operation whose answer can be forced; use a power API "
+                         "name such as PowerSetActiveScheme");
+    }
+    const std::uint32_t code = ParseWhole(status, "STATUS", UINT32_MAX);
+    Calvoro::Simulation::InjectStatus(
+        *named, code, always ? Calvoro::Simulation::Repeat::Always : Calvoro::Simulation::Repeat::Once);
+    output.out << operation << " now answers " << code << (always ? " on every call" : " once")
+               << ".\n";
+    return 0;
+}
+
+int SimulateResume(const Output& output) {
+    Calvoro::Simulation::Resume();
+    output.out << "The simulated machine woke from sleep.\n";
+    return 0;
 }
 
 }  // namespace calvoro_cli

@@ -16,5 +16,10 @@ int ClearDefault(const std::string& source, const Output& output);
 int SetSimulatedSource(const std::string& word, const Output& output);
 int SetSimulatedBattery(const std::string& word, const Output& output);
 int SetSimulatedModernStandby(const std::string& word, const Output& output);
+/// Makes OPERATION (Windows' name, as PowerSetActiveScheme) answer STATUS, once or always.
+int InjectFault(const std::string& operation, const std::string& status, bool always,
+                const Output& output);
+/// The machine wakes from sleep: watchers, here and in other runs, are told.
+int SimulateResume(const Output& output);
 
 }  // namespace calvoro_cli

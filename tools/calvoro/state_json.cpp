@@ -7,6 +7,7 @@
 
 #include <calvoro/guid.h>
 
+#include <iterator>
 #include <set>
 #include <string>
 #include <utility>
@@ -69,7 +70,60 @@ Sim::RegistryValue ValueFromJson(const Reader& value) {
     return Sim::RegistryValue::Binary(std::move(bytes));
 }
 
+constexpr const char* kOperationNames[] = {
+    "PowerEnumerate",          "PowerReadFriendlyName",
+    "PowerWriteFriendlyName",  "PowerWriteDescription",
+    "PowerReadACValueIndex",   "PowerReadDCValueIndex",
+    "PowerWriteACValueIndex",  "PowerWriteDCValueIndex",
+    "LocalAlloc",              "PowerGetActiveScheme",
+    "PowerSetActiveScheme",    "PowerReadDescription",
+    "CallNtPowerInformation",  "PowerGetUserConfiguredPowerMode",
+    "PowerSetUserConfiguredPowerMode", "PowerSettingAccessCheckEx"};
+static_assert(std::size(kOperationNames) ==
+              static_cast<std::size_t>(Sim::Operation::PowerSettingAccessCheckEx) + 1);
+
 }  // namespace
+
+std::optional<Sim::Operation> OperationFromName(std::string_view name) {
+    for (std::size_t index = 0; index < std::size(kOperationNames); ++index) {
+        if (name == kOperationNames[index]) {
+            return static_cast<Sim::Operation>(index);
+        }
+    }
+    return std::nullopt;
+}
+
+json FaultsToJson(const std::vector<Sim::InjectedStatus>& faults) {
+    json list = json::array();
+    for (const Sim::InjectedStatus& fault : faults) {
+        list.push_back({{"operation", kOperationNames[static_cast<std::size_t>(fault.operation)]},
+                        {"status", fault.status},
+                        {"repeat", fault.repeat == Sim::Repeat::Always ? "always" : "once"},
+                        {"skip", fault.callsToSkip}});
+    }
+    return list;
+}
+
+std::vector<Sim::InjectedStatus> FaultsFromJson(const json& faults) {
+    const Reader list(faults, "faults", ThrowStateFileError);
+    std::vector<Sim::InjectedStatus> read;
+    for (std::size_t i = 0; i < list.Array().size(); ++i) {
+        const Reader entry = list.Element(i);
+        entry.OnlyFields({"operation", "status", "repeat", "skip"});
+        const auto operation = OperationFromName(entry.Field("operation").Text());
+        if (!operation) {
+            entry.Field("operation").Fail("not an operation whose answer can be forced");
+        }
+        const std::string repeat = entry.Field("repeat").Text();
+        if (repeat != "once" && repeat != "always") {
+            entry.Field("repeat").Fail("expected \"once\" or \"always\"");
+        }
+        read.push_back({*operation, entry.Field("status").Uint32(),
+                        repeat == "always" ? Sim::Repeat::Always : Sim::Repeat::Once,
+                        entry.Field("skip").Uint32()});
+    }
+    return read;
+}
 
 json StateToJson(const Sim::MachineState& state) {
     json plans = json::array();
@@ -103,7 +157,8 @@ json StateToJson(const Sim::MachineState& state) {
              {{"source", SourceWord(state.power.source)},
               {"battery", state.power.batteryPresent},
               {"modern_standby", state.power.modernStandby},
-              {"mode", {{"ac", state.power.acMode.ToString()}, {"dc", state.power.dcMode.ToString()}}}}}};
+              {"mode", {{"ac", state.power.acMode.ToString()}, {"dc", state.power.dcMode.ToString()}}}}},
+            {"resumes", state.resumes}};
 }
 
 Sim::MachineState StateFromJson(const json& document) {
@@ -167,6 +222,9 @@ Sim::MachineState StateFromJson(const json& document) {
         state.power.modernStandby = power->Field("modern_standby").Bool();
         state.power.acMode = power->Field("mode").Field("ac").Id();
         state.power.dcMode = power->Field("mode").Field("dc").Id();
+    }
+    if (const auto resumes = root.OptionalField("resumes")) {
+        state.resumes = resumes->Uint32();
     }
     return state;
 }

@@ -1,0 +1,329 @@
+#include "watch.h"
+
+#include <calvoro/power_plans.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cmath>
+#include <condition_variable>
+#include <ctime>
+#include <iomanip>
+#include <mutex>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+#include "errors.h"
+#include "plans.h"
+#include "source_words.h"
+
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
+#include <csignal>
+#include <pthread.h>
+#endif
+
+namespace calvoro_cli {
+namespace {
+
+using Calvoro::WatchAction;
+using Calvoro::WatchDecision;
+using Calvoro::WatchTrigger;
+
+constexpr std::chrono::milliseconds kFollowInterval{250};  // four reads a second at most
+
+const char* ActionWord(WatchAction action) {
+    switch (action) {
+    case WatchAction::Applied:
+        return "applied";
+    case WatchAction::AlreadyActive:
+        return "already-active";
+    case WatchAction::KeptManual:
+        return "kept-manual";
+    case WatchAction::NoneRecorded:
+        return "none-recorded";
+    case WatchAction::NotInstalled:
+        return "not-installed";
+    case WatchAction::Refused:
+        return "refused";
+    case WatchAction::Policy:
+        return "policy";
+    case WatchAction::Stopped:
+        break;
+    }
+    return "stopped";
+}
+
+const char* TriggerWord(WatchTrigger trigger) {
+    switch (trigger) {
+    case WatchTrigger::Start:
+        return "start";
+    case WatchTrigger::SourceChange:
+        return "source";
+    case WatchTrigger::Resume:
+        return "resume";
+    case WatchTrigger::PlanChange:
+        return "plan";
+    case WatchTrigger::Stop:
+        break;
+    }
+    return "stop";
+}
+
+// The time in UTC (for JSON, with milliseconds and Z) or local (for a person).
+std::string TimeText(std::chrono::system_clock::time_point time, bool utc) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+    std::tm parts{};
+#if defined(_WIN32)
+    utc ? gmtime_s(&parts, &seconds) : localtime_s(&parts, &seconds);
+#else
+    utc ? gmtime_r(&seconds, &parts) : localtime_r(&seconds, &parts);
+#endif
+    std::ostringstream text;
+    if (!utc) {
+        text << std::put_time(&parts, "%Y-%m-%d %H:%M:%S");
+        return text.str();
+    }
+    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            time.time_since_epoch()) % 1000;
+    text << std::put_time(&parts, "%Y-%m-%dT%H:%M:%S") << '.' << std::setw(3)
+         << std::setfill('0') << (millis.count() + 1000) % 1000 << 'Z';
+    return text.str();
+}
+
+// "Balanced (381B4222-…)" for an installed plan, else the identifier alone.
+std::string PlanText(const Calvoro::Guid& id) {
+    const auto installed = FindInstalled(Calvoro::InstalledPlans(), id);
+    return installed ? Describe(*installed) : id.ToString();
+}
+
+std::string SourceText(Calvoro::PowerSource source) {
+    switch (source) {
+    case Calvoro::PowerSource::AC:
+        return "AC";
+    case Calvoro::PowerSource::DC:
+        return "DC";
+    case Calvoro::PowerSource::ShortTerm:
+        return "UPS";
+    case Calvoro::PowerSource::Unknown:
+        break;
+    }
+    return "unknown source";
+}
+
+std::string Sentence(const WatchDecision& decision) {
+    const std::string plan = decision.plan ? PlanText(*decision.plan) : std::string();
+    switch (decision.action) {
+    case WatchAction::Applied:
+        return "applied " + plan;
+    case WatchAction::AlreadyActive:
+        return plan + " is already active";
+    case WatchAction::KeptManual:
+        return "keeping " + plan + ", applied by hand, until the source changes";
+    case WatchAction::NoneRecorded:
+        return decision.source == Calvoro::PowerSource::Unknown
+                   ? "cannot tell the power source; nothing applied"
+                   : "no plan is recorded for this source; nothing applied";
+    case WatchAction::NotInstalled:
+        return "the recorded plan " + plan + " is not installed; nothing applied";
+    case WatchAction::Refused:
+        return "applying " + plan + " was refused";
+    case WatchAction::Policy:
+        return "Group Policy sets the active plan; " + plan + " was not applied";
+    case WatchAction::Stopped:
+        break;
+    }
+    return "stopped";
+}
+
+const char* TriggerText(WatchTrigger trigger) {
+    switch (trigger) {
+    case WatchTrigger::Start:
+        return "at start";
+    case WatchTrigger::SourceChange:
+        return "on a change of source";
+    case WatchTrigger::Resume:
+        return "after resume";
+    case WatchTrigger::PlanChange:
+        return "a plan was applied";
+    case WatchTrigger::Stop:
+        break;
+    }
+    return "asked to stop";
+}
+
+#if defined(_WIN32)
+// Ctrl+C, Ctrl+Break, the console closing, logoff and shutdown ask the watch to stop. For the
+// last three Windows ends the process when the handler returns: it waits until stopped.
+class StopRequest {
+public:
+    StopRequest() { ::SetConsoleCtrlHandler(&Handler, TRUE); }
+    ~StopRequest() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            finished_ = true;
+        }
+        changed_.notify_all();
+        ::SetConsoleCtrlHandler(&Handler, FALSE);
+    }
+    StopRequest(const StopRequest&) = delete;
+    StopRequest& operator=(const StopRequest&) = delete;
+
+    /// True once a stop was asked for, waiting up to `timeout` (none: until then).
+    bool Wait(std::optional<std::chrono::milliseconds> timeout) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (!timeout) {
+            changed_.wait(lock, [] { return requested_; });
+            return true;
+        }
+        return changed_.wait_for(lock, *timeout, [] { return requested_; });
+    }
+
+private:
+    static BOOL WINAPI Handler(DWORD type) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        requested_ = true;
+        changed_.notify_all();
+        if (type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT ||
+            type == CTRL_SHUTDOWN_EVENT) {
+            changed_.wait(lock, [] { return finished_; });
+        }
+        return TRUE;
+    }
+
+    static inline std::mutex mutex_;
+    static inline std::condition_variable changed_;
+    static inline bool requested_ = false;
+    static inline bool finished_ = false;
+};
+#else
+// SIGINT, SIGTERM and SIGHUP ask the watch to stop. They are blocked before the watcher's
+// thread starts, which inherits the mask, and taken here with sigtimedwait.
+class StopRequest {
+public:
+    StopRequest() {
+        sigemptyset(&signals_);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            sigaddset(&signals_, signal);
+        }
+        pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
+    }
+    StopRequest(const StopRequest&) = delete;
+    StopRequest& operator=(const StopRequest&) = delete;
+
+    bool Wait(std::optional<std::chrono::milliseconds> timeout) {
+        for (;;) {
+            int taken = -1;
+            if (!timeout) {
+                int signal = 0;
+                taken = sigwait(&signals_, &signal) == 0 ? signal : -1;
+            } else {
+                const auto count = timeout->count();
+                const timespec wait{static_cast<std::time_t>(count / 1000),
+                                    static_cast<long>((count % 1000) * 1000000)};
+                taken = sigtimedwait(&signals_, nullptr, &wait);
+                if (taken < 0 && errno == EAGAIN) {
+                    return false;
+                }
+            }
+            if (taken > 0) {
+                return true;
+            }
+        }
+    }
+
+private:
+    sigset_t signals_{};
+};
+#endif
+
+}  // namespace
+
+std::chrono::milliseconds ParseDebounce(const std::string& seconds) {
+    std::istringstream in(seconds);
+    in.imbue(std::locale::classic());
+    double value = -1;
+    in >> std::noskipws >> value;
+    if (!in || in.peek() != std::char_traits<char>::eof() || !(value >= 0 && value <= 3600)) {
+        throw UsageError("--debounce takes seconds from 0 to 3600, not \"" + seconds + "\"");
+    }
+    return std::chrono::milliseconds(std::lround(value * 1000));
+}
+
+std::string DecisionLine(const WatchDecision& decision, bool json) {
+    if (json) {
+        return nlohmann::json{{"time", TimeText(decision.time, true)},
+                              {"trigger", TriggerWord(decision.trigger)},
+                              {"source", SourceWord(decision.source)},
+                              {"plan", decision.plan ? nlohmann::json(decision.plan->ToString())
+                                                     : nlohmann::json(nullptr)},
+                              {"action", ActionWord(decision.action)}}
+            .dump();
+    }
+    return TimeText(decision.time, false) + "  " + SourceText(decision.source) + ", " +
+           TriggerText(decision.trigger) + ": " + Sentence(decision);
+}
+
+int Watch(bool once, std::chrono::milliseconds debounce, const Followed& followed,
+          const Output& output) {
+    std::mutex lines;
+    const auto say = [&](const WatchDecision& decision) {
+        std::lock_guard<std::mutex> lock(lines);
+        output.out << DecisionLine(decision, output.json) << std::endl;  // at once, for a log
+    };
+    if (once) {
+        const WatchDecision decision = Calvoro::ApplyRecordedPlan();
+        if (followed.keep) {
+            followed.keep();
+        }
+        say(decision);
+        const bool done = decision.action == WatchAction::Applied ||
+                          decision.action == WatchAction::AlreadyActive ||
+                          decision.action == WatchAction::NoneRecorded;
+        return done ? 0 : 1;
+    }
+
+    StopRequest stop;
+    Calvoro::PowerWatcher watcher(debounce, [&](const WatchDecision& decision) {
+        if (decision.action != WatchAction::Stopped && followed.keep) {
+            try {
+                followed.keep();
+            } catch (const std::exception& error) {
+                std::lock_guard<std::mutex> lock(lines);
+                output.err << "calvoro: " << error.what() << '\n';
+            }
+        }
+        say(decision);
+    });
+    if (!watcher.Notified()) {
+        std::lock_guard<std::mutex> lock(lines);
+        output.err << "calvoro: this system does not tell of changes of the power source; "
+                      "the plan follows it only at start and after resume\n";
+    }
+    if (followed.follow) {
+        std::string failure;  // said once, not four times a second
+        while (!stop.Wait(kFollowInterval)) {
+            try {
+                followed.follow();
+                failure.clear();
+            } catch (const std::exception& error) {
+                if (failure != error.what()) {
+                    failure = error.what();
+                    std::lock_guard<std::mutex> lock(lines);
+                    output.err << "calvoro: " << failure << '\n';
+                }
+            }
+        }
+    } else {
+        stop.Wait(std::nullopt);
+    }
+    watcher.Stop();
+    return 0;
+}
+
+}  // namespace calvoro_cli

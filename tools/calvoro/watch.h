@@ -1,0 +1,33 @@
+// `calvoro watch`: the library's watcher, one line per decision, until asked to stop.
+#pragma once
+
+#include <calvoro/watcher.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "commands.h"
+
+namespace calvoro_cli {
+
+/// What the platform keeps beyond the library, for a run that lasts: the simulated machine's
+/// state file, which other runs change. Empty functions on Windows, which keeps everything.
+struct Followed {
+    std::function<void()> follow;  ///< takes in what other runs changed; called 4 times a second
+    std::function<void()> keep;    ///< keeps what a decision changed
+};
+
+/// SECONDS as a debounce time: a decimal number from 0 to 3600. Throws UsageError otherwise.
+std::chrono::milliseconds ParseDebounce(const std::string& seconds);
+
+/// One decision as a line: JSON for scripts, else text with the local time.
+std::string DecisionLine(const Calvoro::WatchDecision& decision, bool json);
+
+/// With `once`, applies the plan recorded for the current source and returns 0 (applied or
+/// nothing to do) or 1 (not installed, refused, policy). Else watches until Ctrl+C, SIGTERM,
+/// SIGHUP, the console closing or logoff, and returns 0.
+int Watch(bool once, std::chrono::milliseconds debounce, const Followed& followed,
+          const Output& output);
+
+}  // namespace calvoro_cli
