@@ -4,9 +4,11 @@
 // success paths. The simulated machine's control functions are exported too, so that tests
 // can set the machine up and inject faults.
 //
-// For runs of the program, three variables of the environment:
+// For runs of the program, four variables of the environment:
 //   CALVORO_STANDIN_STATE   a state file (as the simulated program keeps it): loaded on the
-//                           first call, saved after every write, so that runs follow on
+//                           first call, saved after every write, so that runs follow on;
+//                           while a notification is registered, read four times a second,
+//                           so that a source or resume count changed from outside calls back
 //   CALVORO_STANDIN_ACTIVE  "unknown" makes PowerGetActiveScheme fail with 120 as Wine's own
 //                           does; otherwise the machine's active plan answers
 //   CALVORO_STANDIN_LOG     a file that gets a line for each PowerSetActiveScheme
@@ -22,11 +24,16 @@
 #endif
 #include <windows.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 namespace p = Calvoro::platform;
 
@@ -42,24 +49,132 @@ std::string Variable(const char* name) {
     return value != nullptr ? value : "";
 }
 
-// The state file, read once before the first call.
-void LoadState() {
-    static std::once_flag loaded;
-    std::call_once(loaded, [] {
-        std::ifstream in(Variable("CALVORO_STANDIN_STATE"), std::ios::binary);
-        if (in) {
-            Sim::Restore(calvoro_cli::StateFromJson(nlohmann::json::parse(in)));
-        }
-    });
-}
+// The state file's text as last loaded or saved, so that the follower loads only changes.
+std::mutex fileMutex;
+std::string fileText;
 
 // The state file, written after a successful write.
 DWORD Saved(DWORD status) {
     const std::string path = Variable("CALVORO_STANDIN_STATE");
     if (status == 0 && !path.empty()) {
-        std::ofstream(path, std::ios::binary | std::ios::trunc)
-            << calvoro_cli::StateToJson(Sim::Snapshot()).dump(2);
+        std::lock_guard<std::mutex> lock(fileMutex);
+        fileText = calvoro_cli::StateToJson(Sim::Snapshot()).dump(2);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << fileText;
     }
+    return status;
+}
+
+// Loads the state file when another process changed it: the machine then calls back.
+void FollowState() {
+    std::ifstream in(Variable("CALVORO_STANDIN_STATE"), std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    std::lock_guard<std::mutex> lock(fileMutex);
+    if (!in || text.empty() || text == fileText) {
+        return;
+    }
+    try {
+        Sim::Restore(calvoro_cli::StateFromJson(nlohmann::json::parse(text)));
+        fileText = text;
+    } catch (const std::exception&) {  // half written: read again next time
+    }
+}
+
+// The state file, read once before the first call.
+void LoadState() {
+    static std::once_flag loaded;
+    std::call_once(loaded, FollowState);
+}
+
+// Reads the state file four times a second while any notification is registered.
+class Follower {
+public:
+    void Registered() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (registrations_++ == 0) {
+            stop_ = false;
+            thread_ = std::thread([this] { Run(); });
+        }
+    }
+    void Unregistered() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (registrations_ == 0 || --registrations_ != 0) {
+            return;
+        }
+        stop_ = true;
+        changed_.notify_all();
+        std::thread stopping = std::move(thread_);
+        lock.unlock();
+        stopping.join();
+    }
+
+private:
+    void Run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!changed_.wait_for(lock, std::chrono::milliseconds(250), [this] { return stop_; })) {
+            lock.unlock();
+            FollowState();
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::thread thread_;
+    int registrations_ = 0;
+    bool stop_ = false;
+};
+
+// Never destroyed: a program that exits registered must not join the thread at unload.
+Follower& TheFollower() {
+    static auto* follower = new Follower;
+    return *follower;
+}
+
+// DEVICE_NOTIFY_CALLBACK_ROUTINE and DEVICE_NOTIFY_SUBSCRIBE_PARAMETERS, which MinGW's
+// <powrprof.h> lacks; a registration's record, freed when it is unregistered (the machine's
+// unregistration waits for a callback in flight).
+using DeviceNotifyCallbackRoutine = ULONG(CALLBACK*)(PVOID Context, ULONG Type, PVOID Setting);
+struct DeviceNotifySubscribeParameters {
+    DeviceNotifyCallbackRoutine Callback;
+    PVOID Context;
+};
+constexpr DWORD kDeviceNotifyCallback = 2;
+
+struct Registration {
+    DeviceNotifySubscribeParameters parameters;
+    p::NotifyHandle handle = nullptr;
+    static void Forward(void* context, std::uint32_t type) {
+        const auto* registration = static_cast<const Registration*>(context);
+        registration->parameters.Callback(registration->parameters.Context, type, nullptr);
+    }
+};
+
+// Registers with `call` (the machine's registration for the recipient and the handle).
+template <typename Call>
+DWORD Register(DWORD flags, HANDLE recipient, HPOWERNOTIFY* handle, Call call) {
+    LoadState();
+    if (flags != kDeviceNotifyCallback || recipient == nullptr || handle == nullptr) {
+        return ERROR_INVALID_PARAMETER;  // the stand-in has no windows to post to
+    }
+    auto registration = std::make_unique<Registration>();
+    registration->parameters = *static_cast<const DeviceNotifySubscribeParameters*>(recipient);
+    const p::NotifyRecipient forwarded{&Registration::Forward, registration.get()};
+    const DWORD status = call(&forwarded, &registration->handle);
+    if (status == ERROR_SUCCESS) {
+        TheFollower().Registered();
+        *handle = registration.release();
+    }
+    return status;
+}
+
+template <typename Call>
+DWORD Unregister(HPOWERNOTIFY handle, Call call) {
+    const std::unique_ptr<Registration> registration(static_cast<Registration*>(handle));
+    if (registration == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    const DWORD status = call(registration->handle);
+    TheFollower().Unregistered();
     return status;
 }
 
@@ -255,4 +370,31 @@ STANDIN_EXPORT PowerSettingAccessCheckEx(int AccessFlags, const GUID* PowerGuid,
     }
     return p::PowerSettingAccessCheckEx(static_cast<std::uint32_t>(AccessFlags), PowerGuid,
                                         static_cast<std::uint32_t>(AccessType));
+}
+
+// The watcher's registrations: the machine calls back on a change of its source or active
+// plan and on a resume, including those loaded from the state file.
+STANDIN_EXPORT PowerSettingRegisterNotification(LPCGUID SettingGuid, DWORD Flags,
+                                                HANDLE Recipient,
+                                                HPOWERNOTIFY* RegistrationHandle) {
+    return Register(Flags, Recipient, RegistrationHandle,
+                    [&](const p::NotifyRecipient* forwarded, p::NotifyHandle* handle) {
+                        return p::PowerSettingRegisterNotification(SettingGuid, forwarded, handle);
+                    });
+}
+
+STANDIN_EXPORT PowerSettingUnregisterNotification(HPOWERNOTIFY RegistrationHandle) {
+    return Unregister(RegistrationHandle, p::PowerSettingUnregisterNotification);
+}
+
+STANDIN_EXPORT PowerRegisterSuspendResumeNotification(DWORD Flags, HANDLE Recipient,
+                                                      HPOWERNOTIFY* RegistrationHandle) {
+    return Register(Flags, Recipient, RegistrationHandle,
+                    [](const p::NotifyRecipient* forwarded, p::NotifyHandle* handle) {
+                        return p::PowerRegisterSuspendResumeNotification(forwarded, handle);
+                    });
+}
+
+STANDIN_EXPORT PowerUnregisterSuspendResumeNotification(HPOWERNOTIFY RegistrationHandle) {
+    return Unregister(RegistrationHandle, p::PowerUnregisterSuspendResumeNotification);
 }

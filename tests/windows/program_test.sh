@@ -106,5 +106,35 @@ fi
 check "set on the pinned active plan stores the change and says that policy sets the plan" \
     test "$status" = 1 -a -n "$(grep "Group Policy sets the active plan" <<<"$message")"
 
+# The watcher: the stand-in's source is changed from outside, in its state file.
+edit_state() {  # edit_state PYTHON-STATEMENT: changes the stand-in's machine as d
+    python3 -c "import json,sys; p=sys.argv[1]; d=json.load(open(p)); $1; open(p,'w').write(json.dumps(d))" \
+        "$CALVORO_STANDIN_STATE"
+}
+calvoro set-default dc SCHEME_MAX >/dev/null
+calvoro set-default ac SCHEME_BALANCED >/dev/null
+calvoro activate SCHEME_BALANCED >/dev/null
+edit_state 'd["power"]["source"]="dc"'
+check "watch --once applies the plan recorded for the stand-in's source" \
+    test "$(calvoro watch --once --json | field 'd["source"], d["plan"], d["action"]')" = \
+    "dc A1841308-3541-4FAB-BC81-F71556F20B4A applied"
+
+lines() { tr -d '\r' <"$work/watch.out" | wc -l; }
+wait_lines() { for _ in $(seq 200); do [ "$(lines)" -ge "$1" ] && return; sleep 0.1; done; }
+"$wine_run" --prefix "$prefix" "$program" watch --json --debounce 0.5 >"$work/watch.out" &
+wait_lines 1
+edit_state 'd["power"]["source"]="ac"'
+wait_lines 2
+edit_state 'd["resumes"]=d.get("resumes",0)+1'
+wait_lines 3
+# Ctrl+C reaches the Windows process as CTRL_C_EVENT.
+pkill -INT -f 'calvoro.exe watch' || true
+wait
+decisions=$(tr -d '\r' <"$work/watch.out" | python3 -c '
+import json, sys
+print(" ".join(d["trigger"] + ":" + d["source"] + ":" + d["action"] for d in map(json.loads, sys.stdin)))')
+check "watch follows a change of source and a resume, then stops" \
+    test "$decisions" = "start:dc:already-active source:ac:applied resume:ac:already-active stop:ac:stopped"
+
 echo "program under Wine: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

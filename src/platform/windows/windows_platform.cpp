@@ -13,8 +13,11 @@
 #include <windows.h>
 #include <powrprof.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -235,6 +238,101 @@ Status PowerSettingAccessCheckEx(std::uint32_t AccessFlags, const GUID* PowerGui
     static const auto call = PowrprofExport<AccessCheck>("PowerSettingAccessCheckEx");
     return CallExport(call, static_cast<POWER_DATA_ACCESSOR>(AccessFlags), PowerGuid,
                       static_cast<REGSAM>(AccessType));
+}
+
+namespace {
+
+// The callback registrations of Windows 8, which MinGW's <powrprof.h> lacks, as documented:
+// DEVICE_NOTIFY_CALLBACK_ROUTINE, DEVICE_NOTIFY_SUBSCRIBE_PARAMETERS, DEVICE_NOTIFY_CALLBACK.
+using DeviceNotifyCallbackRoutine = ULONG(CALLBACK*)(PVOID Context, ULONG Type, PVOID Setting);
+struct DeviceNotifySubscribeParameters {
+    DeviceNotifyCallbackRoutine Callback;
+    PVOID Context;
+};
+constexpr DWORD kDeviceNotifyCallback = 2;
+using RegisterSetting = DWORD(WINAPI*)(LPCGUID, DWORD, HANDLE, PHPOWERNOTIFY);
+using RegisterSuspendResume = DWORD(WINAPI*)(DWORD, HANDLE, PHPOWERNOTIFY);
+using UnregisterNotification = DWORD(WINAPI*)(HPOWERNOTIFY);
+
+// One registration: Windows calls Forward (__stdcall) with it, which calls the recipient.
+// Windows does not say that unregistering waits for a callback in flight, so a record is
+// never freed: once unregistered it forwards nothing, and a late callback finds it intact.
+struct Subscription {
+    DeviceNotifySubscribeParameters parameters{};
+    NotifyRecipient recipient{};
+    HPOWERNOTIFY handle = nullptr;
+    std::atomic<bool> registered{false};
+
+    static ULONG CALLBACK Forward(PVOID context, ULONG type, PVOID) {
+        const auto* subscription = static_cast<const Subscription*>(context);
+        if (subscription->registered.load()) {
+            subscription->recipient.Callback(subscription->recipient.Context,
+                                             static_cast<std::uint32_t>(type));
+        }
+        return ERROR_SUCCESS;
+    }
+};
+
+// Registers a new record with `call`, which gets the subscribe parameters and the handle.
+template <typename Call>
+Status Subscribe(const NotifyRecipient* recipient, NotifyHandle* handle, Call call) {
+    if (recipient == nullptr || recipient->Callback == nullptr || handle == nullptr) {
+        return status::InvalidParameter;
+    }
+    static std::mutex mutex;
+    static std::vector<std::unique_ptr<Subscription>> subscriptions;
+    std::lock_guard<std::mutex> lock(mutex);
+    auto subscription = std::make_unique<Subscription>();
+    subscription->parameters = {&Subscription::Forward, subscription.get()};
+    subscription->recipient = *recipient;
+    subscription->registered = true;
+    const Status result = call(&subscription->parameters, &subscription->handle);
+    if (result != status::Success) {
+        return result;  // never registered: nothing can call it
+    }
+    *handle = subscription.get();
+    subscriptions.push_back(std::move(subscription));
+    return status::Success;
+}
+
+Status Unsubscribe(NotifyHandle handle, UnregisterNotification unregister) {
+    auto* subscription = static_cast<Subscription*>(handle);
+    if (subscription == nullptr) {
+        return status::InvalidParameter;
+    }
+    subscription->registered = false;
+    return CallExport(unregister, subscription->handle);
+}
+
+}  // namespace
+
+Status PowerSettingRegisterNotification(const GUID* SettingGuid, const NotifyRecipient* Recipient,
+                                        NotifyHandle* RegistrationHandle) {
+    static const auto call = PowrprofExport<RegisterSetting>("PowerSettingRegisterNotification");
+    return Subscribe(Recipient, RegistrationHandle, [&](PVOID parameters, HPOWERNOTIFY* handle) {
+        return CallExport(call, SettingGuid, kDeviceNotifyCallback, parameters, handle);
+    });
+}
+
+Status PowerSettingUnregisterNotification(NotifyHandle RegistrationHandle) {
+    static const auto call =
+        PowrprofExport<UnregisterNotification>("PowerSettingUnregisterNotification");
+    return Unsubscribe(RegistrationHandle, call);
+}
+
+Status PowerRegisterSuspendResumeNotification(const NotifyRecipient* Recipient,
+                                              NotifyHandle* RegistrationHandle) {
+    static const auto call =
+        PowrprofExport<RegisterSuspendResume>("PowerRegisterSuspendResumeNotification");
+    return Subscribe(Recipient, RegistrationHandle, [&](PVOID parameters, HPOWERNOTIFY* handle) {
+        return CallExport(call, kDeviceNotifyCallback, parameters, handle);
+    });
+}
+
+Status PowerUnregisterSuspendResumeNotification(NotifyHandle RegistrationHandle) {
+    static const auto call =
+        PowrprofExport<UnregisterNotification>("PowerUnregisterSuspendResumeNotification");
+    return Unsubscribe(RegistrationHandle, call);
 }
 
 void* LocalAlloc(std::uint32_t uFlags, std::size_t uBytes) {
