@@ -234,6 +234,54 @@ CALVORO_API calvoro_status calvoro_SetDefaultPlan(int32_t onAC, const calvoro_gu
  *  CALVORO_E_REGISTRY_ACCESS when refused. */
 CALVORO_API calvoro_status calvoro_ClearDefaultPlan(int32_t onAC, int32_t* cleared);
 
+/* ---- The watcher (<calvoro/watcher.h>) ---- */
+
+/* What the watcher did (calvoro_watch_decision.action). */
+#define CALVORO_WATCH_APPLIED 0
+#define CALVORO_WATCH_ALREADY_ACTIVE 1
+#define CALVORO_WATCH_KEPT_MANUAL 2 /* the person's plan stays until the source changes */
+#define CALVORO_WATCH_NONE_RECORDED 3
+#define CALVORO_WATCH_NOT_INSTALLED 4
+#define CALVORO_WATCH_REFUSED 5
+#define CALVORO_WATCH_POLICY 6
+#define CALVORO_WATCH_STOPPED 7 /* the last decision */
+
+/* What made it decide (calvoro_watch_decision.trigger). */
+#define CALVORO_TRIGGER_START 0
+#define CALVORO_TRIGGER_SOURCE_CHANGE 1
+#define CALVORO_TRIGGER_RESUME 2
+#define CALVORO_TRIGGER_PLAN_CHANGE 3
+#define CALVORO_TRIGGER_STOP 4
+
+/** One decision of the watcher. */
+typedef struct calvoro_watch_decision {
+    int64_t time;    /* milliseconds since 1970-01-01 00:00 UTC */
+    int32_t trigger; /* CALVORO_TRIGGER_... */
+    int32_t source;  /* CALVORO_SOURCE_..., as read */
+    int32_t hasPlan; /* 1 when `plan` holds a plan */
+    calvoro_guid plan;
+    int32_t action; /* CALVORO_WATCH_... */
+} calvoro_watch_decision;
+
+/** Called on the watcher's own thread with each decision, one at a time; the decision is
+ *  valid during the call only. It must not call calvoro_StopWatcher. */
+typedef void (*calvoro_watch_callback)(const calvoro_watch_decision* decision, void* context);
+
+typedef struct calvoro_watcher calvoro_watcher;
+
+/** The watcher's start decision, made once: applies the plan recorded for the current
+ *  source when it is installed and not already active. */
+CALVORO_API calvoro_status calvoro_ApplyRecordedPlan(calvoro_watch_decision* decision);
+
+/** Starts a watcher; *watcher is its handle, for calvoro_StopWatcher. */
+CALVORO_API calvoro_status calvoro_StartWatcher(uint32_t debounceMilliseconds,
+                                                calvoro_watch_callback callback, void* context,
+                                                calvoro_watcher** watcher);
+
+/** Stops the watcher, after its last (stopped) decision, and frees it; NULL does nothing.
+ *  From inside the callback: CALVORO_E_INVALID_ARGUMENT, and the watcher runs on. */
+CALVORO_API calvoro_status calvoro_StopWatcher(calvoro_watcher* watcher);
+
 #ifdef __cplusplus
 }
 #endif

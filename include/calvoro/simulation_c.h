@@ -110,6 +110,9 @@ typedef struct calvoro_sim_power {
 CALVORO_API calvoro_status calvoro_sim_GetPower(calvoro_sim_power* power);
 CALVORO_API calvoro_status calvoro_sim_SetPower(const calvoro_sim_power* power);
 
+/** The machine wakes from sleep: its watchers are told of a resume. */
+CALVORO_API calvoro_status calvoro_sim_Resume(void);
+
 /** Makes the operation return `status` instead of doing its work, after `callsToSkip` calls. */
 CALVORO_API calvoro_status calvoro_sim_InjectStatus(int32_t operation, uint32_t status,
                                                     int32_t repeat, uint32_t callsToSkip);

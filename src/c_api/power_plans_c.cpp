@@ -2,6 +2,10 @@
 // operation of <calvoro/power_plans.h> and hands back its result; exceptions become statuses.
 #include <calvoro/calvoro_c.h>
 #include <calvoro/power_plans.h>
+#include <calvoro/watcher.h>
+
+#include <chrono>
+#include <memory>
 
 #include <string>
 #include <vector>
@@ -23,7 +27,30 @@ static_assert(CountUpTo({CALVORO_MODE_DONE, CALVORO_MODE_UNSUPPORTED, CALVORO_MO
                          CALVORO_MODE_FAILED},
                         Calvoro::PowerModeOutcome::Failed));
 
+static_assert(CountUpTo({CALVORO_WATCH_APPLIED, CALVORO_WATCH_ALREADY_ACTIVE,
+                         CALVORO_WATCH_KEPT_MANUAL, CALVORO_WATCH_NONE_RECORDED,
+                         CALVORO_WATCH_NOT_INSTALLED, CALVORO_WATCH_REFUSED, CALVORO_WATCH_POLICY,
+                         CALVORO_WATCH_STOPPED},
+                        Calvoro::WatchAction::Stopped));
+static_assert(CountUpTo({CALVORO_TRIGGER_START, CALVORO_TRIGGER_SOURCE_CHANGE,
+                         CALVORO_TRIGGER_RESUME, CALVORO_TRIGGER_PLAN_CHANGE,
+                         CALVORO_TRIGGER_STOP},
+                        Calvoro::WatchTrigger::Stop));
+
+// The C handle is the C++ watcher.
+struct calvoro_watcher {
+    std::unique_ptr<Calvoro::PowerWatcher> watcher;
+};
+
 namespace {
+
+calvoro_watch_decision DecisionToC(const Calvoro::WatchDecision& decision) {
+    const auto since = decision.time.time_since_epoch();
+    return {std::chrono::duration_cast<std::chrono::milliseconds>(since).count(),
+            static_cast<int32_t>(decision.trigger), static_cast<int32_t>(decision.source),
+            decision.plan ? 1 : 0, ToC(decision.plan.value_or(Calvoro::Guid{})),
+            static_cast<int32_t>(decision.action)};
+}
 
 Calvoro::PowerSource SourceFromC(int32_t onAC) {
     return onAC != 0 ? Calvoro::PowerSource::AC : Calvoro::PowerSource::DC;
@@ -125,6 +152,43 @@ calvoro_status calvoro_SetDefaultPlan(int32_t onAC, const calvoro_guid* plan) {
 calvoro_status calvoro_ClearDefaultPlan(int32_t onAC, int32_t* cleared) {
     return Call(__func__, {cleared},
                 [&] { *cleared = Calvoro::ClearDefaultPlan(SourceFromC(onAC)) ? 1 : 0; });
+}
+
+calvoro_status calvoro_ApplyRecordedPlan(calvoro_watch_decision* decision) {
+    return Call(__func__, {decision}, [&] { *decision = DecisionToC(Calvoro::ApplyRecordedPlan()); });
+}
+
+calvoro_status calvoro_StartWatcher(uint32_t debounceMilliseconds,
+                                    calvoro_watch_callback callback, void* context,
+                                    calvoro_watcher** watcher) {
+    if (callback == nullptr) {
+        return NullPointer(__func__);
+    }
+    return Call(__func__, {watcher}, [&] {
+        auto started = std::make_unique<calvoro_watcher>();
+        started->watcher = std::make_unique<Calvoro::PowerWatcher>(
+            std::chrono::milliseconds(debounceMilliseconds),
+            [callback, context](const Calvoro::WatchDecision& decision) {
+                const calvoro_watch_decision told = DecisionToC(decision);
+                callback(&told, context);
+            });
+        *watcher = started.release();
+    });
+}
+
+calvoro_status calvoro_StopWatcher(calvoro_watcher* watcher) {
+    return Guarded([&] {
+        if (watcher == nullptr) {
+            return CALVORO_OK;
+        }
+        try {
+            watcher->watcher->Stop();
+        } catch (const std::logic_error& error) {
+            return Fail(CALVORO_E_INVALID_ARGUMENT, error.what());
+        }
+        delete watcher;
+        return CALVORO_OK;
+    });
 }
 
 }  // extern "C"

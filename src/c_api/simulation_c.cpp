@@ -147,6 +147,10 @@ calvoro_status calvoro_sim_SetPower(const calvoro_sim_power* power) {
     });
 }
 
+calvoro_status calvoro_sim_Resume(void) {
+    return Call(__func__, {}, [] { Sim::Resume(); });
+}
+
 calvoro_status calvoro_sim_InjectStatus(int32_t operation, uint32_t status, int32_t repeat,
                                         uint32_t callsToSkip) {
     const char* const function = __func__;

@@ -1,12 +1,19 @@
 /* The C interface driven from C99: each function once, with its error paths. Natively the
  * simulated platform stands behind it; under Wine the real Windows binding, with the
  * stand-in powrprof.dll (which exports the simulation's C controls) and Wine's registry. */
+#ifndef _WIN32
+#define _POSIX_C_SOURCE 199309L /* nanosleep */
+#endif
 #include <calvoro/calvoro_c.h>
 #include <calvoro/simulation_c.h>
 #include <calvoro/version.h>
 
 #include <stdio.h>
 #include <string.h>
+
+#ifndef _WIN32
+#include <time.h>
+#endif
 
 #ifdef _WIN32
 #include <windows.h>
@@ -439,6 +446,76 @@ static void Simulation(void) {
     CHECK(calvoro_sim_Reset() == CALVORO_OK);
 }
 
+/* The watcher: its decisions, as the callback is told them, and its stop. */
+#define kMostDecisions 8
+static calvoro_watch_decision decisions[kMostDecisions];
+static volatile int decided;
+
+static void Decided(const calvoro_watch_decision* decision, void* context) {
+    (void)context;
+    if (decided < kMostDecisions) {
+        decisions[decided] = *decision;
+    }
+    decided = decided + 1;
+}
+
+static void Pause(void) {
+#ifdef _WIN32
+    Sleep(10);
+#else
+    const struct timespec pause = {0, 10000000};
+    nanosleep(&pause, NULL);
+#endif
+}
+
+/* Waits, up to a generous bound, until the callback was told `count` decisions. */
+static void AwaitDecisions(int count) {
+    int round;
+    for (round = 0; round < 1000 && decided < count; ++round) {
+        Pause();
+    }
+}
+
+static void Watcher(void) {
+    calvoro_watcher* watcher = NULL;
+    calvoro_watch_decision once;
+    calvoro_sim_power power;
+    static const int32_t expected[][3] = {
+        {CALVORO_TRIGGER_START, CALVORO_WATCH_ALREADY_ACTIVE, CALVORO_SOURCE_AC},
+        {CALVORO_TRIGGER_SOURCE_CHANGE, CALVORO_WATCH_APPLIED, CALVORO_SOURCE_DC},
+        {CALVORO_TRIGGER_RESUME, CALVORO_WATCH_ALREADY_ACTIVE, CALVORO_SOURCE_DC},
+        {CALVORO_TRIGGER_STOP, CALVORO_WATCH_STOPPED, CALVORO_SOURCE_DC}};
+    int i;
+
+    CHECK(calvoro_sim_Reset() == CALVORO_OK);
+    CHECK(calvoro_ApplyRecordedPlan(&once) == CALVORO_OK &&
+          once.action == CALVORO_WATCH_NONE_RECORDED && once.hasPlan == 0 && once.time > 0);
+    CHECK(calvoro_SetDefaultPlan(1, &kBalanced) == CALVORO_OK);
+    CHECK(calvoro_SetDefaultPlan(0, &kPowerSaver) == CALVORO_OK);
+    CHECK_FAILS(calvoro_StartWatcher(0, NULL, NULL, &watcher), CALVORO_E_NULL_POINTER,
+                "calvoro_StartWatcher");
+    CHECK(calvoro_StopWatcher(NULL) == CALVORO_OK);
+
+    decided = 0;
+    CHECK(calvoro_StartWatcher(0, Decided, NULL, &watcher) == CALVORO_OK && watcher != NULL);
+    AwaitDecisions(1);
+    CHECK(calvoro_sim_GetPower(&power) == CALVORO_OK);
+    power.source = CALVORO_SOURCE_DC;
+    CHECK(calvoro_sim_SetPower(&power) == CALVORO_OK);
+    AwaitDecisions(2);
+    CHECK(calvoro_sim_Resume() == CALVORO_OK);
+    AwaitDecisions(3);
+    CHECK(calvoro_StopWatcher(watcher) == CALVORO_OK);
+    CHECK(decided == 4);
+    for (i = 0; i < 4 && i < decided; ++i) {
+        CHECK(decisions[i].trigger == expected[i][0] && decisions[i].action == expected[i][1] &&
+              decisions[i].source == expected[i][2]);
+    }
+    CHECK(Same(&decisions[1].plan, &kPowerSaver) && decisions[1].hasPlan == 1);
+    ClearDefaults();
+    CHECK(calvoro_sim_Reset() == CALVORO_OK);
+}
+
 int main(void) {
     keyPathLength = Units("Software\\Quandrel\\Zephlo\\PowerPolicies\\DEV_DEFAULT_PLANE", keyPath);
     keyPath[keyPathLength] = 0;
@@ -452,6 +529,7 @@ int main(void) {
     BesideTheClass();
     SourceAndModes();
     Simulation();
+    Watcher();
     printf("c_api: %d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }
