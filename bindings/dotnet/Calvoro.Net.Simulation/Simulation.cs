@@ -430,6 +430,10 @@ namespace Calvoro
         /// <summary>Removes every injected fault.</summary>
         public static void ClearFaults() => Call(() => SimulationMethods.Sim.ClearFaults());
 
+        /// <summary>The machine wakes from sleep: its watchers are told of a resume. (A change of
+        /// <see cref="Power"/>'s source tells them of that.)</summary>
+        public static void Resume() => Call(() => SimulationMethods.Sim.Resume());
+
         /// <summary>Name blocks handed out so far, and those not yet released.</summary>
         /// <returns>The counts.</returns>
         public static Counts Allocations() =>

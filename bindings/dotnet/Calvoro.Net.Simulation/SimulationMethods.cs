@@ -53,6 +53,7 @@ namespace Calvoro
             internal readonly delegate* unmanaged[Cdecl]<int> ClearFaults;
             internal readonly delegate* unmanaged[Cdecl]<SimPower*, int> GetPower;
             internal readonly delegate* unmanaged[Cdecl]<SimPower*, int> SetPower;
+            internal readonly delegate* unmanaged[Cdecl]<int> Resume;
             internal readonly delegate* unmanaged[Cdecl]<ulong*, ulong*, int> Allocations;
             internal readonly delegate* unmanaged[Cdecl]<ulong*, ulong*, int> RegistryKeys;
             internal readonly delegate* unmanaged[Cdecl]<char*, uint, char*, uint, char*, uint, int> SetRegistryString;
@@ -81,6 +82,7 @@ namespace Calvoro
                 ClearFaults = (delegate* unmanaged[Cdecl]<int>)library.Export("calvoro_sim_ClearFaults");
                 GetPower = (delegate* unmanaged[Cdecl]<SimPower*, int>)library.Export("calvoro_sim_GetPower");
                 SetPower = (delegate* unmanaged[Cdecl]<SimPower*, int>)library.Export("calvoro_sim_SetPower");
+                Resume = (delegate* unmanaged[Cdecl]<int>)library.Export("calvoro_sim_Resume");
                 Allocations = (delegate* unmanaged[Cdecl]<ulong*, ulong*, int>)library.Export("calvoro_sim_Allocations");
                 RegistryKeys = (delegate* unmanaged[Cdecl]<ulong*, ulong*, int>)library.Export("calvoro_sim_RegistryKeys");
                 SetRegistryString = (delegate* unmanaged[Cdecl]<char*, uint, char*, uint, char*, uint, int>)library.Export("calvoro_sim_SetRegistryString");

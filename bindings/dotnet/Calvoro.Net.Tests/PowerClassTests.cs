@@ -324,5 +324,35 @@ namespace Calvoro.Tests
             Assert.True(plans.IsActivePlanPinnedByPolicy());
             Assert.Throws<ArgumentOutOfRangeException>(() => plans.GetTimeout(PowerSaver, TimeoutSetting.Sleep, PowerSource.ShortTerm));
         }
+    
+        [Fact]
+        public void TheWatcherRaisesItsDecisionsAndStopsCleanly()
+        {
+            plans.SetDefault(PowerSource.DC, PowerSaver);
+            using var decisions = new System.Collections.Concurrent.BlockingCollection<WatchDecision>();
+            WatchDecision Next() => decisions.TryTake(out WatchDecision? decision, TimeSpan.FromSeconds(30))
+                ? decision : throw new TimeoutException("the watcher decided nothing");
+            var watcher = new PowerWatcher(TimeSpan.Zero);
+            using (watcher)
+            {
+                watcher.Decided += (_, decision) => decisions.Add(decision);
+                watcher.Start();
+                WatchDecision start = Next();
+                Assert.Equal((WatchTrigger.Start, WatchAction.NoneRecorded), (start.Trigger, start.Action));
+                Simulation.Power = new Simulation.PowerState { Source = PowerSource.DC, BatteryPresent = true };
+                WatchDecision applied = Next();
+                Assert.Equal((WatchTrigger.SourceChange, PowerSource.DC, (Guid?)PowerSaver, WatchAction.Applied),
+                    (applied.Trigger, applied.Source, applied.Plan, applied.Action));
+                Simulation.Resume();
+                Assert.Equal(WatchAction.AlreadyActive, Next().Action);
+            }
+            Assert.Equal(WatchAction.Stopped, Next().Action);
+            Assert.False(watcher.IsRunning);
+            Simulation.Power = new Simulation.PowerState { Source = PowerSource.AC, BatteryPresent = true };
+            Assert.Empty(decisions);
+            Assert.Equal(WatchAction.NoneRecorded, WatchDecision.ApplyRecordedPlan().Action);
+            Assert.Throws<ObjectDisposedException>(() => watcher.Start());
+            Assert.Throws<ArgumentOutOfRangeException>(() => new PowerWatcher(TimeSpan.FromSeconds(-1)));
+        }
     }
 }

@@ -50,6 +50,9 @@ namespace Calvoro
             internal readonly delegate* unmanaged[Cdecl]<PowerSourceRecord*, int> ReadPowerSource;
             internal readonly delegate* unmanaged[Cdecl]<int, PowerModeRecord*, int> GetPowerMode;
             internal readonly delegate* unmanaged[Cdecl]<int, int, int*, int> SetPowerMode;
+            internal readonly delegate* unmanaged[Cdecl]<WatchDecisionRecord*, int> ApplyRecordedPlan;
+            internal readonly delegate* unmanaged[Cdecl]<uint, IntPtr, IntPtr, IntPtr*, int> StartWatcher;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, int> StopWatcher;
 
             internal Functions(CalvoroLibrary library)
             {
@@ -80,6 +83,9 @@ namespace Calvoro
                 ReadPowerSource = (delegate* unmanaged[Cdecl]<PowerSourceRecord*, int>)library.Export("calvoro_ReadPowerSource");
                 GetPowerMode = (delegate* unmanaged[Cdecl]<int, PowerModeRecord*, int>)library.Export("calvoro_GetPowerMode");
                 SetPowerMode = (delegate* unmanaged[Cdecl]<int, int, int*, int>)library.Export("calvoro_SetPowerMode");
+                ApplyRecordedPlan = (delegate* unmanaged[Cdecl]<WatchDecisionRecord*, int>)library.Export("calvoro_ApplyRecordedPlan");
+                StartWatcher = (delegate* unmanaged[Cdecl]<uint, IntPtr, IntPtr, IntPtr*, int>)library.Export("calvoro_StartWatcher");
+                StopWatcher = (delegate* unmanaged[Cdecl]<IntPtr, int>)library.Export("calvoro_StopWatcher");
             }
         }
 
@@ -99,6 +105,21 @@ namespace Calvoro
             internal Guid Guid;
             internal uint Status;
         }
+
+        /// <summary>calvoro_watch_decision.</summary>
+        internal struct WatchDecisionRecord
+        {
+            internal long Time;
+            internal int Trigger;
+            internal int Source;
+            internal int HasPlan;
+            internal Guid Plan;
+            internal int Action;
+        }
+
+        /// <summary>calvoro_watch_callback.</summary>
+        [System.Runtime.InteropServices.UnmanagedFunctionPointer(System.Runtime.InteropServices.CallingConvention.Cdecl)]
+        internal delegate void WatchCallback(WatchDecisionRecord* decision, IntPtr context);
 
         /// <summary>The CALVORO_MODE_... outcomes of a power-mode call.</summary>
         internal const int ModeDone = 0;

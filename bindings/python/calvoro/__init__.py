@@ -11,7 +11,8 @@ exception that the platform raises becomes PlatformError with its message.
 
 Beside the class, the library's own operations: the active plan (active_plan, activate), a
 plan's description, finding a plan by what a person types (find_plan), and writing the
-default-plan record (set_default, clear_default).
+default-plan record (set_default, clear_default); and the watcher (Watcher), which applies
+the recorded plan when the power source changes.
 """
 import ctypes
 import uuid
@@ -25,13 +26,15 @@ from ._plans import (Activation, InstalledPlan, PlanLookup, PowerMode, PowerSour
                      clear_default, find_plan, installed_plans, plan_description, power_mode,
                      power_source, same_ignoring_case, set_default, set_power_mode)
 from ._version import __version__
+from ._watcher import WatchAction, WatchDecision, Watcher, WatchTrigger, apply_recorded_plan
 
 __all__ = ["PowerClass", "NoPowerSchemeGuid", "GuidParseError", "RegistryAccessError",
            "PlatformError", "LibraryNotFoundError", "LibraryVersionError", "library_version",
            "simulation", "__version__", "Activation", "PowerSource", "InstalledPlan", "PlanLookup",
            "installed_plans", "active_plan", "activate", "plan_description", "find_plan",
            "same_ignoring_case", "set_default", "clear_default", "PowerMode", "PowerSourceState",
-           "power_source", "power_mode", "set_power_mode", "active_plan_pinned_by_policy"]
+           "power_source", "power_mode", "set_power_mode", "active_plan_pinned_by_policy",
+           "Watcher", "WatchDecision", "WatchAction", "WatchTrigger", "apply_recorded_plan"]
 
 
 def __getattr__(name):

@@ -212,7 +212,21 @@ class PowerModeRecord(ctypes.Structure):
     _fields_ = [("outcome", _I32), ("mode", _I32), ("guid", Guid), ("status", _U32)]
 
 
+class WatchDecisionRecord(ctypes.Structure):
+    """calvoro_watch_decision."""
+
+    _fields_ = [("time", ctypes.c_int64), ("trigger", _I32), ("source", _I32), ("hasPlan", _I32),
+                ("plan", Guid), ("action", _I32)]
+
+
+#: calvoro_watch_callback
+WATCH_CALLBACK = ctypes.CFUNCTYPE(None, _P(WatchDecisionRecord), ctypes.c_void_p)
+
 _PROTOTYPES.update({
+    "calvoro_ApplyRecordedPlan": (_I32, [_P(WatchDecisionRecord)]),
+    "calvoro_StartWatcher": (_I32, [_U32, WATCH_CALLBACK, ctypes.c_void_p,
+                                    _P(ctypes.c_void_p)]),
+    "calvoro_StopWatcher": (_I32, [ctypes.c_void_p]),
     "calvoro_ActivePlanPinnedByPolicy": (_I32, [_P(_I32)]),
     "calvoro_ReadPowerSource": (_I32, [_P(PowerSourceRecord)]),
     "calvoro_GetPowerMode": (_I32, [_I32, _P(PowerModeRecord)]),
@@ -266,6 +280,7 @@ _SIM_PROTOTYPES = {
     "calvoro_sim_ClearFaults": [],
     "calvoro_sim_GetPower": [_P(SimPower)],
     "calvoro_sim_SetPower": [_P(SimPower)],
+    "calvoro_sim_Resume": [],
     "calvoro_sim_Allocations": [_P(_U64), _P(_U64)],
     "calvoro_sim_RegistryKeys": [_P(_U64), _P(_U64)],
     "calvoro_sim_SetRegistryString": _KEY_VALUE + [_U16, _U32],

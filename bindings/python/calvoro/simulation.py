@@ -192,6 +192,12 @@ def set_power(state: PowerState) -> None:
     _call("calvoro_sim_SetPower", ctypes.byref(record))
 
 
+def resume() -> None:
+    """The machine wakes from sleep: its watchers are told of a resume. (A change of source by
+    set_power tells them of that.)"""
+    _call("calvoro_sim_Resume")
+
+
 def _counts(name):
     total, outstanding = ctypes.c_uint64(), ctypes.c_uint64()
     _call(name, ctypes.byref(total), ctypes.byref(outstanding))

@@ -159,6 +159,38 @@ def test_the_source_the_modes_and_policy():
     assert calvoro.active_plan_pinned_by_policy() is True
 
 
+def test_the_watcher_calls_back_on_a_change_and_stops_cleanly():
+    import queue
+    calvoro.set_default(calvoro.PowerSource.DC, POWER_SAVER)
+    decisions = queue.Queue()
+    watcher = calvoro.Watcher(decisions.put, debounce=0)
+
+    def stop_inside(_):
+        try:
+            inner.stop()
+        except ValueError as error:
+            decisions.put(error)
+
+    inner = calvoro.Watcher(stop_inside, debounce=0)
+    with watcher:
+        assert decisions.get(timeout=30).action is calvoro.WatchAction.NONE_RECORDED
+        simulation.set_power(simulation.PowerState(calvoro.PowerSource.DC, True, False))
+        applied = decisions.get(timeout=30)
+        assert (applied.trigger, applied.source, applied.plan, applied.action) == (
+            calvoro.WatchTrigger.SOURCE_CHANGE, calvoro.PowerSource.DC, POWER_SAVER,
+            calvoro.WatchAction.APPLIED)
+        assert applied.time.tzinfo is not None
+    assert decisions.get(timeout=30).action is calvoro.WatchAction.STOPPED
+    assert not watcher.running
+    simulation.resume()
+    assert decisions.empty()
+    with inner:
+        assert isinstance(decisions.get(timeout=30), ValueError)
+    assert calvoro.apply_recorded_plan().action is calvoro.WatchAction.ALREADY_ACTIVE
+    with pytest.raises(ValueError):
+        calvoro.Watcher(print, debounce=-1)
+
+
 def test_a_platform_exception_surfaces_with_its_message():
     simulation.inject_exception(simulation.Operation.PowerWriteDCValueIndex, "boom ☀")
     with pytest.raises(calvoro.PlatformError) as raised:
