@@ -234,6 +234,29 @@ Describe 'Calvoro' {
         It 'refuses a source that is no record''s' {
             { Set-PowerPlanDefault Balanced -PowerSource Unknown } | Should -Throw
         }
+
+        It 'hands a watcher''s decisions to Register-ObjectEvent' {
+            Set-PowerPlanDefault 'Power saver' -PowerSource DC
+            $watcher = [Calvoro.PowerWatcher]::new([timespan]::Zero)
+            $null = Register-ObjectEvent -InputObject $watcher -EventName Decided -SourceIdentifier CalvoroWatch
+            function Get-Decision {
+                $decided = Wait-Event -SourceIdentifier CalvoroWatch -Timeout 30
+                Remove-Event -EventIdentifier $decided.EventIdentifier
+                $decided.SourceEventArgs
+            }
+            try {
+                $watcher.Start()
+                (Get-Decision).Action | Should -Be 'NoneRecorded'
+                [Calvoro.Simulation]::Power = [Calvoro.Simulation+PowerState]@{ Source = 'DC'; BatteryPresent = $true }
+                $applied = Get-Decision
+                "$($applied.Trigger) $($applied.Action) $($applied.Plan)" | Should -Be "SourceChange Applied $Saver"
+                $watcher.Dispose()
+                (Get-Decision).Action | Should -Be 'Stopped'
+            } finally {
+                Unregister-Event -SourceIdentifier CalvoroWatch
+                $watcher.Dispose()
+            }
+        }
     }
 
     Describe 'Get-PowerPlanDefault' {
