@@ -4,9 +4,9 @@
 # aliases, export and import, and the active plan: applied again after its timeouts changed,
 # shown and set; the default-plan record in Wine's registry, the power source and modes, and
 # an active plan that policy pins.
-# Usage: program_test.sh WINE_RUN PREFIX calvoro.exe code_page.exe
+# Usage: program_test.sh WINE_RUN PREFIX calvoro.exe code_page.exe calvorow.exe
 set -euo pipefail
-wine_run=$1 prefix=$2 program=$3 code_page=$4
+wine_run=$1 prefix=$2 program=$3 code_page=$4 windowless=$5
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export CALVORO_STANDIN_STATE="$work/machine.json" CALVORO_STANDIN_LOG="$work/applied.log"
@@ -118,6 +118,11 @@ edit_state 'd["power"]["source"]="dc"'
 check "watch --once applies the plan recorded for the stand-in's source" \
     test "$(calvoro watch --once --json | field 'd["source"], d["plan"], d["action"]')" = \
     "dc A1841308-3541-4FAB-BC81-F71556F20B4A applied"
+
+rm -f "$prefix/drive_c/watch.log"
+"$wine_run" --prefix "$prefix" "$windowless" watch --once --json --log 'C:\watch.log'
+check "calvorow, without a console, appends its decision to the log" \
+    test "$(field 'd["action"]' <"$prefix/drive_c/watch.log")" = already-active
 
 lines() { tr -d '\r' <"$work/watch.out" | wc -l; }
 wait_lines() { for _ in $(seq 200); do [ "$(lines)" -ge "$1" ] && return; sleep 0.1; done; }

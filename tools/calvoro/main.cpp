@@ -72,6 +72,7 @@ struct RecordOptions {
 struct WatchOptions {
     bool once = false;
     std::string debounce = "2";
+    std::optional<std::string> log;
     bool json = false;
 };
 struct ModeOptions {
@@ -246,9 +247,14 @@ int Run(int argc, char** argv) {
     watch->add_flag("--once", watching.once, "Apply the plan for the current source and exit");
     watch->add_option("--debounce", watching.debounce,
                       "SECONDS a change must last before it counts (default 2)");
+    watch->add_option("--log", watching.log,
+                      "Append the lines to FILE (for calvorow, which has no console)");
     addJson(watch, watching.json);
     runs(watch, watching.json, [&](const Output& o) {
-        return Watch(watching.once, ParseDebounce(watching.debounce), followed, o);
+        const WatchRequest request{
+            watching.once, ParseDebounce(watching.debounce),
+            watching.log ? std::optional(PathArgument(*watching.log)) : std::nullopt};
+        return Watch(request, followed, o);
     });
 
 #if CALVORO_SIMULATED

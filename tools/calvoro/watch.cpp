@@ -8,11 +8,15 @@
 #include <cmath>
 #include <condition_variable>
 #include <ctime>
+#include <future>
+#include <fstream>
 #include <iomanip>
 #include <mutex>
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <stdexcept>
+#include <thread>
 
 #include "errors.h"
 #include "plans.h"
@@ -158,18 +162,31 @@ const char* TriggerText(WatchTrigger trigger) {
 }
 
 #if defined(_WIN32)
-// Ctrl+C, Ctrl+Break, the console closing, logoff and shutdown ask the watch to stop. For the
-// last three Windows ends the process when the handler returns: it waits until stopped.
+// Ctrl+C, Ctrl+Break and the console closing ask the watch to stop, and so do logoff and
+// shutdown, which reach a program that uses user32 (and calvorow, which has no console) only
+// as WM_ENDSESSION to a window: a hidden one has its own thread. For all but Ctrl+C and
+// Ctrl+Break, Windows ends the process when the handler returns: it waits until stopped.
 class StopRequest {
 public:
-    StopRequest() { ::SetConsoleCtrlHandler(&Handler, TRUE); }
+    StopRequest() {
+        std::promise<HWND> created;
+        std::future<HWND> window = created.get_future();
+        session_ = std::thread(
+            [created = std::move(created)]() mutable { RunSessionWindow(created); });
+        window_ = window.get();
+        ::SetConsoleCtrlHandler(&ConsoleHandler, TRUE);
+    }
     ~StopRequest() {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             finished_ = true;
         }
         changed_.notify_all();
-        ::SetConsoleCtrlHandler(&Handler, FALSE);
+        ::SetConsoleCtrlHandler(&ConsoleHandler, FALSE);
+        if (window_ != nullptr) {
+            ::PostMessageW(window_, WM_CLOSE, 0, 0);
+        }
+        session_.join();
     }
     StopRequest(const StopRequest&) = delete;
     StopRequest& operator=(const StopRequest&) = delete;
@@ -185,21 +202,63 @@ public:
     }
 
 private:
-    static BOOL WINAPI Handler(DWORD type) {
+    // Asks for the stop; with `untilStopped`, returns only once the watch has stopped.
+    static void Request(bool untilStopped) {
         std::unique_lock<std::mutex> lock(mutex_);
         requested_ = true;
         changed_.notify_all();
-        if (type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT ||
-            type == CTRL_SHUTDOWN_EVENT) {
+        if (untilStopped) {
             changed_.wait(lock, [] { return finished_; });
         }
+    }
+
+    static BOOL WINAPI ConsoleHandler(DWORD type) {
+        Request(type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT);
         return TRUE;
+    }
+
+    static LRESULT CALLBACK SessionProcedure(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+        switch (message) {
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam != FALSE) {
+                Request(true);
+            }
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            return ::DefWindowProcW(window, message, wParam, lParam);
+        }
+    }
+
+    // Without a window (no desktop), the thread ends at once, and only the console stops it.
+    static void RunSessionWindow(std::promise<HWND>& created) {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = &SessionProcedure;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"CalvoroWatchSession";
+        ::RegisterClassW(&windowClass);
+        const HWND window =
+            ::CreateWindowExW(0, windowClass.lpszClassName, L"calvoro watch", 0, 0, 0, 0, 0,
+                              nullptr, nullptr, windowClass.hInstance, nullptr);
+        created.set_value(window);
+        MSG message;
+        while (window != nullptr && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
     }
 
     static inline std::mutex mutex_;
     static inline std::condition_variable changed_;
     static inline bool requested_ = false;
     static inline bool finished_ = false;
+    HWND window_ = nullptr;
+    std::thread session_;
 };
 #else
 // SIGINT, SIGTERM and SIGHUP ask the watch to stop. They are blocked before the watcher's
@@ -269,8 +328,18 @@ std::string DecisionLine(const WatchDecision& decision, bool json) {
            TriggerText(decision.trigger) + ": " + Sentence(decision);
 }
 
-int Watch(bool once, std::chrono::milliseconds debounce, const Followed& followed,
-          const Output& output) {
+int Watch(const WatchRequest& request, const Followed& followed, const Output& given) {
+    std::ofstream logFile;
+    if (request.log) {
+        logFile.open(*request.log, std::ios::app | std::ios::binary);
+        if (!logFile) {
+            throw std::runtime_error("cannot open the log " + request.log->u8string());
+        }
+    }
+    const Output output{request.log ? logFile : given.out, request.log ? logFile : given.err,
+                        given.json, given.keep, given.stateFile};
+    const bool once = request.once;
+    const std::chrono::milliseconds debounce = request.debounce;
     std::mutex lines;
     const auto say = [&](const WatchDecision& decision) {
         std::lock_guard<std::mutex> lock(lines);

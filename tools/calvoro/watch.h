@@ -4,7 +4,9 @@
 #include <calvoro/watcher.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "commands.h"
@@ -24,10 +26,16 @@ std::chrono::milliseconds ParseDebounce(const std::string& seconds);
 /// One decision as a line: JSON for scripts, else text with the local time.
 std::string DecisionLine(const Calvoro::WatchDecision& decision, bool json);
 
+/// What `watch` was asked for.
+struct WatchRequest {
+    bool once = false;
+    std::chrono::milliseconds debounce{2000};
+    std::optional<std::filesystem::path> log;  ///< lines and errors appended here instead
+};
+
 /// With `once`, applies the plan recorded for the current source and returns 0 (applied or
 /// nothing to do) or 1 (not installed, refused, policy). Else watches until Ctrl+C, SIGTERM,
-/// SIGHUP, the console closing or logoff, and returns 0.
-int Watch(bool once, std::chrono::milliseconds debounce, const Followed& followed,
-          const Output& output);
+/// SIGHUP, the console closing, logoff or shutdown, and returns 0.
+int Watch(const WatchRequest& request, const Followed& followed, const Output& output);
 
 }  // namespace calvoro_cli
