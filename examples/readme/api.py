@@ -19,4 +19,6 @@ if found.plan and calvoro.activate(found.plan.id) is calvoro.Activation.APPLIED:
     print(f"active now: {calvoro.active_plan()}, the default on battery")
 now = calvoro.power_source()  # AC, DC, SHORT_TERM (a UPS) or UNKNOWN, and Modern Standby
 print(f"on {now.source.name}; on battery the power mode is {calvoro.power_mode(calvoro.PowerSource.DC).name}")
+with calvoro.Watcher(lambda decision: print("watcher:", decision.action.value), debounce=2):
+    pass  # while the block runs, the plan recorded for the power source follows it
 # In a test: calvoro.simulation.use(), .reset(), .inject_exception(...), .set_registry_value(...)

@@ -331,6 +331,8 @@ std::string DecisionLine(const WatchDecision& decision, bool json) {
 int Watch(const WatchRequest& request, const Followed& followed, const Output& given) {
     std::ofstream logFile;
     if (request.log) {
+        std::error_code ignored;  // a folder that cannot be made fails the open below
+        std::filesystem::create_directories(request.log->parent_path(), ignored);
         logFile.open(*request.log, std::ios::app | std::ios::binary);
         if (!logFile) {
             throw std::runtime_error("cannot open the log " + request.log->u8string());

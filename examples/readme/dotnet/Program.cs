@@ -27,4 +27,9 @@ if (plans.Find("power SAVER").Plan is PowerPlan saver && plans.Activate(saver.Id
 }
 PowerSourceState now = plans.GetPowerSource();  // AC, DC, ShortTerm (a UPS) or Unknown
 Console.WriteLine($"on {now.Source}, Modern Standby: {now.ModernStandby}; on battery: {plans.GetPowerMode(PowerSource.DC)}");
+using (var watcher = new PowerWatcher(TimeSpan.FromSeconds(2)))
+{
+    watcher.Decided += (_, decision) => Console.WriteLine($"watcher: {decision.Action}");
+    watcher.Start();  // until Dispose, the plan recorded for the power source follows it
+}
 // In a test: Simulation.Use(); Simulation.Reset(); Simulation.InjectException(Simulation.Operation.PowerReadACValueIndex, "boom");
