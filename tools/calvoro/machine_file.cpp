@@ -220,7 +220,10 @@ FollowedMachineFile::Stamp FollowedMachineFile::Current() const {
 void FollowedMachineFile::Load() {
     // Stamped before it is read: a change made while it is read is loaded next time.
     const Stamp stamp = Current();
-    { MachineFile loaded(path_); }
+    {
+        // cppcheck-suppress unreadVariable ; loading under the lock, released again, is its work
+        const MachineFile loaded(path_);
+    }
     loaded_ = stamp;
 }
 

@@ -272,6 +272,9 @@ public:
         }
         pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
     }
+    // The signals stay blocked: the process is about to end, and one that came meanwhile
+    // must not end it with another status.
+    ~StopRequest() = default;
     StopRequest(const StopRequest&) = delete;
     StopRequest& operator=(const StopRequest&) = delete;
 

@@ -246,6 +246,7 @@ namespace {
 // DEVICE_NOTIFY_CALLBACK_ROUTINE, DEVICE_NOTIFY_SUBSCRIBE_PARAMETERS, DEVICE_NOTIFY_CALLBACK.
 using DeviceNotifyCallbackRoutine = ULONG(CALLBACK*)(PVOID Context, ULONG Type, PVOID Setting);
 struct DeviceNotifySubscribeParameters {
+    // cppcheck-suppress unusedStructMember ; Windows reads it
     DeviceNotifyCallbackRoutine Callback;
     PVOID Context;
 };
