@@ -11,6 +11,7 @@
 #include <future>
 #include <fstream>
 #include <iomanip>
+#include <iterator>
 #include <mutex>
 #include <optional>
 #include <ostream>
@@ -41,42 +42,26 @@ using Calvoro::WatchTrigger;
 
 constexpr std::chrono::milliseconds kFollowInterval{250};  // four reads a second at most
 
-const char* ActionWord(WatchAction action) {
-    switch (action) {
-    case WatchAction::Applied:
-        return "applied";
-    case WatchAction::AlreadyActive:
-        return "already-active";
-    case WatchAction::KeptManual:
-        return "kept-manual";
-    case WatchAction::NoneRecorded:
-        return "none-recorded";
-    case WatchAction::NotInstalled:
-        return "not-installed";
-    case WatchAction::Refused:
-        return "refused";
-    case WatchAction::Policy:
-        return "policy";
-    case WatchAction::Stopped:
-        break;
-    }
-    return "stopped";
-}
+// The words of the JSON lines, in the enumerations' order.
+constexpr const char* kActionWords[] = {"applied",       "already-active", "kept-manual",
+                                        "none-recorded", "not-installed",  "refused",
+                                        "policy",        "stopped"};
+static_assert(std::size(kActionWords) == static_cast<std::size_t>(WatchAction::Stopped) + 1);
 
-const char* TriggerWord(WatchTrigger trigger) {
-    switch (trigger) {
-    case WatchTrigger::Start:
-        return "start";
-    case WatchTrigger::SourceChange:
-        return "source";
-    case WatchTrigger::Resume:
-        return "resume";
-    case WatchTrigger::PlanChange:
-        return "plan";
-    case WatchTrigger::Stop:
-        break;
-    }
-    return "stop";
+// Each trigger's JSON word, and how a person's line says it.
+struct TriggerNames {
+    const char* word;
+    const char* text;
+};
+constexpr TriggerNames kTriggerNames[] = {{"start", "at start"},
+                                          {"source", "on a change of source"},
+                                          {"resume", "after resume"},
+                                          {"plan", "a plan was applied"},
+                                          {"stop", "asked to stop"}};
+static_assert(std::size(kTriggerNames) == static_cast<std::size_t>(WatchTrigger::Stop) + 1);
+
+const TriggerNames& NamesOf(WatchTrigger trigger) {
+    return kTriggerNames[static_cast<std::size_t>(trigger)];
 }
 
 // The time in UTC (for JSON, with milliseconds and Z) or local (for a person).
@@ -106,18 +91,16 @@ std::string PlanText(const Calvoro::Guid& id) {
     return installed ? Describe(*installed) : id.ToString();
 }
 
+// "AC", "DC", "UPS" or "unknown source".
 std::string SourceText(Calvoro::PowerSource source) {
-    switch (source) {
-    case Calvoro::PowerSource::AC:
-        return "AC";
-    case Calvoro::PowerSource::DC:
-        return "DC";
-    case Calvoro::PowerSource::ShortTerm:
-        return "UPS";
-    case Calvoro::PowerSource::Unknown:
-        break;
+    if (source == Calvoro::PowerSource::Unknown) {
+        return "unknown source";
     }
-    return "unknown source";
+    std::string word(SourceWord(source));
+    for (char& letter : word) {
+        letter = static_cast<char>(letter - 'a' + 'A');
+    }
+    return word;
 }
 
 std::string Sentence(const WatchDecision& decision) {
@@ -143,22 +126,6 @@ std::string Sentence(const WatchDecision& decision) {
         break;
     }
     return "stopped";
-}
-
-const char* TriggerText(WatchTrigger trigger) {
-    switch (trigger) {
-    case WatchTrigger::Start:
-        return "at start";
-    case WatchTrigger::SourceChange:
-        return "on a change of source";
-    case WatchTrigger::Resume:
-        return "after resume";
-    case WatchTrigger::PlanChange:
-        return "a plan was applied";
-    case WatchTrigger::Stop:
-        break;
-    }
-    return "asked to stop";
 }
 
 #if defined(_WIN32)
@@ -320,15 +287,15 @@ std::chrono::milliseconds ParseDebounce(const std::string& seconds) {
 std::string DecisionLine(const WatchDecision& decision, bool json) {
     if (json) {
         return nlohmann::json{{"time", TimeText(decision.time, true)},
-                              {"trigger", TriggerWord(decision.trigger)},
+                              {"trigger", NamesOf(decision.trigger).word},
                               {"source", SourceWord(decision.source)},
                               {"plan", decision.plan ? nlohmann::json(decision.plan->ToString())
                                                      : nlohmann::json(nullptr)},
-                              {"action", ActionWord(decision.action)}}
+                              {"action", kActionWords[static_cast<std::size_t>(decision.action)]}}
             .dump();
     }
     return TimeText(decision.time, false) + "  " + SourceText(decision.source) + ", " +
-           TriggerText(decision.trigger) + ": " + Sentence(decision);
+           NamesOf(decision.trigger).text + ": " + Sentence(decision);
 }
 
 int Watch(const WatchRequest& request, const Followed& followed, const Output& given) {
