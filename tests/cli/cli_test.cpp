@@ -176,6 +176,10 @@ TEST_F(Program, UsageErrorsExitWithStatus2AndSayWhy) {
         {{"import", "/nonexistent/plans.json"}, "cannot read /nonexistent/plans.json"},
         {{"activate"}, "calvoro: PLAN is required"},
         {{"rename", "--", "Balanced", "name", "text", "--json"}, "\"--json\" is not"},
+        {{"watch", "--debounce", "-1"}, "--debounce takes seconds from 0 to 3600"},
+        {{"watch", "--once", "--debounce", "2s"}, "not \"2s\""},
+        {{"simulation", "fail", "Nope", "5"}, "\"Nope\" is no operation"},
+        {{"simulation", "fail", "PowerSetActiveScheme", "-5"}, "STATUS must be a whole number"},
     };
     for (const Case& c : cases) {
         const Result result = Run(c.args);
