@@ -92,7 +92,12 @@ private:
     // Which notices are due; sent when it goes, after the lock is released.
     struct Changes {
         explicit Changes(Machine& machine) : machine_(machine) {}
-        ~Changes() { machine_.Tell(due); }
+        ~Changes() {
+            try {
+                machine_.Tell(due);
+            } catch (...) {  // NOLINT(bugprone-empty-catch): out of memory while unwinding
+            }
+        }
         Changes(const Changes&) = delete;
         Changes& operator=(const Changes&) = delete;
         Machine& machine_;
