@@ -596,12 +596,14 @@ TEST_F(Program, WatchFollowsOtherRunsOneLinePerDecision) {
         const char* what;
         Runs runs;
         std::vector<std::string> line;  // trigger, source, plan, action; none: no decision
+        int pauseMs = 0;                 // between the runs: past a read of the file
     };
     const std::vector<Step> steps = {
         {"start", {}, {"start", "ac", balanced, "already-active"}},
         {"unplugged", {{"simulation", "set-source", "dc"}}, {"source", "dc", saver, "applied"}},
         {"plugged in", {{"simulation", "set-source", "ac"}}, {"source", "ac", balanced, "applied"}},
-        {"a flicker", {{"simulation", "set-source", "dc"}, {"simulation", "set-source", "ac"}}, {}},
+        {"a flicker shorter than the debounce time",
+         {{"simulation", "set-source", "dc"}, {"simulation", "set-source", "ac"}}, {}, 500},
         {"by hand", {{"activate", "High performance"}}, {"plan", "ac", high, "kept-manual"}},
         {"the person's plan outlives a resume", {{"simulation", "resume"}},
          {"resume", "ac", high, "kept-manual"}},
@@ -636,6 +638,7 @@ TEST_F(Program, WatchFollowsOtherRunsOneLinePerDecision) {
     for (const Step& step : steps) {
         for (const auto& args : step.runs) {
             ASSERT_EQ(Run(args).status, 0) << step.what;
+            std::this_thread::sleep_for(std::chrono::milliseconds(step.pauseMs));
         }
         if (step.line.empty()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // past the debounce
