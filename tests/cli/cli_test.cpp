@@ -479,6 +479,41 @@ TEST_F(Program, SourceRecordAndModesInTextAndJson) {
         }
         EXPECT_NE(result.err.find(step.err), std::string::npos) << said << result.err;
     }
+    // watch --once in text: after the local time, the source and the decision in words.
+    struct Once {
+        std::vector<std::string> before;  // a run that sets the machine up
+        int status;
+        std::string line;
+    };
+    const std::string plan = "High performance (" + high + ")";
+    const Once onces[] = {
+        {{"simulation", "set-source", "unknown"}, 0,
+         "  unknown source, at start: cannot tell the power source; nothing applied\n"},
+        {{"simulation", "set-battery", "present"}, 0, ""},
+        {{"simulation", "set-source", "dc"}, 0,
+         "  DC, at start: no plan is recorded for this source; nothing applied\n"},
+        {{"simulation", "set-source", "ac"}, 0, "  AC, at start: applied " + plan + "\n"},
+        {{"activate", "Balanced"}, 0, ""},
+        {{"simulation", "fail", "PowerSetActiveScheme", "5"}, 1,
+         "  AC, at start: applying " + plan + " was refused\n"},
+        {{"simulation", "fail", "PowerSettingAccessCheckEx", "1260"}, 1,
+         "  AC, at start: Group Policy sets the active plan; " + plan + " was not applied\n"},
+        {{"activate", "scheme_min"}, 0, "  AC, at start: " + plan + " is already active\n"},
+        {{"simulation", "set-default", "ac", "01234567-89ab-cdef-0123-456789abcdef"}, 1,
+         "  AC, at start: the recorded plan 01234567-89AB-CDEF-0123-456789ABCDEF is not "
+         "installed; nothing applied\n"},
+    };
+    for (const Once& once : onces) {
+        ASSERT_EQ(Run(once.before).status, 0) << once.before[0];
+        if (once.line.empty()) {
+            continue;
+        }
+        const Result result = Run({"watch", "--once"});
+        EXPECT_EQ(result.status, once.status) << once.line;
+        ASSERT_GT(result.out.size(), 19u) << once.line;  // "2026-12-09 18:40:01"
+        EXPECT_EQ(result.out.substr(19), once.line);
+    }
+
     // A Modern Standby machine's list says what changes there.
     EXPECT_NE(Run({"list"}).out.find("Modern Standby machine"), std::string::npos);
     EXPECT_EQ(RunJson({"list", "--json"})["modern_standby"], true);
