@@ -66,9 +66,11 @@ DWORD Saved(DWORD status) {
 
 // Loads the state file when another process changed it: the machine then calls back.
 void FollowState() {
+    // Read under the lock that Saved holds: a text read before a save and loaded after it
+    // would put the machine back.
+    std::lock_guard<std::mutex> lock(fileMutex);
     std::ifstream in(Variable("CALVORO_STANDIN_STATE"), std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(in), {}};
-    std::lock_guard<std::mutex> lock(fileMutex);
     if (!in || text.empty() || text == fileText) {
         return;
     }

@@ -138,6 +138,7 @@ wait
 decisions=$(tr -d '\r' <"$work/watch.out" | python3 -c '
 import json, sys
 print(" ".join(d["trigger"] + ":" + d["source"] + ":" + d["action"] for d in map(json.loads, sys.stdin)))')
+echo "watch decided: $decisions"
 check "watch follows a change of source and a resume, then stops" \
     test "$decisions" = "start:dc:already-active source:ac:applied resume:ac:already-active stop:ac:stopped"
 
