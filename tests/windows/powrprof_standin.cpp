@@ -15,6 +15,7 @@
 //   CALVORO_STANDIN_POLICY  "pinned" makes PowerSettingAccessCheckEx say that Group Policy sets
 //                           the active plan
 #include "platform/platform.h"
+#include "platform/windows/device_notify.h"
 #include "state_json.h"
 
 #include <calvoro/simulation.h>
@@ -132,15 +133,10 @@ Follower& TheFollower() {
     return *follower;
 }
 
-// DEVICE_NOTIFY_CALLBACK_ROUTINE and DEVICE_NOTIFY_SUBSCRIBE_PARAMETERS, which MinGW's
-// <powrprof.h> lacks; a registration's record, freed when it is unregistered (the machine's
-// unregistration waits for a callback in flight).
-using DeviceNotifyCallbackRoutine = ULONG(CALLBACK*)(PVOID Context, ULONG Type, PVOID Setting);
-struct DeviceNotifySubscribeParameters {
-    DeviceNotifyCallbackRoutine Callback;
-    PVOID Context;
-};
-constexpr DWORD kDeviceNotifyCallback = 2;
+// A registration's record, freed when it is unregistered (the machine's unregistration waits
+// for a callback in flight).
+using Calvoro::platform::windows::DeviceNotifySubscribeParameters;
+using Calvoro::platform::windows::kDeviceNotifyCallback;
 
 struct Registration {
     DeviceNotifySubscribeParameters parameters;

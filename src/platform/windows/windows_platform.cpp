@@ -13,6 +13,8 @@
 #include <windows.h>
 #include <powrprof.h>
 
+#include "platform/windows/device_notify.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstring>
@@ -242,15 +244,8 @@ Status PowerSettingAccessCheckEx(std::uint32_t AccessFlags, const GUID* PowerGui
 
 namespace {
 
-// The callback registrations of Windows 8, which MinGW's <powrprof.h> lacks, as documented:
-// DEVICE_NOTIFY_CALLBACK_ROUTINE, DEVICE_NOTIFY_SUBSCRIBE_PARAMETERS, DEVICE_NOTIFY_CALLBACK.
-using DeviceNotifyCallbackRoutine = ULONG(CALLBACK*)(PVOID Context, ULONG Type, PVOID Setting);
-struct DeviceNotifySubscribeParameters {
-    // cppcheck-suppress unusedStructMember ; Windows reads it
-    DeviceNotifyCallbackRoutine Callback;
-    PVOID Context;
-};
-constexpr DWORD kDeviceNotifyCallback = 2;
+using windows::DeviceNotifySubscribeParameters;
+using windows::kDeviceNotifyCallback;
 using RegisterSetting = DWORD(WINAPI*)(LPCGUID, DWORD, HANDLE, PHPOWERNOTIFY);
 using RegisterSuspendResume = DWORD(WINAPI*)(DWORD, HANDLE, PHPOWERNOTIFY);
 using UnregisterNotification = DWORD(WINAPI*)(HPOWERNOTIFY);
