@@ -3,13 +3,11 @@
 #include <calvoro/power_class.h>
 #include <calvoro/watcher.h>
 
-#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <set>
 #include <stdexcept>
 #include <thread>
-#include <vector>
 
 #include "platform/platform.h"
 #include "platform/power_settings.h"
