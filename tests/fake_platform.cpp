@@ -1,10 +1,10 @@
 #include "fake_platform.h"
 
-#include "platform/platform.h"
-#include "platform/conversions.h"
-
 #include <algorithm>
 #include <cstdlib>
+
+#include "platform/conversions.h"
+#include "platform/platform.h"
 
 namespace fake {
 
@@ -27,8 +27,8 @@ std::optional<Guid> Id(const GUID* record) {
     return detail::FromPlatformRecord(*record);
 }
 
-fake::Call& Record(const char* operation, RootKey root, const GUID* scheme,
-                   const GUID* subgroup, const GUID* setting) {
+fake::Call& Record(const char* operation, RootKey root, const GUID* scheme, const GUID* subgroup,
+                   const GUID* setting) {
     fake::Call call;
     call.operation = operation;
     call.root = root;
@@ -81,6 +81,10 @@ Status PowerEnumerate(RootKey root, const GUID* scheme, const GUID* subgroup,
     call.index = Index;
     call.outputGiven = Buffer != nullptr;
     call.value = BufferSize != nullptr ? *BufferSize : 0;
+    const auto& ends = fake::State().enumerationEnds;
+    if (ends && Index >= *ends) {
+        return status::NoMoreItems;
+    }
     const auto& bytes = fake::State().enumerated;
     if (Buffer != nullptr && BufferSize != nullptr) {
         std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), *BufferSize), Buffer);
@@ -89,8 +93,7 @@ Status PowerEnumerate(RootKey root, const GUID* scheme, const GUID* subgroup,
 }
 
 Status PowerReadFriendlyName(RootKey root, const GUID* scheme, const GUID* subgroup,
-                             const GUID* setting, std::uint8_t* Buffer,
-                             std::uint32_t* BufferSize) {
+                             const GUID* setting, std::uint8_t* Buffer, std::uint32_t* BufferSize) {
     fake::Call& call = Record("PowerReadFriendlyName", root, scheme, subgroup, setting);
     call.outputGiven = Buffer != nullptr;
     call.value = BufferSize != nullptr ? *BufferSize : 0;
@@ -101,14 +104,12 @@ Status PowerReadFriendlyName(RootKey root, const GUID* scheme, const GUID* subgr
 }
 
 Status PowerWriteFriendlyName(RootKey root, const GUID* scheme, const GUID* subgroup,
-                              const GUID* setting, const std::uint8_t* buffer,
-                              std::uint32_t size) {
+                              const GUID* setting, const std::uint8_t* buffer, std::uint32_t size) {
     return WriteText("PowerWriteFriendlyName", root, scheme, subgroup, setting, buffer, size);
 }
 
 Status PowerWriteDescription(RootKey root, const GUID* scheme, const GUID* subgroup,
-                             const GUID* setting, const std::uint8_t* buffer,
-                             std::uint32_t size) {
+                             const GUID* setting, const std::uint8_t* buffer, std::uint32_t size) {
     return WriteText("PowerWriteDescription", root, scheme, subgroup, setting, buffer, size);
 }
 
@@ -210,6 +211,75 @@ Status PowerUnregisterSuspendResumeNotification(NotifyHandle) {
     return Answer("PowerUnregisterSuspendResumeNotification");
 }
 
+// The settings model's calls: recorded; values and texts answered as the value reads are.
+std::vector<std::string_view> MissingSettingCalls() { return fake::State().missingCalls; }
+
+std::uint32_t PowerReadSettingAttributes(const GUID* subgroup, const GUID* setting) {
+    Record("PowerReadSettingAttributes", nullptr, nullptr, subgroup, setting);
+    return fake::State().attributes;
+}
+
+Status PowerWriteSettingAttributes(const GUID* subgroup, const GUID* setting,
+                                   std::uint32_t attributes) {
+    Record("PowerWriteSettingAttributes", nullptr, nullptr, subgroup, setting).value = attributes;
+    return Answer("PowerWriteSettingAttributes");
+}
+
+bool PowerIsSettingRangeDefined(const GUID* subgroup, const GUID* setting) {
+    Record("PowerIsSettingRangeDefined", nullptr, nullptr, subgroup, setting);
+    return fake::State().ranged;
+}
+
+Status PowerReadValueMin(RootKey root, const GUID* subgroup, const GUID* setting,
+                         std::uint32_t* value) {
+    return ReadValue("PowerReadValueMin", root, nullptr, subgroup, setting, value);
+}
+
+Status PowerReadValueMax(RootKey root, const GUID* subgroup, const GUID* setting,
+                         std::uint32_t* value) {
+    return ReadValue("PowerReadValueMax", root, nullptr, subgroup, setting, value);
+}
+
+Status PowerReadValueIncrement(RootKey root, const GUID* subgroup, const GUID* setting,
+                               std::uint32_t* value) {
+    return ReadValue("PowerReadValueIncrement", root, nullptr, subgroup, setting, value);
+}
+
+Status PowerReadValueUnitsSpecifier(RootKey root, const GUID* subgroup, const GUID* setting,
+                                    std::uint8_t*, std::uint32_t*) {
+    Record("PowerReadValueUnitsSpecifier", root, nullptr, subgroup, setting);
+    return Answer("PowerReadValueUnitsSpecifier");
+}
+
+Status PowerReadPossibleValue(RootKey root, const GUID* subgroup, const GUID* setting,
+                              std::uint32_t*, std::uint32_t index, std::uint8_t*, std::uint32_t*) {
+    Record("PowerReadPossibleValue", root, nullptr, subgroup, setting).index = index;
+    return index < fake::State().possibleValues ? Answer("PowerReadPossibleValue")
+                                                : status::FileNotFound;
+}
+
+Status PowerReadPossibleFriendlyName(RootKey root, const GUID* subgroup, const GUID* setting,
+                                     std::uint32_t index, std::uint8_t*, std::uint32_t*) {
+    Record("PowerReadPossibleFriendlyName", root, nullptr, subgroup, setting).index = index;
+    return Answer("PowerReadPossibleFriendlyName");
+}
+
+Status PowerReadPossibleDescription(RootKey root, const GUID* subgroup, const GUID* setting,
+                                    std::uint32_t index, std::uint8_t*, std::uint32_t*) {
+    Record("PowerReadPossibleDescription", root, nullptr, subgroup, setting).index = index;
+    return Answer("PowerReadPossibleDescription");
+}
+
+Status PowerReadACDefaultIndex(RootKey root, const GUID* personality, const GUID* subgroup,
+                               const GUID* setting, std::uint32_t* value) {
+    return ReadValue("PowerReadACDefaultIndex", root, personality, subgroup, setting, value);
+}
+
+Status PowerReadDCDefaultIndex(RootKey root, const GUID* personality, const GUID* subgroup,
+                               const GUID* setting, std::uint32_t* value) {
+    return ReadValue("PowerReadDCDefaultIndex", root, personality, subgroup, setting, value);
+}
+
 Status RegSetCurrentUserString(std::u16string_view keyPath, std::u16string_view valueName,
                                std::u16string_view text) {
     fake::Call& call = Record("RegSetCurrentUserString", nullptr, nullptr, nullptr, nullptr);
@@ -242,8 +312,7 @@ void* LocalFree(void* block) {
     return nullptr;
 }
 
-RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath,
-                                       std::u16string_view valueName) {
+RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath, std::u16string_view valueName) {
     fake::Call& call = Record("RegReadCurrentUserValue", nullptr, nullptr, nullptr, nullptr);
     call.keyPath = keyPath;
     call.valueName = valueName;

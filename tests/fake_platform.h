@@ -4,15 +4,16 @@
 
 #include <calvoro/guid.h>
 
-#include "platform/platform.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace fake {
 
@@ -29,7 +30,7 @@ struct Call {
     std::vector<std::uint8_t> bytes;  // what a text write passed, `value` bytes of it
     std::u16string keyPath;           // what a registry call asked for
     std::u16string valueName;
-    std::u16string text;              // what a registry write stored
+    std::u16string text;  // what a registry write stored
 };
 
 /// Answers a PowerReadFriendlyName call; may write through both pointers, or raise.
@@ -38,12 +39,19 @@ using NameReader = std::function<std::uint32_t(std::uint8_t* buffer, std::uint32
 /// What the fake answers, and what it saw. Reset before each test.
 struct Platform {
     std::vector<Call> calls;
-    std::uint32_t status = 0;                        // returned by every call...
-    std::map<std::string, std::uint32_t> statusFor;  // ...but these operations
-    std::optional<std::uint32_t> readValue;          // written by the value reads, when set
-    std::vector<std::uint8_t> enumerated;            // written by PowerEnumerate, when set
-    NameReader readName;                             // answers PowerReadFriendlyName, when set
+    std::uint32_t status = 0;                          // returned by every call...
+    std::map<std::string, std::uint32_t> statusFor;    // ...but these operations
+    std::optional<std::uint32_t> readValue;            // written by the value reads, when set
+    std::vector<std::uint8_t> enumerated;              // written by PowerEnumerate, when set
+    std::optional<std::uint32_t> enumerationEnds;      // PowerEnumerate: no item from this index
+    NameReader readName;                               // answers PowerReadFriendlyName, when set
     Calvoro::platform::RegistryAnswer registryAnswer;  // answers every registry read
+
+    // The settings model's calls.
+    std::vector<std::string_view> missingCalls;  // what MissingSettingCalls names
+    std::uint32_t attributes = 0;                // PowerReadSettingAttributes' answer
+    bool ranged = false;                         // PowerIsSettingRangeDefined's answer
+    std::uint32_t possibleValues = 0;            // PowerReadPossibleValue succeeds below this index
 
     std::vector<std::size_t> allocations;  // sizes asked of LocalAlloc, in order
     std::vector<std::uint32_t> allocationFlags;

@@ -5,4 +5,5 @@
 #include <calvoro/guid.h>
 #include <calvoro/power_class.h>
 #include <calvoro/power_plans.h>
+#include <calvoro/power_settings.h>
 #include <calvoro/watcher.h>

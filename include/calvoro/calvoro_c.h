@@ -18,7 +18,6 @@
 #define CALVORO_CALVORO_C_H
 
 #include <calvoro/export.h>
-
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -86,8 +85,8 @@ CALVORO_API calvoro_status calvoro_EnumPowerSchemeGuid(uint32_t index, calvoro_g
  *  CALVORO_E_BUFFER_TOO_SMALL and *nameLength holds the length of the name as it is now, so
  *  a name that grew since the size query is never cut. */
 CALVORO_API calvoro_status calvoro_ReadPowerSchemeName(const calvoro_guid* plan, uint16_t* name,
-                                                       uint32_t nameCapacity,
-                                                       uint32_t* nameLength, int32_t* present);
+                                                       uint32_t nameCapacity, uint32_t* nameLength,
+                                                       int32_t* present);
 
 /** PowerClass::WritePowerSchemeNameDescription. Each text is `...Length` code units, cut at
  *  its first NUL as the class cuts it (an empty text may be null with length 0). *stored is
@@ -103,8 +102,8 @@ CALVORO_API calvoro_status calvoro_GetDefaultPlaneGUID(int32_t onAC, calvoro_gui
 /** The timeout getters: minutes, 0 when the platform cannot read them. */
 CALVORO_API calvoro_status calvoro_GetSleepTimer(const calvoro_guid* plan, int32_t onAC,
                                                  uint32_t* minutes);
-CALVORO_API calvoro_status calvoro_GetHibernationTimer(const calvoro_guid* plan,
-                                                       int32_t onAC, uint32_t* minutes);
+CALVORO_API calvoro_status calvoro_GetHibernationTimer(const calvoro_guid* plan, int32_t onAC,
+                                                       uint32_t* minutes);
 CALVORO_API calvoro_status calvoro_GetDisplayTimer(const calvoro_guid* plan, int32_t onAC,
                                                    uint32_t* minutes);
 
@@ -115,9 +114,8 @@ CALVORO_API calvoro_status calvoro_GetDisplayTimer(const calvoro_guid* plan, int
  *  (also, without a platform call, above CALVORO_MAX_TIMER_MINUTES). */
 CALVORO_API calvoro_status calvoro_SetSleepTimer(const calvoro_guid* plan, int32_t onAC,
                                                  uint32_t minutes, int32_t* stored);
-CALVORO_API calvoro_status calvoro_SetHibernationTimer(const calvoro_guid* plan,
-                                                       int32_t onAC, uint32_t minutes,
-                                                       int32_t* stored);
+CALVORO_API calvoro_status calvoro_SetHibernationTimer(const calvoro_guid* plan, int32_t onAC,
+                                                       uint32_t minutes, int32_t* stored);
 CALVORO_API calvoro_status calvoro_SetDisplayTimer(const calvoro_guid* plan, int32_t onAC,
                                                    uint32_t minutes, int32_t* stored);
 
@@ -216,9 +214,8 @@ typedef struct calvoro_plan_lookup {
  *  status is CALVORO_E_BUFFER_TOO_SMALL. Read the candidates' names with
  *  calvoro_ReadPowerSchemeName. */
 CALVORO_API calvoro_status calvoro_FindPlan(const uint16_t* text, uint32_t textLength,
-                                            calvoro_plan_lookup* lookup,
-                                            calvoro_guid* candidates, uint32_t capacity,
-                                            uint32_t* count);
+                                            calvoro_plan_lookup* lookup, calvoro_guid* candidates,
+                                            uint32_t capacity, uint32_t* count);
 
 /** 1 when the two texts are the same ignoring letter case, as calvoro_FindPlan compares
  *  names; else 0. */
@@ -233,6 +230,133 @@ CALVORO_API calvoro_status calvoro_SetDefaultPlan(int32_t onAC, const calvoro_gu
 /** Removes the record for a power source; *cleared is 0 when none was recorded.
  *  CALVORO_E_REGISTRY_ACCESS when refused. */
 CALVORO_API calvoro_status calvoro_ClearDefaultPlan(int32_t onAC, int32_t* cleared);
+
+/* ---- Every setting of a plan (<calvoro/power_settings.h>) ----
+ *
+ * A setting is named by its subgroup's identifier and its own. Its description (names,
+ * hidden or not, range or possible values, defaults) comes in a list of described settings
+ * that the caller owns: read it with the accessors below, free it with calvoro_FreeSettings. */
+
+/* How a settings call went (calvoro_setting_result.outcome). */
+#define CALVORO_SETTING_DONE 0
+#define CALVORO_SETTING_NOT_FOUND 1        /* no such plan, subgroup or setting */
+#define CALVORO_SETTING_AMBIGUOUS 2        /* a name that several settings have */
+#define CALVORO_SETTING_OUT_OF_RANGE 3     /* a value the setting does not take; nothing written */
+#define CALVORO_SETTING_REFUSED 4          /* the platform refused: `status` says how */
+#define CALVORO_SETTING_PINNED_BY_POLICY 5 /* Group Policy sets the value; nothing was tried */
+#define CALVORO_SETTING_UNSUPPORTED 6      /* the platform lacks the calls; nothing was tried */
+
+/* calvoro_setting_result.reapplied when the plan changed is not the active one, or when the
+ * platform cannot tell the active plan (the change takes effect when the plan is next applied). */
+#define CALVORO_NOT_REAPPLIED (-1)
+#define CALVORO_ACTIVE_PLAN_UNKNOWN (-2)
+
+/** How a settings call went. */
+typedef struct calvoro_setting_result {
+    int32_t outcome;   /* CALVORO_SETTING_... */
+    uint32_t status;   /* the platform's status, when refused */
+    int32_t reapplied; /* a write to the active plan: how applying it again went (CALVORO_APPLIED,
+                          CALVORO_REFUSED, CALVORO_PINNED_BY_POLICY); else CALVORO_NOT_REAPPLIED
+                          or CALVORO_ACTIVE_PLAN_UNKNOWN */
+} calvoro_setting_result;
+
+/** Where a setting is. */
+typedef struct calvoro_setting_id {
+    calvoro_guid subgroup;
+    calvoro_guid setting;
+} calvoro_setting_id;
+
+/** A list of described settings. */
+typedef struct calvoro_settings calvoro_settings;
+
+/** What a described setting is, but its texts and possible values. */
+typedef struct calvoro_setting_info {
+    calvoro_setting_id id;
+    int32_t hidden; /* 1 when hidden from Windows' own settings */
+    int32_t ranged; /* 1: it takes min to max in steps of increment; 0: its possible values */
+    uint32_t min;
+    uint32_t max;
+    uint32_t increment;
+    uint32_t valueCount;  /* its possible values */
+    int32_t hasAcDefault; /* 1 when acDefault holds Windows' default for the plan's kind */
+    uint32_t acDefault;
+    int32_t hasDcDefault;
+    uint32_t dcDefault;
+} calvoro_setting_info;
+
+/* The texts of a described setting (calvoro_SettingText), each "" when it has none; a
+ * possible value has the first two (calvoro_PossibleValue). */
+#define CALVORO_TEXT_NAME 0
+#define CALVORO_TEXT_DESCRIPTION 1
+#define CALVORO_TEXT_ALIAS 2   /* powercfg's, as PROCTHROTTLEMAX */
+#define CALVORO_TEXT_UNITS 3   /* a range's, as "%" */
+#define CALVORO_TEXT_ALLOWED 4 /* what it takes, for a person: "0 to 100 %" */
+#define CALVORO_TEXT_SUBGROUP_NAME 5
+#define CALVORO_TEXT_SUBGROUP_DESCRIPTION 6
+#define CALVORO_TEXT_SUBGROUP_ALIAS 7
+
+/** *supported is 0 where the platform lacks the calls (Wine's powrprof), else 1. */
+CALVORO_API calvoro_status calvoro_PowerSettingsSupported(int32_t* supported);
+
+/** Every setting of the plan, hidden ones included, into *list (empty unless DONE). */
+CALVORO_API calvoro_status calvoro_ListSettings(const calvoro_guid* plan,
+                                                calvoro_setting_result* result,
+                                                calvoro_settings** list);
+
+/** The plan's setting that a text names: its identifier, its alias in any letter case, or its
+ *  name (exact, else the one that is the same ignoring letter case). *list holds the setting
+ *  when DONE, the candidates when AMBIGUOUS, and nothing else. */
+CALVORO_API calvoro_status calvoro_FindSetting(const calvoro_guid* plan, const uint16_t* text,
+                                               uint32_t textLength, calvoro_setting_result* result,
+                                               calvoro_settings** list);
+
+/** Frees a list; NULL does nothing. */
+CALVORO_API calvoro_status calvoro_FreeSettings(calvoro_settings* list);
+
+/** How many settings a list holds. */
+CALVORO_API calvoro_status calvoro_SettingCount(const calvoro_settings* list, uint32_t* count);
+
+/** The setting at `position` of the list (CALVORO_E_INVALID_ARGUMENT past its end). */
+CALVORO_API calvoro_status calvoro_SettingInfo(const calvoro_settings* list, uint32_t position,
+                                               calvoro_setting_info* info);
+
+/** One text (CALVORO_TEXT_...) of the setting at `position`, into the caller's buffer as
+ *  calvoro_ReadPowerSchemeName writes a name (a size query with `text` null). */
+CALVORO_API calvoro_status calvoro_SettingText(const calvoro_settings* list, uint32_t position,
+                                               int32_t which, uint16_t* text, uint32_t capacity,
+                                               uint32_t* length);
+
+/** The possible value at `valuePosition` of the setting at `position`: its index (what a plan
+ *  stores) and its name or description (`which`), as calvoro_SettingText writes a text. */
+CALVORO_API calvoro_status calvoro_PossibleValue(const calvoro_settings* list, uint32_t position,
+                                                 uint32_t valuePosition, int32_t which,
+                                                 uint32_t* index, uint16_t* text, uint32_t capacity,
+                                                 uint32_t* length);
+
+/** The value that a text stands for in the setting at `position`: a whole number, or a
+ *  possible value's name in any letter case; *found is 0 for anything else. */
+CALVORO_API calvoro_status calvoro_SettingValueFromText(const calvoro_settings* list,
+                                                        uint32_t position, const uint16_t* text,
+                                                        uint32_t textLength, int32_t* found,
+                                                        uint32_t* value);
+
+/** The plan's values of a setting for AC and DC, in the setting's own unit. */
+CALVORO_API calvoro_status calvoro_ReadSetting(const calvoro_guid* plan,
+                                               const calvoro_setting_id* setting,
+                                               calvoro_setting_result* result, uint32_t* ac,
+                                               uint32_t* dc);
+
+/** Writes the plan's value of a setting for mains power (nonzero onAC) or battery, after
+ *  checking it against the setting's description and Group Policy; a change to the active
+ *  plan applies it again. */
+CALVORO_API calvoro_status calvoro_WriteSetting(const calvoro_guid* plan,
+                                                const calvoro_setting_id* setting, int32_t onAC,
+                                                uint32_t value, calvoro_setting_result* result);
+
+/** Hides a setting from Windows' own settings (nonzero hidden), or shows it, for the whole
+ *  machine; Windows may refuse it to a user who is not an administrator (REFUSED). */
+CALVORO_API calvoro_status calvoro_SetSettingHidden(const calvoro_setting_id* setting,
+                                                    int32_t hidden, calvoro_setting_result* result);
 
 /* ---- The watcher (<calvoro/watcher.h>) ---- */
 

@@ -51,6 +51,19 @@ struct TimeoutSeconds {
     }
 };
 
+/// The values of one setting of Windows' catalogue in a plan, for AC and DC, in the setting's
+/// own unit, as Windows keeps them.
+struct SettingValue {
+    Guid subgroup;
+    Guid setting;
+    std::uint32_t ac = 0;
+    std::uint32_t dc = 0;
+
+    friend bool operator==(const SettingValue& a, const SettingValue& b) {
+        return a.subgroup == b.subgroup && a.setting == b.setting && a.ac == b.ac && a.dc == b.dc;
+    }
+};
+
 /// One power plan as the machine stores it.
 struct Plan {
     Guid id;
@@ -59,6 +72,10 @@ struct Plan {
     TimeoutSeconds sleep;
     TimeoutSeconds hibernate;
     TimeoutSeconds display;
+    /// Every other setting of Windows' catalogue, in the catalogue's order. AddPlan and
+    /// Restore give each setting missing here Windows' default for the plan's personality
+    /// (the personality setting's value, Balanced when that is missing too).
+    std::vector<SettingValue> settings;
 };
 
 /// How often an injected fault fires.
@@ -68,14 +85,16 @@ enum class Repeat {
 };
 
 /// Back to the seeded machine: Windows' standard plans Balanced, High performance and Power
-/// saver, in that order, with their usual names, descriptions and timeouts; Balanced
-/// active; no faults.
+/// saver, in that order, with their usual names, descriptions and timeouts and Windows'
+/// defaults for every other setting; Balanced active; no faults; no attributes written.
 CALVORO_API void Reset();
 
 /// The plans in the platform's order.
 CALVORO_API std::vector<Plan> Plans();
 
-/// Appends `plan`. Returns false, changing nothing, when a plan with its id exists.
+/// Appends `plan`. Returns false, changing nothing, when a plan with its id exists. Throws
+/// std::invalid_argument, changing nothing, for a setting that is not in Windows' catalogue,
+/// one of the three timeouts among `settings`, or a setting given twice.
 CALVORO_API bool AddPlan(const Plan& plan);
 
 /// Removes the plan. Returns false when there is no such plan. Removing the active plan
@@ -84,12 +103,10 @@ CALVORO_API bool AddPlan(const Plan& plan);
 CALVORO_API bool RemovePlan(const Guid& id);
 
 /// The stored seconds of one timeout, or nothing when there is no such plan.
-CALVORO_API std::optional<std::uint32_t> ReadSeconds(const Guid& plan, Timeout timeout,
-                                                     bool onAC);
+CALVORO_API std::optional<std::uint32_t> ReadSeconds(const Guid& plan, Timeout timeout, bool onAC);
 
 /// Stores seconds directly. Returns false when there is no such plan.
-CALVORO_API bool WriteSeconds(const Guid& plan, Timeout timeout, bool onAC,
-                              std::uint32_t seconds);
+CALVORO_API bool WriteSeconds(const Guid& plan, Timeout timeout, bool onAC, std::uint32_t seconds);
 
 /// Makes the operation return `status` instead of doing its work, starting with the call
 /// after the next `callsToSkip` calls (0: the very next call). Replaces any fault injected
@@ -204,8 +221,16 @@ struct RegistryKeyState {
     std::vector<std::pair<std::u16string, RegistryValue>> values;
 };
 
+/// A setting's attributes (bit 1 hides it, bit 2 shows it on Modern Standby machines) as
+/// PowerWriteSettingAttributes left them, for the whole machine.
+struct SettingAttributes {
+    Guid subgroup;
+    Guid setting;
+    std::uint32_t attributes = 0;
+};
+
 /// What the machine stores: the plans in order, the active plan, the per-user registry, the
-/// power state and how many times it woke from sleep.
+/// power state, how many times it woke from sleep, and the attributes written to settings.
 /// (Injected faults, refused access and the counters are not part of it.)
 struct MachineState {
     std::vector<Plan> plans;
@@ -213,15 +238,17 @@ struct MachineState {
     std::vector<RegistryKeyState> registry;
     PowerState power;
     std::uint32_t resumes = 0;  ///< another count restored tells the watchers of a resume
+    std::vector<SettingAttributes> attributes;  ///< those written, in the order written
 };
 
 /// The machine's stored state.
 CALVORO_API MachineState Snapshot();
 
-/// Replaces the plans, the active plan, the registry and the power state with `state`;
-/// refused access is
-/// lifted, faults stay. Throws std::invalid_argument, changing nothing, when two plans share
-/// an identifier, the active plan is not among the plans, or a key or value appears twice.
+/// Replaces the plans, the active plan, the registry, the power state and the settings'
+/// attributes with `state`; refused access is lifted, faults stay. Throws
+/// std::invalid_argument, changing nothing, when two plans share an identifier, the active
+/// plan is not among the plans, a key or value appears twice, or a plan's settings or an
+/// attribute are not as AddPlan takes them.
 CALVORO_API void Restore(const MachineState& state);
 
 /// Registry keys opened so far, and those not yet closed again.

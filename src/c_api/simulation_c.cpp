@@ -77,8 +77,8 @@ Sim::RegistryValue BinaryValue(const uint8_t* bytes, uint32_t count) {
 }
 template <typename Unit>
 calvoro_status SetArrayValue(const char* function, const uint16_t* keyPath, uint32_t keyPathLength,
-                             const uint16_t* valueName, uint32_t valueNameLength,
-                             const Unit* data, uint32_t count,
+                             const uint16_t* valueName, uint32_t valueNameLength, const Unit* data,
+                             uint32_t count,
                              Sim::RegistryValue (*make)(const Unit*, uint32_t)) noexcept {
     return SetValue(function, keyPath, keyPathLength, valueName, valueNameLength,
                     Input(data, count), [&] { return make(data, count); });
@@ -96,12 +96,14 @@ calvoro_status calvoro_sim_AddPlan(const calvoro_sim_plan* plan, const uint16_t*
                                    uint32_t nameLength, const uint16_t* description,
                                    uint32_t descriptionLength, int32_t* added) {
     return Call(__func__,
-                {plan, Input(name, nameLength), Input(description, descriptionLength), added},
-                [&] {
-                    *added = Sim::AddPlan({FromC(plan->id), TextFromC(name, nameLength),
+                {plan, Input(name, nameLength), Input(description, descriptionLength), added}, [&] {
+                    *added = Sim::AddPlan({FromC(plan->id),
+                                           TextFromC(name, nameLength),
                                            TextFromC(description, descriptionLength),
-                                           FromC(plan->sleep), FromC(plan->hibernate),
-                                           FromC(plan->display)});
+                                           FromC(plan->sleep),
+                                           FromC(plan->hibernate),
+                                           FromC(plan->display),
+                                           {}});
                 });
 }
 
@@ -124,8 +126,8 @@ calvoro_status calvoro_sim_WriteSeconds(const calvoro_guid* plan, int32_t timeou
                                         uint32_t seconds, int32_t* written) {
     const char* const function = __func__;
     return Call(function, {plan, written}, [&] {
-        *written = Sim::WriteSeconds(FromC(*plan), TimeoutArgument(timeout, function), onAC != 0,
-                                     seconds);
+        *written =
+            Sim::WriteSeconds(FromC(*plan), TimeoutArgument(timeout, function), onAC != 0, seconds);
     });
 }
 
@@ -141,9 +143,9 @@ calvoro_status calvoro_sim_SetPower(const calvoro_sim_power* power) {
     const char* const function = __func__;
     return Call(function, {power}, [&] {
         Sim::SetPower({InRange<Calvoro::PowerSource>(power->source, CALVORO_SOURCE_UNKNOWN,
-                                                      function, "source"),
-                       power->batteryPresent != 0, power->modernStandby != 0,
-                       FromC(power->acMode), FromC(power->dcMode)});
+                                                     function, "source"),
+                       power->batteryPresent != 0, power->modernStandby != 0, FromC(power->acMode),
+                       FromC(power->dcMode)});
     });
 }
 
@@ -160,8 +162,8 @@ calvoro_status calvoro_sim_InjectStatus(int32_t operation, uint32_t status, int3
     });
 }
 
-calvoro_status calvoro_sim_InjectException(int32_t operation, const char* message,
-                                           int32_t repeat, uint32_t callsToSkip) {
+calvoro_status calvoro_sim_InjectException(int32_t operation, const char* message, int32_t repeat,
+                                           uint32_t callsToSkip) {
     const char* const function = __func__;
     return Call(function, {message}, [&] {
         const Sim::Operation chosen = OperationArgument(operation, function);
@@ -209,33 +211,32 @@ calvoro_status calvoro_sim_GetRegistryValue(const uint16_t* keyPath, uint32_t ke
                                             uint32_t textCapacity, uint8_t* bytes,
                                             uint32_t byteCapacity) {
     const char* const function = __func__;
-    return Call(function,
-                {Input(keyPath, keyPathLength), Input(valueName, valueNameLength), value}, [&] {
-                    *value = {};
-                    const auto stored = Sim::GetRegistryValue(
-                        TextFromC(keyPath, keyPathLength), TextFromC(valueName, valueNameLength));
-                    if (!stored) {
-                        return CALVORO_OK;
-                    }
-                    value->found = 1;
-                    value->kind = static_cast<int32_t>(stored->kind);
-                    value->number = stored->number;
-                    switch (stored->kind) {
-                    case Sim::RegistryValue::Kind::String:
-                        return TextToC(stored->text, text, textCapacity, &value->textLength,
-                                       function);
-                    case Sim::RegistryValue::Kind::Binary:
-                        return CopyOut(stored->bytes.data(), stored->bytes.size(), false, bytes,
-                                       byteCapacity, &value->byteCount, function);
-                    default:
-                        return CALVORO_OK;
-                    }
-                });
+    return Call(
+        function, {Input(keyPath, keyPathLength), Input(valueName, valueNameLength), value}, [&] {
+            *value = {};
+            const auto stored = Sim::GetRegistryValue(TextFromC(keyPath, keyPathLength),
+                                                      TextFromC(valueName, valueNameLength));
+            if (!stored) {
+                return CALVORO_OK;
+            }
+            value->found = 1;
+            value->kind = static_cast<int32_t>(stored->kind);
+            value->number = stored->number;
+            switch (stored->kind) {
+            case Sim::RegistryValue::Kind::String:
+                return TextToC(stored->text, text, textCapacity, &value->textLength, function);
+            case Sim::RegistryValue::Kind::Binary:
+                return CopyOut(stored->bytes.data(), stored->bytes.size(), false, bytes,
+                               byteCapacity, &value->byteCount, function);
+            default:
+                return CALVORO_OK;
+            }
+        });
 }
 
 calvoro_status calvoro_sim_DeleteRegistryValue(const uint16_t* keyPath, uint32_t keyPathLength,
-                                               const uint16_t* valueName,
-                                               uint32_t valueNameLength, int32_t* deleted) {
+                                               const uint16_t* valueName, uint32_t valueNameLength,
+                                               int32_t* deleted) {
     return Call(__func__,
                 {Input(keyPath, keyPathLength), Input(valueName, valueNameLength), deleted}, [&] {
                     *deleted = Sim::DeleteRegistryValue(TextFromC(keyPath, keyPathLength),
@@ -255,8 +256,7 @@ calvoro_status calvoro_sim_RefuseKeyAccess(const uint16_t* keyPath, uint32_t key
 }
 
 calvoro_status calvoro_sim_RefuseValueAccess(const uint16_t* keyPath, uint32_t keyPathLength,
-                                             const uint16_t* valueName,
-                                             uint32_t valueNameLength) {
+                                             const uint16_t* valueName, uint32_t valueNameLength) {
     return Call(__func__, {Input(keyPath, keyPathLength), Input(valueName, valueNameLength)}, [&] {
         Sim::RefuseValueAccess(TextFromC(keyPath, keyPathLength),
                                TextFromC(valueName, valueNameLength));

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Calvoro::platform {
 
@@ -27,17 +28,17 @@ using RootKey = void*;
 /// Windows' statuses that the library and the simulated platform speak of by name. (The
 /// names differ from Windows' ERROR_* because <windows.h> defines those as macros.)
 namespace status {
-inline constexpr Status Success = 0;              // ERROR_SUCCESS
-inline constexpr Status FileNotFound = 2;         // ERROR_FILE_NOT_FOUND
-inline constexpr Status AccessDenied = 5;         // ERROR_ACCESS_DENIED
-inline constexpr Status NotEnoughMemory = 8;      // ERROR_NOT_ENOUGH_MEMORY
-inline constexpr Status InvalidParameter = 87;    // ERROR_INVALID_PARAMETER
-inline constexpr Status CallNotImplemented = 120; // ERROR_CALL_NOT_IMPLEMENTED
-inline constexpr Status MoreData = 234;           // ERROR_MORE_DATA
-inline constexpr Status NoMoreItems = 259;        // ERROR_NO_MORE_ITEMS
-inline constexpr Status NotSupported = 50;        // ERROR_NOT_SUPPORTED
-inline constexpr Status ProcNotFound = 127;       // ERROR_PROC_NOT_FOUND: no such export
-inline constexpr Status DisabledByPolicy = 1260;  // ERROR_ACCESS_DISABLED_BY_POLICY
+inline constexpr Status Success = 0;               // ERROR_SUCCESS
+inline constexpr Status FileNotFound = 2;          // ERROR_FILE_NOT_FOUND
+inline constexpr Status AccessDenied = 5;          // ERROR_ACCESS_DENIED
+inline constexpr Status NotEnoughMemory = 8;       // ERROR_NOT_ENOUGH_MEMORY
+inline constexpr Status InvalidParameter = 87;     // ERROR_INVALID_PARAMETER
+inline constexpr Status CallNotImplemented = 120;  // ERROR_CALL_NOT_IMPLEMENTED
+inline constexpr Status MoreData = 234;            // ERROR_MORE_DATA
+inline constexpr Status NoMoreItems = 259;         // ERROR_NO_MORE_ITEMS
+inline constexpr Status NotSupported = 50;         // ERROR_NOT_SUPPORTED
+inline constexpr Status ProcNotFound = 127;        // ERROR_PROC_NOT_FOUND: no such export
+inline constexpr Status DisabledByPolicy = 1260;   // ERROR_ACCESS_DISABLED_BY_POLICY
 }  // namespace status
 
 /// PowerEnumerate's access flag for enumerating plans (ACCESS_SCHEME).
@@ -50,35 +51,32 @@ Status PowerEnumerate(RootKey RootPowerKey, const GUID* SchemeGuid,
                       std::uint32_t Index, std::uint8_t* Buffer, std::uint32_t* BufferSize);
 
 Status PowerReadFriendlyName(RootKey RootPowerKey, const GUID* SchemeGuid,
-                             const GUID* SubGroupOfPowerSettingsGuid,
-                             const GUID* PowerSettingGuid, std::uint8_t* Buffer,
-                             std::uint32_t* BufferSize);
+                             const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                             std::uint8_t* Buffer, std::uint32_t* BufferSize);
 
 Status PowerWriteFriendlyName(RootKey RootPowerKey, const GUID* SchemeGuid,
-                              const GUID* SubGroupOfPowerSettingsGuid,
-                              const GUID* PowerSettingGuid, const std::uint8_t* Buffer,
-                              std::uint32_t BufferSize);
+                              const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                              const std::uint8_t* Buffer, std::uint32_t BufferSize);
 
 Status PowerWriteDescription(RootKey RootPowerKey, const GUID* SchemeGuid,
-                             const GUID* SubGroupOfPowerSettingsGuid,
-                             const GUID* PowerSettingGuid, const std::uint8_t* Buffer,
-                             std::uint32_t BufferSize);
+                             const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                             const std::uint8_t* Buffer, std::uint32_t BufferSize);
 
 Status PowerReadACValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
-                             const GUID* SubGroupOfPowerSettingsGuid,
-                             const GUID* PowerSettingGuid, std::uint32_t* AcValueIndex);
+                             const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                             std::uint32_t* AcValueIndex);
 
 Status PowerReadDCValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
-                             const GUID* SubGroupOfPowerSettingsGuid,
-                             const GUID* PowerSettingGuid, std::uint32_t* DcValueIndex);
+                             const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                             std::uint32_t* DcValueIndex);
 
 Status PowerWriteACValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
-                              const GUID* SubGroupOfPowerSettingsGuid,
-                              const GUID* PowerSettingGuid, std::uint32_t AcValueIndex);
+                              const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                              std::uint32_t AcValueIndex);
 
 Status PowerWriteDCValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
-                              const GUID* SubGroupOfPowerSettingsGuid,
-                              const GUID* PowerSettingGuid, std::uint32_t DcValueIndex);
+                              const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                              std::uint32_t DcValueIndex);
 
 // ---- Beyond the class: the active plan and a plan's description (powrprof) ----
 //
@@ -92,9 +90,8 @@ Status PowerSetActiveScheme(RootKey UserRootPowerKey, const GUID* SchemeGuid);
 
 /// As PowerReadFriendlyName, for the plan's description.
 Status PowerReadDescription(RootKey RootPowerKey, const GUID* SchemeGuid,
-                            const GUID* SubGroupOfPowerSettingsGuid,
-                            const GUID* PowerSettingGuid, std::uint8_t* Buffer,
-                            std::uint32_t* BufferSize);
+                            const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                            std::uint8_t* Buffer, std::uint32_t* BufferSize);
 
 // ---- The power source, the power modes and policy (powrprof) ----
 
@@ -159,6 +156,69 @@ Status PowerSettingUnregisterNotification(NotifyHandle RegistrationHandle);
 Status PowerRegisterSuspendResumeNotification(const NotifyRecipient* Recipient,
                                               NotifyHandle* RegistrationHandle);
 Status PowerUnregisterSuspendResumeNotification(NotifyHandle RegistrationHandle);
+
+// ---- Every setting of a plan, as the platform describes it (powrprof) ----
+//
+// The Windows binding resolves these at run time: Wine's powrprof lacks some of them.
+
+/// PowerEnumerate's access flags for a plan's subgroups and for a subgroup's settings.
+inline constexpr std::uint32_t kAccessSubgroup = 17;           // ACCESS_SUBGROUP
+inline constexpr std::uint32_t kAccessIndividualSetting = 18;  // ACCESS_INDIVIDUAL_SETTING
+/// PowerSettingAccessCheckEx's accessors for a setting's value on AC and on DC.
+inline constexpr std::uint32_t kAccessAcPowerSettingIndex = 0;  // ACCESS_AC_POWER_SETTING_INDEX
+inline constexpr std::uint32_t kAccessDcPowerSettingIndex = 1;  // ACCESS_DC_POWER_SETTING_INDEX
+/// PowerReadSettingAttributes' bits.
+inline constexpr std::uint32_t kAttributeHide = 1;      // ATTRIBUTE_HIDE
+inline constexpr std::uint32_t kAttributeShowAoac = 2;  // ATTRIBUTE_SHOW_AOAC
+
+/// The calls of this section that the platform lacks, by name; none where it has them all.
+/// (Wine's powrprof exports some of them as stubs that raise: those count as lacking.)
+std::vector<std::string_view> MissingSettingCalls();
+
+/// The setting's attributes (ATTRIBUTE_HIDE, ATTRIBUTE_SHOW_AOAC): the answer is the bits
+/// themselves, not a status.
+std::uint32_t PowerReadSettingAttributes(const GUID* SubGroupGuid, const GUID* PowerSettingGuid);
+Status PowerWriteSettingAttributes(const GUID* SubGroupGuid, const GUID* PowerSettingGuid,
+                                   std::uint32_t Attributes);
+
+/// True when the setting has a range (min, max, increment, units), false when it has a list
+/// of possible values.
+bool PowerIsSettingRangeDefined(const GUID* SubKeyGuid, const GUID* SettingGuid);
+
+Status PowerReadValueMin(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                         const GUID* PowerSettingGuid, std::uint32_t* ValueMinimum);
+Status PowerReadValueMax(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                         const GUID* PowerSettingGuid, std::uint32_t* ValueMaximum);
+Status PowerReadValueIncrement(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                               const GUID* PowerSettingGuid, std::uint32_t* ValueIncrement);
+/// The range's units as UTF-16 text with its NUL; sized like PowerReadFriendlyName.
+Status PowerReadValueUnitsSpecifier(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                                    const GUID* PowerSettingGuid, std::uint8_t* Buffer,
+                                    std::uint32_t* BufferSize);
+
+/// The data of the possible value at `PossibleSettingIndex`; a status other than success
+/// past the last one.
+Status PowerReadPossibleValue(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                              const GUID* PowerSettingGuid, std::uint32_t* Type,
+                              std::uint32_t PossibleSettingIndex, std::uint8_t* Buffer,
+                              std::uint32_t* BufferSize);
+Status PowerReadPossibleFriendlyName(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                                     const GUID* PowerSettingGuid,
+                                     std::uint32_t PossibleSettingIndex, std::uint8_t* Buffer,
+                                     std::uint32_t* BufferSize);
+Status PowerReadPossibleDescription(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                                    const GUID* PowerSettingGuid,
+                                    std::uint32_t PossibleSettingIndex, std::uint8_t* Buffer,
+                                    std::uint32_t* BufferSize);
+
+/// Windows' default of the setting for plans of a personality (one of the standard plans'
+/// identifiers), on AC and on DC.
+Status PowerReadACDefaultIndex(RootKey RootPowerKey, const GUID* SchemePersonalityGuid,
+                               const GUID* SubGroupOfPowerSettingsGuid,
+                               const GUID* PowerSettingGuid, std::uint32_t* AcDefaultIndex);
+Status PowerReadDCDefaultIndex(RootKey RootPowerKey, const GUID* SchemePersonalityGuid,
+                               const GUID* SubGroupOfPowerSettingsGuid,
+                               const GUID* PowerSettingGuid, std::uint32_t* DcDefaultIndex);
 
 // ---- Zero-filled memory (kernel32) ----
 

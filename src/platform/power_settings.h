@@ -40,6 +40,14 @@ inline constexpr GUID GUID_ACDC_POWER_SOURCE{
 inline constexpr GUID GUID_ACTIVE_POWERSCHEME{
     0x31F9F286, 0x5084, 0x42FE, {0xB7, 0x20, 0x2B, 0x02, 0x64, 0x99, 0x37, 0x63}};
 
+// FEA3413E-7E05-4911-9A71-700331F1C294: the subgroup of the settings that belong to none
+inline constexpr GUID NO_SUBGROUP_GUID{
+    0xFEA3413E, 0x7E05, 0x4911, {0x9A, 0x71, 0x70, 0x03, 0x31, 0xF1, 0xC2, 0x94}};
+// 245D8541-3943-4422-B025-13A784F679B7: which standard plan a plan behaves like (an index
+// whose possible values' data are the personalities' identifiers), under NO_SUBGROUP_GUID
+inline constexpr GUID GUID_POWERSCHEME_PERSONALITY{
+    0x245D8541, 0x3943, 0x4422, {0xB0, 0x25, 0x13, 0xA7, 0x84, 0xF6, 0x79, 0xB7}};
+
 /// Where one timeout lives: its subgroup and its setting.
 struct TimeoutSetting {
     const GUID& subgroup;
@@ -48,7 +56,6 @@ struct TimeoutSetting {
 
 inline constexpr TimeoutSetting kSleepTimeout{GUID_SLEEP_SUBGROUP, GUID_STANDBY_TIMEOUT};
 inline constexpr TimeoutSetting kHibernateTimeout{GUID_SLEEP_SUBGROUP, GUID_HIBERNATE_TIMEOUT};
-inline constexpr TimeoutSetting kDisplayTimeout{GUID_VIDEO_SUBGROUP,
-                                                GUID_VIDEO_POWERDOWN_TIMEOUT};
+inline constexpr TimeoutSetting kDisplayTimeout{GUID_VIDEO_SUBGROUP, GUID_VIDEO_POWERDOWN_TIMEOUT};
 
 }  // namespace Calvoro::platform

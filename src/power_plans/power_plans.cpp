@@ -3,13 +3,13 @@
 #include <calvoro/power_class.h>
 #include <calvoro/power_plans.h>
 
-#include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "platform/conversions.h"
 #include "platform/platform.h"
 #include "power_class/status_rule.h"
+#include "power_plans/sized_text.h"
 
 namespace Calvoro {
 namespace {
@@ -61,24 +61,9 @@ Activation ActivatePlan(const Guid& plan) {
 
 std::optional<std::u16string> ReadPlanDescription(const Guid& plan) {
     const GUID record = detail::ToPlatformRecord(plan);
-    std::uint32_t size = 0;
-    if (platform::PowerReadDescription(nullptr, &record, nullptr, nullptr, nullptr, &size) !=
-        platform::status::Success) {
-        return std::nullopt;
-    }
-    // A description that grew since the size query is asked for again, a few times.
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        std::vector<std::uint8_t> buffer(size);
-        const platform::Status status = platform::PowerReadDescription(
-            nullptr, &record, nullptr, nullptr, buffer.data(), &size);
-        if (status == platform::status::Success) {
-            return detail::TextUpToNul(buffer.data(), std::min<std::size_t>(size, buffer.size()));
-        }
-        if (status != platform::status::MoreData) {
-            break;
-        }
-    }
-    return std::nullopt;
+    return detail::ReadSizedText([&](std::uint8_t* buffer, std::uint32_t* size) {
+        return platform::PowerReadDescription(nullptr, &record, nullptr, nullptr, buffer, size);
+    });
 }
 
 }  // namespace Calvoro

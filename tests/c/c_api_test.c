@@ -7,7 +7,6 @@
 #include <calvoro/calvoro_c.h>
 #include <calvoro/simulation_c.h>
 #include <calvoro/version.h>
-
 #include <stdio.h>
 #include <string.h>
 
@@ -47,13 +46,13 @@ static int failed;
 #define CHECK_SIM_FAILS CHECK_FAILS
 #endif
 
-static const calvoro_guid kBalanced = {0x381B4222, 0xF694, 0x41F0,
-                                       {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}};
-static const calvoro_guid kPowerSaver = {0xA1841308, 0x3541, 0x4FAB,
-                                         {0xBC, 0x81, 0xF7, 0x15, 0x56, 0xF2, 0x0B, 0x4A}};
+static const calvoro_guid kBalanced = {
+    0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}};
+static const calvoro_guid kPowerSaver = {
+    0xA1841308, 0x3541, 0x4FAB, {0xBC, 0x81, 0xF7, 0x15, 0x56, 0xF2, 0x0B, 0x4A}};
 static const calvoro_guid kUnknown = {0x01234567, 0x89AB, 0xCDEF, {1, 2, 3, 4, 5, 6, 7, 8}};
-static const calvoro_guid kNoPlan = {0x4515AD82, 0x4C32, 0x4F78,
-                                     {0x82, 0xC4, 0xB2, 0x0B, 0x62, 0x43, 0x0B, 0x0A}};
+static const calvoro_guid kNoPlan = {
+    0x4515AD82, 0x4C32, 0x4F78, {0x82, 0xC4, 0xB2, 0x0B, 0x62, 0x43, 0x0B, 0x0A}};
 
 static int Same(const calvoro_guid* a, const calvoro_guid* b) {
     return memcmp(a, b, sizeof *a) == 0;
@@ -91,8 +90,8 @@ static void SetDefaultText(const char* text) {
         wide[n] = (wchar_t)text[n];
     }
     wide[n] = 0;
-    RegCreateKeyExW(HKEY_CURRENT_USER, (const wchar_t*)keyPath, 0, NULL, 0, KEY_WRITE, NULL,
-                    &key, NULL);
+    RegCreateKeyExW(HKEY_CURRENT_USER, (const wchar_t*)keyPath, 0, NULL, 0, KEY_WRITE, NULL, &key,
+                    NULL);
     RegSetValueExW(key, L"AC", 0, REG_SZ, (const BYTE*)wide, (DWORD)((n + 1) * 2));
     RegCloseKey(key);
 #else
@@ -124,7 +123,8 @@ static void IdentifiersAndVersion(void) {
     CHECK(strcmp(calvoro_StatusName(CALVORO_E_OUT_OF_MEMORY), "CALVORO_E_OUT_OF_MEMORY") == 0);
     CHECK(strcmp(calvoro_StatusName(8), "unknown status") == 0);
     CHECK(calvoro_NoPowerSchemeGuid(&guid) == CALVORO_OK && Same(&guid, &kNoPlan));
-    CHECK_FAILS(calvoro_NoPowerSchemeGuid(NULL), CALVORO_E_NULL_POINTER, "calvoro_NoPowerSchemeGuid");
+    CHECK_FAILS(calvoro_NoPowerSchemeGuid(NULL), CALVORO_E_NULL_POINTER,
+                "calvoro_NoPowerSchemeGuid");
     CHECK(calvoro_ToGUID(&kBalanced, &guid) == CALVORO_OK && Same(&guid, &kBalanced));
     CHECK(((const uint8_t*)&guid)[0] == 0x22 && ((const uint8_t*)&guid)[3] == 0x38);
     CHECK_FAILS(calvoro_ToGUID(NULL, &guid), CALVORO_E_NULL_POINTER, "calvoro_ToGUID");
@@ -162,27 +162,36 @@ static void Names(void) {
     CHECK_FAILS(calvoro_ReadPowerSchemeName(&kBalanced, NULL, 16, &length, &present),
                 CALVORO_E_NULL_POINTER, "ReadPowerSchemeName");
 
-    CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, energie, 9, battery, 2,
-                                                  &result) == CALVORO_OK && result == 1);
+    CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, energie, 9, battery, 2, &result) ==
+              CALVORO_OK &&
+          result == 1);
     CHECK(NameIs(&kPowerSaver, energie, 9));
 
     /* A name that grows after the size query is reported at its new length, not cut. */
     CHECK(calvoro_ReadPowerSchemeName(&kPowerSaver, NULL, 0, &length, &present) == CALVORO_OK);
-    CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, buffer, Units("Power saver", buffer),
-                                                  buffer, 0, &result) == CALVORO_OK && result == 1);
+    CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, buffer,
+                                                  Units("Power saver", buffer), buffer, 0,
+                                                  &result) == CALVORO_OK &&
+          result == 1);
     CHECK(calvoro_ReadPowerSchemeName(&kPowerSaver, buffer, length + 1, &length, &present) ==
-              CALVORO_E_BUFFER_TOO_SMALL && length == 11);
+              CALVORO_E_BUFFER_TOO_SMALL &&
+          length == 11);
     CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, battery, 2, energie, 0, &result) ==
-              CALVORO_OK && result == 1 && NameIs(&kPowerSaver, battery, 2));
+              CALVORO_OK &&
+          result == 1 && NameIs(&kPowerSaver, battery, 2));
     CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, lone, 2, lone, 2, &result) ==
-              CALVORO_OK && NameIs(&kPowerSaver, lone, 2));
+              CALVORO_OK &&
+          NameIs(&kPowerSaver, lone, 2));
     CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, withNul, 4, lone, 2, &result) ==
-              CALVORO_OK && NameIs(&kPowerSaver, withNul, 2));
+              CALVORO_OK &&
+          NameIs(&kPowerSaver, withNul, 2));
     CHECK(calvoro_WritePowerSchemeNameDescription(&kUnknown, battery, 2, battery, 2, &result) ==
-              CALVORO_OK && result == 0);
+              CALVORO_OK &&
+          result == 0);
     /* An empty text may be null; a longer one may not. */
     CHECK(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, NULL, 0, NULL, 0, &result) ==
-              CALVORO_OK && result == 1 && NameIs(&kPowerSaver, battery, 0));
+              CALVORO_OK &&
+          result == 1 && NameIs(&kPowerSaver, battery, 0));
     CHECK_FAILS(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, NULL, 1, battery, 2, &result),
                 CALVORO_E_NULL_POINTER, "WritePowerSchemeNameDescription");
     CHECK_FAILS(calvoro_WritePowerSchemeNameDescription(&kPowerSaver, battery, 2, NULL, 1, &result),
@@ -201,9 +210,11 @@ static void Timeouts(void) {
         uint32_t minutes = 0;
         uint32_t other = 0;
         int32_t stored = 9;
-        CHECK(setters[i](&kBalanced, 1, 71582788 - (uint32_t)i, &stored) == CALVORO_OK && stored == 1);
+        CHECK(setters[i](&kBalanced, 1, 71582788 - (uint32_t)i, &stored) == CALVORO_OK &&
+              stored == 1);
         CHECK(setters[i](&kBalanced, 0, (uint32_t)i, &stored) == CALVORO_OK && stored == 1);
-        CHECK(getters[i](&kBalanced, 1, &minutes) == CALVORO_OK && minutes == 71582788 - (uint32_t)i);
+        CHECK(getters[i](&kBalanced, 1, &minutes) == CALVORO_OK &&
+              minutes == 71582788 - (uint32_t)i);
         CHECK(getters[i](&kBalanced, 0, &other) == CALVORO_OK && other == (uint32_t)i);
         CHECK(setters[i](&kBalanced, 1, 71582789, &stored) == CALVORO_OK && stored == 0);
         CHECK(getters[i](&kUnknown, 1, &minutes) == CALVORO_OK && minutes == 0);
@@ -237,7 +248,8 @@ static void DefaultPlan(void) {
     CHECK(calvoro_GetDefaultPlaneGUID(0, &guid) == CALVORO_OK && Same(&guid, &kNoPlan));
     SetDefaultText("not a plan");
     CHECK_FAILS(calvoro_GetDefaultPlaneGUID(1, &guid), CALVORO_E_GUID_PARSE, "\"not a plan\"");
-    CHECK_FAILS(calvoro_GetDefaultPlaneGUID(1, NULL), CALVORO_E_NULL_POINTER, "GetDefaultPlaneGUID");
+    CHECK_FAILS(calvoro_GetDefaultPlaneGUID(1, NULL), CALVORO_E_NULL_POINTER,
+                "GetDefaultPlaneGUID");
 #ifndef _WIN32 /* Wine does not enforce registry security */
     CHECK(calvoro_sim_RefuseKeyAccess(keyPath, keyPathLength) == CALVORO_OK);
     CHECK_FAILS(calvoro_GetDefaultPlaneGUID(0, &guid), CALVORO_E_REGISTRY_ACCESS, "access refused");
@@ -269,7 +281,8 @@ static void BesideTheClass(void) {
     CHECK(calvoro_ReadPlanDescription(&kBalanced, NULL, 0, &length, &flag) == CALVORO_OK &&
           flag == 1 && length == 79);
     CHECK(calvoro_ReadPlanDescription(&kBalanced, text, 64, &length, &flag) ==
-          CALVORO_E_BUFFER_TOO_SMALL && length == 79);
+              CALVORO_E_BUFFER_TOO_SMALL &&
+          length == 79);
     CHECK(calvoro_ReadPlanDescription(&kUnknown, text, 64, &length, &flag) == CALVORO_OK &&
           flag == 0 && length == 0);
 
@@ -290,7 +303,8 @@ static void BesideTheClass(void) {
                 CALVORO_E_BUFFER_TOO_SMALL, "calvoro_FindPlan");
     CHECK(count == 3);
     CHECK(calvoro_SameIgnoringCase(text, Units("ab", text), other, Units("AB", other), &flag) ==
-              CALVORO_OK && flag == 1);
+              CALVORO_OK &&
+          flag == 1);
 
     /* The record: written, read back by the class, and cleared one value at a time. */
     ClearDefaults();
@@ -310,6 +324,100 @@ static void BesideTheClass(void) {
     ClearDefaults();
     CHECK(calvoro_ActivatePlan(&kBalanced, &flag) == CALVORO_OK && flag == CALVORO_APPLIED);
     CHECK(calvoro_ActivePlanPinnedByPolicy(&flag) == CALVORO_OK && flag == 0);
+}
+
+/* Every setting of a plan: listed, found, described, read, written, shown and hidden. */
+static void Settings(void) {
+    static const calvoro_setting_id kThrottleMax = {
+        {0x54533251, 0x82BE, 0x4824, {0x96, 0xC1, 0x47, 0xB6, 0x0B, 0x74, 0x0D, 0x00}},
+        {0xBC5038F7, 0x23E0, 0x4960, {0x96, 0xDA, 0x33, 0xAB, 0xAF, 0x59, 0x35, 0xEC}}};
+    calvoro_settings* list = NULL;
+    calvoro_setting_result result;
+    calvoro_setting_info info;
+    uint16_t text[128];
+    uint32_t length = 0;
+    uint32_t count = 0;
+    uint32_t ac = 0;
+    uint32_t dc = 0;
+    uint32_t index = 0;
+    int32_t flag = 0;
+
+    CHECK(calvoro_sim_Reset() == CALVORO_OK);
+    CHECK(calvoro_PowerSettingsSupported(&flag) == CALVORO_OK && flag == 1);
+    CHECK(calvoro_ListSettings(&kBalanced, &result, &list) == CALVORO_OK &&
+          result.outcome == CALVORO_SETTING_DONE);
+    CHECK(calvoro_SettingCount(list, &count) == CALVORO_OK && count > 60);
+    CHECK_FAILS(calvoro_SettingInfo(list, count, &info), CALVORO_E_INVALID_ARGUMENT, "position");
+    CHECK(calvoro_FreeSettings(list) == CALVORO_OK && calvoro_FreeSettings(NULL) == CALVORO_OK);
+
+    /* Found by alias in any letter case; described; the boost mode's possible values. */
+    CHECK(calvoro_FindSetting(&kBalanced, text, Units("procthrottlemax", text), &result, &list) ==
+              CALVORO_OK &&
+          result.outcome == CALVORO_SETTING_DONE);
+    CHECK(calvoro_SettingInfo(list, 0, &info) == CALVORO_OK &&
+          Same(&info.id.setting, &kThrottleMax.setting) && info.ranged == 1 && info.max == 100 &&
+          info.hidden == 0 && info.hasAcDefault == 1 && info.acDefault == 100);
+    CHECK(calvoro_SettingText(list, 0, CALVORO_TEXT_ALLOWED, text, 128, &length) == CALVORO_OK &&
+          length == 10 && text[9] == '%');
+    CHECK(calvoro_SettingText(list, 0, CALVORO_TEXT_SUBGROUP_ALIAS, NULL, 0, &length) ==
+              CALVORO_OK &&
+          length == 13);
+    CHECK_FAILS(calvoro_SettingText(list, 0, 99, text, 128, &length), CALVORO_E_INVALID_ARGUMENT,
+                "which");
+    CHECK(calvoro_SettingValueFromText(list, 0, text, Units("80", text), &flag, &ac) ==
+              CALVORO_OK &&
+          flag == 1 && ac == 80);
+    CHECK(calvoro_FreeSettings(list) == CALVORO_OK);
+    CHECK(calvoro_FindSetting(&kBalanced, text, Units("PERFBOOSTMODE", text), &result, &list) ==
+              CALVORO_OK &&
+          calvoro_SettingInfo(list, 0, &info) == CALVORO_OK && info.hidden == 1 &&
+          info.valueCount >= 5);
+    CHECK(calvoro_PossibleValue(list, 0, 2, CALVORO_TEXT_NAME, &index, text, 128, &length) ==
+              CALVORO_OK &&
+          index == 2 && length == 10 && text[0] == 'A');
+    CHECK_FAILS(calvoro_PossibleValue(list, 0, info.valueCount, CALVORO_TEXT_NAME, &index, text,
+                                      128, &length),
+                CALVORO_E_INVALID_ARGUMENT, "valuePosition");
+    CHECK(calvoro_SettingValueFromText(list, 0, text, Units("efficient ENABLED", text), &flag,
+                                       &ac) == CALVORO_OK &&
+          flag == 1 && ac == 3);
+    CHECK(calvoro_FreeSettings(list) == CALVORO_OK);
+    CHECK(calvoro_FindSetting(&kBalanced, text, Units("no such thing", text), &result, &list) ==
+              CALVORO_OK &&
+          result.outcome == CALVORO_SETTING_NOT_FOUND &&
+          calvoro_SettingCount(list, &count) == CALVORO_OK && count == 0);
+    CHECK(calvoro_FreeSettings(list) == CALVORO_OK);
+
+    /* Written for DC only, read back; the active plan applied again; a value out of range. */
+    CHECK(calvoro_WriteSetting(&kBalanced, &kThrottleMax, 0, 80, &result) == CALVORO_OK &&
+          result.outcome == CALVORO_SETTING_DONE && result.reapplied == CALVORO_APPLIED);
+    CHECK(calvoro_ReadSetting(&kBalanced, &kThrottleMax, &result, &ac, &dc) == CALVORO_OK &&
+          result.outcome == CALVORO_SETTING_DONE && ac == 100 && dc == 80);
+    CHECK(calvoro_WriteSetting(&kPowerSaver, &kThrottleMax, 1, 50, &result) == CALVORO_OK &&
+          result.reapplied == CALVORO_NOT_REAPPLIED);
+    CHECK(calvoro_WriteSetting(&kBalanced, &kThrottleMax, 1, 101, &result) == CALVORO_OK &&
+          result.outcome == CALVORO_SETTING_OUT_OF_RANGE);
+    CHECK(calvoro_ReadSetting(&kUnknown, &kThrottleMax, &result, &ac, &dc) == CALVORO_OK &&
+          result.outcome == CALVORO_SETTING_NOT_FOUND);
+    CHECK_FAILS(calvoro_ReadSetting(&kBalanced, NULL, &result, &ac, &dc), CALVORO_E_NULL_POINTER,
+                "calvoro_ReadSetting");
+
+    /* Hidden, then shown again, for the whole machine. */
+    CHECK(calvoro_SetSettingHidden(&kThrottleMax, 1, &result) == CALVORO_OK &&
+          result.outcome == CALVORO_SETTING_DONE);
+    CHECK(calvoro_FindSetting(&kPowerSaver, text, Units("PROCTHROTTLEMAX", text), &result, &list) ==
+              CALVORO_OK &&
+          calvoro_SettingInfo(list, 0, &info) == CALVORO_OK && info.hidden == 1);
+    CHECK(calvoro_FreeSettings(list) == CALVORO_OK);
+    CHECK(calvoro_SetSettingHidden(&kThrottleMax, 0, &result) == CALVORO_OK &&
+          result.outcome == CALVORO_SETTING_DONE);
+
+    /* With no active plan (it was removed), a change waits until a plan is next applied. */
+    CHECK(calvoro_sim_RemovePlan(&kBalanced, &flag) == CALVORO_OK && flag == 1);
+    CHECK(calvoro_WriteSetting(&kPowerSaver, &kThrottleMax, 1, 60, &result) == CALVORO_OK &&
+          result.outcome == CALVORO_SETTING_DONE &&
+          result.reapplied == CALVORO_ACTIVE_PLAN_UNKNOWN);
+    CHECK(calvoro_sim_Reset() == CALVORO_OK);
 }
 
 /* The power source, the power modes, and the active plan pinned by policy. */
@@ -333,7 +441,8 @@ static void SourceAndModes(void) {
           source.source == CALVORO_SOURCE_SHORT_TERM && source.modernStandby == 1);
     power.source = CALVORO_SOURCE_UNKNOWN;
     CHECK(calvoro_sim_SetPower(&power) == CALVORO_OK);
-    CHECK(calvoro_ReadPowerSource(&source) == CALVORO_OK && source.source == CALVORO_SOURCE_UNKNOWN);
+    CHECK(calvoro_ReadPowerSource(&source) == CALVORO_OK &&
+          source.source == CALVORO_SOURCE_UNKNOWN);
     power.source = 4;
     CHECK_SIM_FAILS(calvoro_sim_SetPower(&power), CALVORO_E_INVALID_ARGUMENT, "source");
 
@@ -379,20 +488,22 @@ static void Simulation(void) {
     CHECK(calvoro_sim_RemovePlan(&kPowerSaver, &flag) == CALVORO_OK && flag == 1);
     CHECK(calvoro_sim_PlanCount(listed, &count) == CALVORO_OK && count == 4);
     CHECK(calvoro_sim_PlanAt(listed, 3, &plan, NULL, 0, &nameLength, NULL, 0, &descriptionLength,
-                             &flag) == CALVORO_OK && flag == 1);
+                             &flag) == CALVORO_OK &&
+          flag == 1);
     CHECK(nameLength == 2 && descriptionLength == 0 && plan.display.dc == 600);
     CHECK_SIM_FAILS(calvoro_sim_PlanAt(listed, 3, &plan, text + 4, 2, &nameLength, text + 4, 1,
-                                   &descriptionLength, &flag),
-                CALVORO_E_BUFFER_TOO_SMALL, "calvoro_sim_PlanAt");
+                                       &descriptionLength, &flag),
+                    CALVORO_E_BUFFER_TOO_SMALL, "calvoro_sim_PlanAt");
     CHECK(calvoro_sim_PlanAt(listed, 4, &plan, NULL, 0, &nameLength, NULL, 0, &descriptionLength,
-                             &flag) == CALVORO_OK && flag == 0);
+                             &flag) == CALVORO_OK &&
+          flag == 0);
     CHECK_SIM_FAILS(calvoro_sim_PlanCount(NULL, &count), CALVORO_E_NULL_POINTER,
                     "calvoro_sim_PlanCount");
     calvoro_sim_FreeState(listed);
-    CHECK(calvoro_sim_ReadSeconds(&added.id, CALVORO_SIM_SLEEP, 0, &seconds, &flag) ==
-              CALVORO_OK && flag == 1 && seconds == 120);
+    CHECK(calvoro_sim_ReadSeconds(&added.id, CALVORO_SIM_SLEEP, 0, &seconds, &flag) == CALVORO_OK &&
+          flag == 1 && seconds == 120);
     CHECK_SIM_FAILS(calvoro_sim_ReadSeconds(&added.id, 3, 0, &seconds, &flag),
-                CALVORO_E_INVALID_ARGUMENT, "timeout");
+                    CALVORO_E_INVALID_ARGUMENT, "timeout");
     CHECK(calvoro_sim_WriteSeconds(&added.id, CALVORO_SIM_DISPLAY, 1, 5, &flag) == CALVORO_OK &&
           flag == 1);
     CHECK(calvoro_GetActivePlan(&plan.id, &flag) == CALVORO_OK && flag == 1 &&
@@ -408,34 +519,38 @@ static void Simulation(void) {
 
     CHECK(calvoro_sim_InjectStatus(CALVORO_SIM_POWER_ENUMERATE, 5, CALVORO_SIM_ALWAYS, 1) ==
           CALVORO_OK);
-    CHECK_SIM_FAILS(calvoro_sim_InjectStatus(16, 5, CALVORO_SIM_ONCE, 0), CALVORO_E_INVALID_ARGUMENT,
-                "operation");
-    CHECK_SIM_FAILS(calvoro_sim_InjectException(0, "x", 2, 0), CALVORO_E_INVALID_ARGUMENT, "repeat");
+    CHECK_SIM_FAILS(calvoro_sim_InjectStatus(16, 5, CALVORO_SIM_ONCE, 0),
+                    CALVORO_E_INVALID_ARGUMENT, "operation");
+    CHECK_SIM_FAILS(calvoro_sim_InjectException(0, "x", 2, 0), CALVORO_E_INVALID_ARGUMENT,
+                    "repeat");
     CHECK(calvoro_sim_ClearFaults() == CALVORO_OK);
 
     CHECK(calvoro_sim_SetRegistryNumber(text, bin, text, bin, 42) == CALVORO_OK);
     CHECK(calvoro_sim_GetRegistryValue(text, bin, text, bin, &value, NULL, 0, NULL, 0) ==
-          CALVORO_OK && value.found == 1 && value.kind == CALVORO_SIM_REG_NUMBER &&
-          value.number == 42);
+              CALVORO_OK &&
+          value.found == 1 && value.kind == CALVORO_SIM_REG_NUMBER && value.number == 42);
     bytes[0] = 1;
     bytes[1] = 255;
     CHECK(calvoro_sim_SetRegistryBinary(text, bin, text, bin, bytes, 2) == CALVORO_OK);
     CHECK_SIM_FAILS(calvoro_sim_GetRegistryValue(text, bin, text, bin, &value, NULL, 0, bytes, 1),
-                CALVORO_E_BUFFER_TOO_SMALL, "bytes");
+                    CALVORO_E_BUFFER_TOO_SMALL, "bytes");
     bytes[0] = bytes[1] = 0;
     CHECK(calvoro_sim_GetRegistryValue(text, bin, text, bin, &value, NULL, 0, bytes, 2) ==
-          CALVORO_OK && value.byteCount == 2 && bytes[0] == 1 && bytes[1] == 255);
+              CALVORO_OK &&
+          value.byteCount == 2 && bytes[0] == 1 && bytes[1] == 255);
     CHECK(calvoro_sim_SetRegistryString(text, bin, text, bin, text, bin) == CALVORO_OK);
     CHECK(calvoro_sim_GetRegistryValue(text, bin, text, bin, &value, text + 4, 4, NULL, 0) ==
-          CALVORO_OK && value.kind == CALVORO_SIM_REG_STRING && value.textLength == 3 &&
-          text[4] == 'B' && text[7] == 0);
+              CALVORO_OK &&
+          value.kind == CALVORO_SIM_REG_STRING && value.textLength == 3 && text[4] == 'B' &&
+          text[7] == 0);
     CHECK(calvoro_sim_RefuseValueAccess(text, bin, text, bin) == CALVORO_OK);
     CHECK(calvoro_sim_DeleteRegistryValue(text, bin, text, bin, &flag) == CALVORO_OK && flag == 1);
     CHECK(calvoro_sim_DeleteRegistryValue(text, bin, text, bin, &flag) == CALVORO_OK && flag == 0);
     CHECK(calvoro_sim_GetRegistryValue(text, bin, text, bin, &value, NULL, 0, NULL, 0) ==
-          CALVORO_OK && value.found == 0);
+              CALVORO_OK &&
+          value.found == 0);
     CHECK_SIM_FAILS(calvoro_sim_SetRegistryNumber(NULL, 1, text, bin, 1), CALVORO_E_NULL_POINTER,
-                "calvoro_sim_SetRegistryNumber");
+                    "calvoro_sim_SetRegistryNumber");
 
     CHECK(calvoro_sim_Restore(state) == CALVORO_OK);
     CHECK(calvoro_sim_PlanCount(state, &count) == CALVORO_OK && count == 3);
@@ -527,6 +642,7 @@ int main(void) {
     PlatformException();
     DefaultPlan();
     BesideTheClass();
+    Settings();
     SourceAndModes();
     Simulation();
     Watcher();

@@ -14,11 +14,11 @@
 //   CALVORO_STANDIN_LOG     a file that gets a line for each PowerSetActiveScheme
 //   CALVORO_STANDIN_POLICY  "pinned" makes PowerSettingAccessCheckEx say that Group Policy sets
 //                           the active plan
+#include <calvoro/simulation.h>
+
 #include "platform/platform.h"
 #include "platform/windows/device_notify.h"
 #include "state_json.h"
-
-#include <calvoro/simulation.h>
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -192,8 +192,8 @@ DWORD WithUint32(DWORD* value, Call call) {
 }  // namespace
 
 STANDIN_EXPORT PowerEnumerate(HKEY RootPowerKey, const GUID* SchemeGuid,
-                              const GUID* SubGroupOfPowerSettingsGuid, int AccessFlags,
-                              ULONG Index, UCHAR* Buffer, DWORD* BufferSize) {
+                              const GUID* SubGroupOfPowerSettingsGuid, int AccessFlags, ULONG Index,
+                              UCHAR* Buffer, DWORD* BufferSize) {
     return WithUint32(BufferSize, [&](std::uint32_t* size) {
         return p::PowerEnumerate(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
                                  static_cast<std::uint32_t>(AccessFlags), Index, Buffer, size);
@@ -216,7 +216,7 @@ STANDIN_EXPORT PowerWriteFriendlyName(HKEY RootPowerKey, const GUID* SchemeGuid,
                                       DWORD BufferSize) {
     LoadState();
     return Saved(p::PowerWriteFriendlyName(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
-                                     PowerSettingGuid, Buffer, BufferSize));
+                                           PowerSettingGuid, Buffer, BufferSize));
 }
 
 STANDIN_EXPORT PowerWriteDescription(HKEY RootPowerKey, const GUID* SchemeGuid,
@@ -225,7 +225,7 @@ STANDIN_EXPORT PowerWriteDescription(HKEY RootPowerKey, const GUID* SchemeGuid,
                                      DWORD BufferSize) {
     LoadState();
     return Saved(p::PowerWriteDescription(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
-                                    PowerSettingGuid, Buffer, BufferSize));
+                                          PowerSettingGuid, Buffer, BufferSize));
 }
 
 STANDIN_EXPORT PowerReadACValueIndex(HKEY RootPowerKey, const GUID* SchemeGuid,
@@ -251,7 +251,7 @@ STANDIN_EXPORT PowerWriteACValueIndex(HKEY RootPowerKey, const GUID* SchemeGuid,
                                       const GUID* PowerSettingGuid, DWORD AcValueIndex) {
     LoadState();
     return Saved(p::PowerWriteACValueIndex(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
-                                     PowerSettingGuid, AcValueIndex));
+                                           PowerSettingGuid, AcValueIndex));
 }
 
 STANDIN_EXPORT PowerWriteDCValueIndex(HKEY RootPowerKey, const GUID* SchemeGuid,
@@ -259,7 +259,7 @@ STANDIN_EXPORT PowerWriteDCValueIndex(HKEY RootPowerKey, const GUID* SchemeGuid,
                                       const GUID* PowerSettingGuid, DWORD DcValueIndex) {
     LoadState();
     return Saved(p::PowerWriteDCValueIndex(RootPowerKey, SchemeGuid, SubGroupOfPowerSettingsGuid,
-                                     PowerSettingGuid, DcValueIndex));
+                                           PowerSettingGuid, DcValueIndex));
 }
 
 // The active plan, applying a plan (which also leaves a line in the log) and a plan's
@@ -306,10 +306,120 @@ STANDIN_EXPORT PowerReadDescription(HKEY RootPowerKey, const GUID* SchemeGuid,
     });
 }
 
+// Every setting of a plan, answered from the machine's catalogue; the attributes written
+// are kept in the state file.
+STANDIN_EXPORT PowerReadSettingAttributes(const GUID* SubGroupGuid, const GUID* PowerSettingGuid) {
+    LoadState();
+    return p::PowerReadSettingAttributes(SubGroupGuid, PowerSettingGuid);
+}
+
+STANDIN_EXPORT PowerWriteSettingAttributes(const GUID* SubGroupGuid, const GUID* PowerSettingGuid,
+                                           DWORD Attributes) {
+    LoadState();
+    return Saved(p::PowerWriteSettingAttributes(SubGroupGuid, PowerSettingGuid, Attributes));
+}
+
+extern "C" __declspec(dllexport) BOOLEAN WINAPI
+    PowerIsSettingRangeDefined(const GUID* SubKeyGuid, const GUID* SettingGuid) {
+    return p::PowerIsSettingRangeDefined(SubKeyGuid, SettingGuid) ? TRUE : FALSE;
+}
+
+STANDIN_EXPORT PowerReadValueMin(HKEY RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                                 const GUID* PowerSettingGuid, DWORD* ValueMinimum) {
+    return WithUint32(ValueMinimum, [&](std::uint32_t* value) {
+        return p::PowerReadValueMin(RootPowerKey, SubGroupOfPowerSettingsGuid, PowerSettingGuid,
+                                    value);
+    });
+}
+
+STANDIN_EXPORT PowerReadValueMax(HKEY RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                                 const GUID* PowerSettingGuid, DWORD* ValueMaximum) {
+    return WithUint32(ValueMaximum, [&](std::uint32_t* value) {
+        return p::PowerReadValueMax(RootPowerKey, SubGroupOfPowerSettingsGuid, PowerSettingGuid,
+                                    value);
+    });
+}
+
+STANDIN_EXPORT PowerReadValueIncrement(HKEY RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                                       const GUID* PowerSettingGuid, DWORD* ValueIncrement) {
+    return WithUint32(ValueIncrement, [&](std::uint32_t* value) {
+        return p::PowerReadValueIncrement(RootPowerKey, SubGroupOfPowerSettingsGuid,
+                                          PowerSettingGuid, value);
+    });
+}
+
+STANDIN_EXPORT PowerReadValueUnitsSpecifier(HKEY RootPowerKey,
+                                            const GUID* SubGroupOfPowerSettingsGuid,
+                                            const GUID* PowerSettingGuid, UCHAR* Buffer,
+                                            DWORD* BufferSize) {
+    return WithUint32(BufferSize, [&](std::uint32_t* size) {
+        return p::PowerReadValueUnitsSpecifier(RootPowerKey, SubGroupOfPowerSettingsGuid,
+                                               PowerSettingGuid, Buffer, size);
+    });
+}
+
+STANDIN_EXPORT PowerReadPossibleValue(HKEY RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                                      const GUID* PowerSettingGuid, ULONG* Type,
+                                      ULONG PossibleSettingIndex, UCHAR* Buffer,
+                                      DWORD* BufferSize) {
+    std::uint32_t type = 0;
+    const DWORD status = WithUint32(BufferSize, [&](std::uint32_t* size) {
+        return p::PowerReadPossibleValue(RootPowerKey, SubGroupOfPowerSettingsGuid,
+                                         PowerSettingGuid, Type != nullptr ? &type : nullptr,
+                                         PossibleSettingIndex, Buffer, size);
+    });
+    if (Type != nullptr) {
+        *Type = type;
+    }
+    return status;
+}
+
+STANDIN_EXPORT PowerReadPossibleFriendlyName(HKEY RootPowerKey,
+                                             const GUID* SubGroupOfPowerSettingsGuid,
+                                             const GUID* PowerSettingGuid,
+                                             ULONG PossibleSettingIndex, UCHAR* Buffer,
+                                             DWORD* BufferSize) {
+    return WithUint32(BufferSize, [&](std::uint32_t* size) {
+        return p::PowerReadPossibleFriendlyName(RootPowerKey, SubGroupOfPowerSettingsGuid,
+                                                PowerSettingGuid, PossibleSettingIndex, Buffer,
+                                                size);
+    });
+}
+
+STANDIN_EXPORT PowerReadPossibleDescription(HKEY RootPowerKey,
+                                            const GUID* SubGroupOfPowerSettingsGuid,
+                                            const GUID* PowerSettingGuid,
+                                            ULONG PossibleSettingIndex, UCHAR* Buffer,
+                                            DWORD* BufferSize) {
+    return WithUint32(BufferSize, [&](std::uint32_t* size) {
+        return p::PowerReadPossibleDescription(RootPowerKey, SubGroupOfPowerSettingsGuid,
+                                               PowerSettingGuid, PossibleSettingIndex, Buffer,
+                                               size);
+    });
+}
+
+STANDIN_EXPORT PowerReadACDefaultIndex(HKEY RootPowerKey, const GUID* SchemePersonalityGuid,
+                                       const GUID* SubGroupOfPowerSettingsGuid,
+                                       const GUID* PowerSettingGuid, DWORD* AcDefaultIndex) {
+    return WithUint32(AcDefaultIndex, [&](std::uint32_t* value) {
+        return p::PowerReadACDefaultIndex(RootPowerKey, SchemePersonalityGuid,
+                                          SubGroupOfPowerSettingsGuid, PowerSettingGuid, value);
+    });
+}
+
+STANDIN_EXPORT PowerReadDCDefaultIndex(HKEY RootPowerKey, const GUID* SchemePersonalityGuid,
+                                       const GUID* SubGroupOfPowerSettingsGuid,
+                                       const GUID* PowerSettingGuid, DWORD* DcDefaultIndex) {
+    return WithUint32(DcDefaultIndex, [&](std::uint32_t* value) {
+        return p::PowerReadDCDefaultIndex(RootPowerKey, SchemePersonalityGuid,
+                                          SubGroupOfPowerSettingsGuid, PowerSettingGuid, value);
+    });
+}
+
 // The power source, the power modes and policy, from the machine.
-extern "C" __declspec(dllexport) LONG WINAPI CallNtPowerInformation(
-    POWER_INFORMATION_LEVEL InformationLevel, PVOID, ULONG, PVOID OutputBuffer,
-    ULONG OutputBufferLength) {
+extern "C" __declspec(dllexport) LONG WINAPI
+    CallNtPowerInformation(POWER_INFORMATION_LEVEL InformationLevel, PVOID, ULONG,
+                           PVOID OutputBuffer, ULONG OutputBufferLength) {
     LoadState();
     constexpr LONG kBufferTooSmall = static_cast<LONG>(0xC0000023);  // STATUS_BUFFER_TOO_SMALL
     constexpr LONG kNotImplemented = static_cast<LONG>(0xC0000002);  // STATUS_NOT_IMPLEMENTED
@@ -361,9 +471,11 @@ STANDIN_EXPORT PowerSetUserConfiguredDCPowerMode(const GUID* PowerModeGuid) {
     return Saved(p::PowerSetUserConfiguredDCPowerMode(PowerModeGuid));
 }
 
-STANDIN_EXPORT PowerSettingAccessCheckEx(int AccessFlags, const GUID* PowerGuid, REGSAM AccessType) {
+STANDIN_EXPORT PowerSettingAccessCheckEx(int AccessFlags, const GUID* PowerGuid,
+                                         REGSAM AccessType) {
     LoadState();
-    if (Variable("CALVORO_STANDIN_POLICY") == "pinned") {
+    if (Variable("CALVORO_STANDIN_POLICY") == "pinned" &&
+        static_cast<std::uint32_t>(AccessFlags) == p::kAccessActiveScheme) {
         return ERROR_ACCESS_DISABLED_BY_POLICY;
     }
     return p::PowerSettingAccessCheckEx(static_cast<std::uint32_t>(AccessFlags), PowerGuid,
@@ -372,8 +484,7 @@ STANDIN_EXPORT PowerSettingAccessCheckEx(int AccessFlags, const GUID* PowerGuid,
 
 // The watcher's registrations: the machine calls back on a change of its source or active
 // plan and on a resume, including those loaded from the state file.
-STANDIN_EXPORT PowerSettingRegisterNotification(LPCGUID SettingGuid, DWORD Flags,
-                                                HANDLE Recipient,
+STANDIN_EXPORT PowerSettingRegisterNotification(LPCGUID SettingGuid, DWORD Flags, HANDLE Recipient,
                                                 HPOWERNOTIFY* RegistrationHandle) {
     return Register(Flags, Recipient, RegistrationHandle,
                     [&](const p::NotifyRecipient* forwarded, p::NotifyHandle* handle) {

@@ -1,16 +1,16 @@
 #include "state_json.h"
 
-#include "errors.h"
-#include "json_reader.h"
-#include "source_words.h"
-#include "text.h"
-
 #include <calvoro/guid.h>
 
 #include <iterator>
 #include <set>
 #include <string>
 #include <utility>
+
+#include "errors.h"
+#include "json_reader.h"
+#include "source_words.h"
+#include "text.h"
 
 namespace calvoro_cli {
 namespace {
@@ -70,15 +70,22 @@ Sim::RegistryValue ValueFromJson(const Reader& value) {
     return Sim::RegistryValue::Binary(std::move(bytes));
 }
 
-constexpr const char* kOperationNames[] = {
-    "PowerEnumerate",          "PowerReadFriendlyName",
-    "PowerWriteFriendlyName",  "PowerWriteDescription",
-    "PowerReadACValueIndex",   "PowerReadDCValueIndex",
-    "PowerWriteACValueIndex",  "PowerWriteDCValueIndex",
-    "LocalAlloc",              "PowerGetActiveScheme",
-    "PowerSetActiveScheme",    "PowerReadDescription",
-    "CallNtPowerInformation",  "PowerGetUserConfiguredPowerMode",
-    "PowerSetUserConfiguredPowerMode", "PowerSettingAccessCheckEx"};
+constexpr const char* kOperationNames[] = {"PowerEnumerate",
+                                           "PowerReadFriendlyName",
+                                           "PowerWriteFriendlyName",
+                                           "PowerWriteDescription",
+                                           "PowerReadACValueIndex",
+                                           "PowerReadDCValueIndex",
+                                           "PowerWriteACValueIndex",
+                                           "PowerWriteDCValueIndex",
+                                           "LocalAlloc",
+                                           "PowerGetActiveScheme",
+                                           "PowerSetActiveScheme",
+                                           "PowerReadDescription",
+                                           "CallNtPowerInformation",
+                                           "PowerGetUserConfiguredPowerMode",
+                                           "PowerSetUserConfiguredPowerMode",
+                                           "PowerSettingAccessCheckEx"};
 static_assert(std::size(kOperationNames) ==
               static_cast<std::size_t>(Sim::Operation::PowerSettingAccessCheckEx) + 1);
 
@@ -133,10 +140,18 @@ json StateToJson(const Sim::MachineState& state) {
             const Sim::TimeoutSeconds& pair = plan.*field.seconds;
             seconds[field.name] = {{"ac", pair.ac}, {"dc", pair.dc}};
         }
+        json settings = json::array();
+        for (const Sim::SettingValue& value : plan.settings) {
+            settings.push_back({{"subgroup", value.subgroup.ToString()},
+                                {"setting", value.setting.ToString()},
+                                {"ac", value.ac},
+                                {"dc", value.dc}});
+        }
         plans.push_back({{"id", plan.id.ToString()},
                          {"name", ToUtf8(plan.name)},
                          {"description", ToUtf8(plan.description)},
-                         {"seconds", seconds}});
+                         {"seconds", seconds},
+                         {"settings", settings}});
     }
     json registry = json::array();
     for (const Sim::RegistryKeyState& key : state.registry) {
@@ -148,6 +163,12 @@ json StateToJson(const Sim::MachineState& state) {
         }
         registry.push_back({{"key", ToUtf8(key.path)}, {"values", values}});
     }
+    json attributes = json::array();
+    for (const Sim::SettingAttributes& entry : state.attributes) {
+        attributes.push_back({{"subgroup", entry.subgroup.ToString()},
+                              {"setting", entry.setting.ToString()},
+                              {"attributes", entry.attributes}});
+    }
     return {{"format", kFormat},
             {"version", kVersion},
             {"plans", plans},
@@ -157,8 +178,10 @@ json StateToJson(const Sim::MachineState& state) {
              {{"source", SourceWord(state.power.source)},
               {"battery", state.power.batteryPresent},
               {"modern_standby", state.power.modernStandby},
-              {"mode", {{"ac", state.power.acMode.ToString()}, {"dc", state.power.dcMode.ToString()}}}}},
-            {"resumes", state.resumes}};
+              {"mode",
+               {{"ac", state.power.acMode.ToString()}, {"dc", state.power.dcMode.ToString()}}}}},
+            {"resumes", state.resumes},
+            {"attributes", attributes}};
 }
 
 Sim::MachineState StateFromJson(const json& document) {
@@ -186,6 +209,15 @@ Sim::MachineState StateFromJson(const json& document) {
         for (const TimeoutField& field : kTimeouts) {
             const Reader pair = seconds.Field(field.name);
             plan.*field.seconds = {pair.Field("ac").Uint32(), pair.Field("dc").Uint32()};
+        }
+        // A file from before the machine had every setting gets Windows' defaults.
+        if (const auto settings = entry.OptionalField("settings")) {
+            for (std::size_t j = 0; j < settings->Array().size(); ++j) {
+                const Reader value = settings->Element(j);
+                value.OnlyFields({"subgroup", "setting", "ac", "dc"});
+                plan.settings.push_back({value.Field("subgroup").Id(), value.Field("setting").Id(),
+                                         value.Field("ac").Uint32(), value.Field("dc").Uint32()});
+            }
         }
         state.plans.push_back(std::move(plan));
     }
@@ -225,6 +257,14 @@ Sim::MachineState StateFromJson(const json& document) {
     }
     if (const auto resumes = root.OptionalField("resumes")) {
         state.resumes = resumes->Uint32();
+    }
+    if (const auto attributes = root.OptionalField("attributes")) {
+        for (std::size_t i = 0; i < attributes->Array().size(); ++i) {
+            const Reader entry = attributes->Element(i);
+            entry.OnlyFields({"subgroup", "setting", "attributes"});
+            state.attributes.push_back({entry.Field("subgroup").Id(), entry.Field("setting").Id(),
+                                        entry.Field("attributes").Uint32()});
+        }
     }
     return state;
 }

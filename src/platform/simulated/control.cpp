@@ -1,10 +1,12 @@
 // The simulated machine's public control functions.
 #include <calvoro/simulation.h>
 
-#include "machine.h"
-
 #include <algorithm>
 #include <stdexcept>
+
+#include "catalogue.h"
+#include "machine.h"
+#include "platform/conversions.h"
 
 namespace Calvoro::Simulation {
 namespace {
@@ -48,11 +50,13 @@ std::vector<Plan> Plans() {
 }
 
 bool AddPlan(const Plan& plan) {
+    Plan completed = plan;
+    simulated::CompleteSettings(completed);
     return simulated::TheMachine().Locked([&](State& state) {
         if (simulated::FindPlan(state, plan.id) != nullptr) {
             return false;
         }
-        state.plans.push_back(plan);
+        state.plans.push_back(std::move(completed));
         return true;
     });
 }
@@ -205,6 +209,7 @@ MachineState Snapshot() {
         snapshot.activePlan = state.activePlan;
         snapshot.power = state.power;
         snapshot.resumes = state.resumes;
+        snapshot.attributes = state.attributes;
         for (const auto& [path, key] : state.registry) {
             RegistryKeyState keyState{path, {}};
             keyState.values.assign(key.values.begin(), key.values.end());
@@ -224,6 +229,7 @@ void Restore(const MachineState& restored) {
             throw std::invalid_argument("two plans have the identifier " + plan.id.ToString());
         }
         plans.push_back(plan);
+        simulated::CompleteSettings(plans.back());
     }
     if (restored.activePlan && std::none_of(plans.begin(), plans.end(), [&](const Plan& plan) {
             return plan.id == *restored.activePlan;
@@ -243,7 +249,26 @@ void Restore(const MachineState& restored) {
             }
         }
     }
+    for (std::size_t i = 0; i < restored.attributes.size(); ++i) {
+        const SettingAttributes& entry = restored.attributes[i];
+        const GUID subgroup = detail::ToPlatformRecord(entry.subgroup);
+        const GUID setting = detail::ToPlatformRecord(entry.setting);
+        if (simulated::FindCatalogueSetting(&subgroup, &setting) == nullptr) {
+            throw std::invalid_argument("attributes for a setting " + entry.setting.ToString() +
+                                        " that is not one of Windows' settings");
+        }
+        if (std::any_of(restored.attributes.begin(),
+                        restored.attributes.begin() + static_cast<std::ptrdiff_t>(i),
+                        [&](const SettingAttributes& other) {
+                            return other.subgroup == entry.subgroup &&
+                                   other.setting == entry.setting;
+                        })) {
+            throw std::invalid_argument("the attributes of " + entry.setting.ToString() +
+                                        " appear twice");
+        }
+    }
     simulated::TheMachine().Locked([&](State& state) {
+        state.attributes = restored.attributes;
         state.plans = std::move(plans);
         state.activePlan = restored.activePlan;
         state.registry = std::move(registry);

@@ -1,10 +1,11 @@
 #include "machine.h"
 
-#include "platform/power_settings.h"
-#include "platform/conversions.h"
-
 #include <algorithm>
 #include <stdexcept>
+
+#include "catalogue.h"
+#include "platform/conversions.h"
+#include "platform/power_settings.h"
 
 namespace Calvoro::simulated {
 namespace {
@@ -28,6 +29,30 @@ bool Same(const GUID& a, const GUID& b) {
     return detail::FromPlatformRecord(a) == detail::FromPlatformRecord(b);
 }
 
+// The three timeouts, which a plan keeps in fields of their own.
+bool IsTimeout(const Guid& subgroup, const Guid& setting) {
+    return std::any_of(kTimeoutSlots.begin(), kTimeoutSlots.end(), [&](const TimeoutSlot& slot) {
+        return FromGUID(slot.setting.subgroup) == subgroup &&
+               FromGUID(slot.setting.setting) == setting;
+    });
+}
+
+// A standard plan with Windows' defaults for its personality, the timeouts included.
+Plan StandardPlan(Guid id, std::u16string name, std::u16string description,
+                  std::uint32_t personality) {
+    Plan plan{id, std::move(name), std::move(description), {}, {}, {}, {}};
+    plan.settings.push_back({FromGUID(platform::NO_SUBGROUP_GUID),
+                             FromGUID(platform::GUID_POWERSCHEME_PERSONALITY), personality,
+                             personality});
+    CompleteSettings(plan);
+    for (const TimeoutSlot& slot : kTimeoutSlots) {
+        const CatalogueSetting* setting =
+            FindCatalogueSetting(&slot.setting.subgroup, &slot.setting.setting);
+        plan.*slot.seconds = {setting->defaults[personality][0], setting->defaults[personality][1]};
+    }
+    return plan;
+}
+
 }  // namespace
 
 bool NoCaseLess::operator()(std::u16string_view a, std::u16string_view b) const {
@@ -40,19 +65,19 @@ bool NoCaseLess::operator()(std::u16string_view a, std::u16string_view b) const 
 
 State SeededState() {
     State state;
+    // Personalities: 0 power saver, 1 high performance, 2 balanced.
     state.plans = {
-        Plan{Id(0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}),
-             u"Balanced",
-             u"Automatically balances performance with energy consumption on capable hardware.",
-             {1800, 900}, {10800, 10800}, {600, 300}},
-        Plan{Id(0x8C5E7FDA, 0xE8BF, 0x4A96, {0x9A, 0x85, 0xA6, 0xE2, 0x3A, 0x8C, 0x63, 0x5C}),
-             u"High performance",
-             u"Favors performance, but may use more energy.",
-             {0, 1800}, {0, 10800}, {900, 600}},
-        Plan{Id(0xA1841308, 0x3541, 0x4FAB, {0xBC, 0x81, 0xF7, 0x15, 0x56, 0xF2, 0x0B, 0x4A}),
-             u"Power saver",
-             u"Saves energy by reducing your computer's performance where possible.",
-             {900, 600}, {10800, 10800}, {300, 120}},
+        StandardPlan(
+            Id(0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}),
+            u"Balanced",
+            u"Automatically balances performance with energy consumption on capable hardware.", 2),
+        StandardPlan(
+            Id(0x8C5E7FDA, 0xE8BF, 0x4A96, {0x9A, 0x85, 0xA6, 0xE2, 0x3A, 0x8C, 0x63, 0x5C}),
+            u"High performance", u"Favors performance, but may use more energy.", 1),
+        StandardPlan(
+            Id(0xA1841308, 0x3541, 0x4FAB, {0xBC, 0x81, 0xF7, 0x15, 0x56, 0xF2, 0x0B, 0x4A}),
+            u"Power saver", u"Saves energy by reducing your computer's performance where possible.",
+            0),
     };
     state.activePlan = state.plans.front().id;
     return state;
@@ -142,14 +167,79 @@ Plan* FindPlan(State& state, const GUID* scheme) {
     return scheme == nullptr ? nullptr : FindPlan(state, detail::FromPlatformRecord(*scheme));
 }
 
-// cppcheck-suppress constParameter ; the seconds found are handed out for changing
-TimeoutSeconds* FindTimeout(Plan& plan, const GUID* subgroup, const GUID* setting) {
+// cppcheck-suppress constParameter ; the values found are handed out for changing
+ValueSlots FindValues(Plan& plan, const GUID* subgroup, const GUID* setting) {
     for (const TimeoutSlot& slot : kTimeoutSlots) {
         if (Same(*subgroup, slot.setting.subgroup) && Same(*setting, slot.setting.setting)) {
-            return &(plan.*slot.seconds);
+            TimeoutSeconds& seconds = plan.*slot.seconds;
+            return {&seconds.ac, &seconds.dc};
         }
     }
-    return nullptr;
+    const Guid group = detail::FromPlatformRecord(*subgroup);
+    const Guid id = detail::FromPlatformRecord(*setting);
+    for (SettingValue& value : plan.settings) {
+        if (value.subgroup == group && value.setting == id) {
+            return {&value.ac, &value.dc};
+        }
+    }
+    return {};
+}
+
+void CompleteSettings(Plan& plan) {
+    const std::vector<SettingValue> given = std::move(plan.settings);
+    plan.settings.clear();
+    // A standard plan's own personality, Balanced for another, unless the plan says otherwise.
+    std::size_t personality = PersonalityIndex(plan.id).value_or(2);
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const SettingValue& value = given[i];
+        const GUID group = detail::ToPlatformRecord(value.subgroup);
+        const GUID id = detail::ToPlatformRecord(value.setting);
+        if (FindCatalogueSetting(&group, &id) == nullptr ||
+            IsTimeout(value.subgroup, value.setting)) {
+            throw std::invalid_argument("the plan " + plan.id.ToString() + " has a setting " +
+                                        value.setting.ToString() + " under " +
+                                        value.subgroup.ToString() +
+                                        " that is not one of Windows' other settings");
+        }
+        if (std::any_of(given.begin(), given.begin() + static_cast<std::ptrdiff_t>(i),
+                        [&](const SettingValue& other) {
+                            return other.subgroup == value.subgroup &&
+                                   other.setting == value.setting;
+                        })) {
+            throw std::invalid_argument("the plan " + plan.id.ToString() + " has the setting " +
+                                        value.setting.ToString() + " twice");
+        }
+        if (value.setting == FromGUID(platform::GUID_POWERSCHEME_PERSONALITY) &&
+            value.ac < kPersonalityCount) {
+            personality = value.ac;
+        }
+    }
+    ForEachCatalogueSetting(
+        [&](const CatalogueSubgroup& subgroup, const CatalogueSetting& setting) {
+            if (IsTimeout(subgroup.id, setting.id)) {
+                return;
+            }
+            const auto found = std::find_if(given.begin(), given.end(), [&](const SettingValue& v) {
+                return v.subgroup == subgroup.id && v.setting == setting.id;
+            });
+            plan.settings.push_back(found != given.end()
+                                        ? *found
+                                        : SettingValue{subgroup.id, setting.id,
+                                                       setting.defaults[personality][0],
+                                                       setting.defaults[personality][1]});
+        });
+}
+
+std::uint32_t AttributesOf(const State& state, const Guid& subgroup, const Guid& setting) {
+    for (const SettingAttributes& written : state.attributes) {
+        if (written.subgroup == subgroup && written.setting == setting) {
+            return written.attributes;
+        }
+    }
+    const GUID group = detail::ToPlatformRecord(subgroup);
+    const GUID id = detail::ToPlatformRecord(setting);
+    const CatalogueSetting* shipped = FindCatalogueSetting(&group, &id);
+    return shipped != nullptr && shipped->hidden ? platform::kAttributeHide : 0;
 }
 
 }  // namespace Calvoro::simulated

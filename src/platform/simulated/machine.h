@@ -3,8 +3,6 @@
 
 #include <calvoro/simulation.h>
 
-#include "platform/platform.h"
-
 #include <array>
 #include <map>
 #include <memory>
@@ -15,11 +13,15 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace Calvoro::simulated {
 
 using Simulation::Operation;
 using Simulation::Plan;
 using Simulation::Repeat;
+using Simulation::SettingAttributes;
+using Simulation::SettingValue;
 using Simulation::TimeoutSeconds;
 
 inline constexpr std::size_t kOperationCount =
@@ -53,7 +55,8 @@ struct State {
     std::map<std::u16string, RegistryKey, NoCaseLess> registry;
     Simulation::RegistryKeyCounts registryKeys;
     Simulation::PowerState power;
-    std::uint32_t resumes = 0;  // resumes from sleep so far (wrapping)
+    std::uint32_t resumes = 0;                  // resumes from sleep so far (wrapping)
+    std::vector<SettingAttributes> attributes;  // written by PowerWriteSettingAttributes
 };
 
 /// The seeded machine.
@@ -141,7 +144,23 @@ Plan* FindPlan(State& state, const Guid& id);
 /// The plan that a platform call names by record, or nullptr (also for no record).
 Plan* FindPlan(State& state, const GUID* scheme);
 
-/// The stored seconds that a subgroup and setting name in `plan`, or nullptr.
-TimeoutSeconds* FindTimeout(Plan& plan, const GUID* subgroup, const GUID* setting);
+/// Where a plan keeps one setting's values; both null when it has no such setting.
+struct ValueSlots {
+    std::uint32_t* ac = nullptr;
+    std::uint32_t* dc = nullptr;
+};
+
+/// The values that a subgroup and setting name in `plan`: one of its three timeouts, or
+/// another setting of the catalogue.
+ValueSlots FindValues(Plan& plan, const GUID* subgroup, const GUID* setting);
+
+/// Checks the settings given with `plan` and completes them: every setting of the catalogue
+/// but the three timeouts, in the catalogue's order, a missing one with Windows' default for
+/// the plan's personality. Throws std::invalid_argument for a setting the catalogue does not
+/// have, one of the timeouts, or a setting given twice.
+void CompleteSettings(Plan& plan);
+
+/// The setting's attributes: as written, or as Windows ships it (hidden or not).
+std::uint32_t AttributesOf(const State& state, const Guid& subgroup, const Guid& setting);
 
 }  // namespace Calvoro::simulated

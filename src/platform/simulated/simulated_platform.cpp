@@ -1,19 +1,21 @@
 // The boundary answered by the simulated machine, with the statuses Windows gives.
-#include "machine.h"
-#include "platform/registry_text.h"
-#include "platform/conversions.h"
-#include "platform/power_settings.h"
-
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 
+#include "catalogue.h"
+#include "machine.h"
+#include "platform/conversions.h"
+#include "platform/power_settings.h"
+#include "platform/registry_text.h"
+
 namespace Calvoro::platform {
 namespace {
 
+using Calvoro::PowerSource;
 using simulated::State;
 using Simulation::Operation;
-using Calvoro::PowerSource;
 
 // Runs one platform operation: an injected fault answers first, then `work`.
 template <typename Work>
@@ -42,25 +44,45 @@ Status ReadText(const std::u16string& text, std::uint8_t* buffer, std::uint32_t*
     return status::Success;
 }
 
-// A plan's name or description, as PowerReadFriendlyName and PowerReadDescription read it.
-Status ReadPlanText(std::u16string simulated::Plan::*field, Operation operation,
-                    const GUID* scheme, std::uint8_t* buffer, std::uint32_t* size) {
+// Whose name or description PowerReadFriendlyName and PowerReadDescription read: the plan's
+// with no subgroup and no setting, else the subgroup's or the setting's (any plan, or none,
+// names them; a plan named must exist).
+Status ReadNamedText(std::u16string simulated::Plan::*planField,
+                     std::u16string_view simulated::CatalogueSubgroup::*subgroupField,
+                     std::u16string_view simulated::CatalogueSetting::*settingField,
+                     Operation operation, const GUID* scheme, const GUID* subgroup,
+                     const GUID* setting, std::uint8_t* buffer, std::uint32_t* size) {
     return Run(operation, [&](State& state) {
         if (size == nullptr) {
             return status::InvalidParameter;
         }
         const simulated::Plan* plan = simulated::FindPlan(state, scheme);
-        if (plan == nullptr) {
+        if (subgroup == nullptr && setting == nullptr) {
+            return plan != nullptr ? ReadText(plan->*planField, buffer, size)
+                                   : status::FileNotFound;
+        }
+        if (scheme != nullptr && plan == nullptr) {
             return status::FileNotFound;
         }
-        return ReadText(plan->*field, buffer, size);
+        if (setting == nullptr) {
+            const simulated::CatalogueSubgroup* group = simulated::FindCatalogueSubgroup(subgroup);
+            return group != nullptr ? ReadText(std::u16string(group->*subgroupField), buffer, size)
+                                    : status::FileNotFound;
+        }
+        const simulated::CatalogueSetting* found =
+            simulated::FindCatalogueSetting(subgroup, setting);
+        return found != nullptr ? ReadText(std::u16string(found->*settingField), buffer, size)
+                                : status::FileNotFound;
     });
 }
 
+// A plan's name or description; the machine keeps no texts of its own for subgroups and
+// settings, which are Windows' catalogue's.
 Status WriteText(std::u16string simulated::Plan::*field, Operation operation, const GUID* scheme,
-                 const std::uint8_t* buffer, std::uint32_t size) {
+                 const GUID* subgroup, const GUID* setting, const std::uint8_t* buffer,
+                 std::uint32_t size) {
     return Run(operation, [&](State& state) {
-        if (buffer == nullptr) {
+        if (buffer == nullptr || subgroup != nullptr || setting != nullptr) {
             return status::InvalidParameter;
         }
         simulated::Plan* plan = simulated::FindPlan(state, scheme);
@@ -73,10 +95,10 @@ Status WriteText(std::u16string simulated::Plan::*field, Operation operation, co
     });
 }
 
-// Runs `apply` on the stored seconds that the plan, subgroup and setting name.
+// Runs `apply` on the values that the plan, subgroup and setting name.
 template <typename Apply>
-Status WithTimeout(Operation operation, const GUID* scheme, const GUID* subgroup,
-                   const GUID* setting, Apply&& apply) {
+Status WithValues(Operation operation, const GUID* scheme, const GUID* subgroup,
+                  const GUID* setting, Apply&& apply) {
     return Run(operation, [&](State& state) {
         if (subgroup == nullptr || setting == nullptr) {
             return status::InvalidParameter;
@@ -85,38 +107,101 @@ Status WithTimeout(Operation operation, const GUID* scheme, const GUID* subgroup
         if (plan == nullptr) {
             return status::FileNotFound;
         }
-        simulated::TimeoutSeconds* seconds = simulated::FindTimeout(*plan, subgroup, setting);
-        if (seconds == nullptr) {
+        const simulated::ValueSlots values = simulated::FindValues(*plan, subgroup, setting);
+        if (values.ac == nullptr) {
             return status::FileNotFound;
         }
-        return apply(*seconds);
+        return apply(values);
     });
 }
 
-Status ReadValue(std::uint32_t simulated::TimeoutSeconds::*side, Operation operation,
+Status ReadValue(std::uint32_t* simulated::ValueSlots::*side, Operation operation,
                  const GUID* scheme, const GUID* subgroup, const GUID* setting,
                  std::uint32_t* value) {
-    return WithTimeout(operation, scheme, subgroup, setting, [&](const auto& seconds) {
+    return WithValues(operation, scheme, subgroup, setting, [&](const auto& values) {
         if (value == nullptr) {
             return status::InvalidParameter;
         }
-        *value = seconds.*side;
+        *value = *(values.*side);
         return status::Success;
     });
 }
 
-Status WriteValue(std::uint32_t simulated::TimeoutSeconds::*side, Operation operation,
+Status WriteValue(std::uint32_t* simulated::ValueSlots::*side, Operation operation,
                   const GUID* scheme, const GUID* subgroup, const GUID* setting,
                   std::uint32_t value) {
-    return WithTimeout(operation, scheme, subgroup, setting, [&](auto& seconds) {
-        seconds.*side = value;
+    return WithValues(operation, scheme, subgroup, setting, [&](const auto& values) {
+        *(values.*side) = value;
+        return status::Success;
+    });
+}
+
+// Answers from the catalogue's setting that `subgroup` and `setting` name: FileNotFound when
+// there is none. No fault can be injected into these calls, and they change nothing.
+template <typename Answer>
+Status FromCatalogue(const GUID* subgroup, const GUID* setting, Answer&& answer) {
+    if (subgroup == nullptr || setting == nullptr) {
+        return status::InvalidParameter;
+    }
+    const simulated::CatalogueSetting* found = simulated::FindCatalogueSetting(subgroup, setting);
+    return found != nullptr ? answer(*found) : status::FileNotFound;
+}
+
+// One of a range's limits; FileNotFound for a setting with possible values instead.
+Status ReadLimit(std::uint32_t simulated::CatalogueSetting::*limit, const GUID* subgroup,
+                 const GUID* setting, std::uint32_t* value) {
+    return FromCatalogue(subgroup, setting, [&](const simulated::CatalogueSetting& found) {
+        if (value == nullptr) {
+            return status::InvalidParameter;
+        }
+        if (!found.ranged) {
+            return status::FileNotFound;
+        }
+        *value = found.*limit;
+        return status::Success;
+    });
+}
+
+// The possible value at `index`, answered by `answer`; FileNotFound past the last one.
+template <typename Answer>
+Status WithPossibleValue(const GUID* subgroup, const GUID* setting, std::uint32_t index,
+                         Answer&& answer) {
+    return FromCatalogue(subgroup, setting, [&](const simulated::CatalogueSetting& found) {
+        if (found.ranged || index >= found.valueCount) {
+            return status::FileNotFound;
+        }
+        return answer(simulated::ValuesOf(found)[index]);
+    });
+}
+
+Status ReadPossibleText(std::u16string_view simulated::CatalogueValue::*field, const GUID* subgroup,
+                        const GUID* setting, std::uint32_t index, std::uint8_t* buffer,
+                        std::uint32_t* size) {
+    return WithPossibleValue(subgroup, setting, index, [&](const simulated::CatalogueValue& value) {
+        return size == nullptr ? status::InvalidParameter
+                               : ReadText(std::u16string(value.*field), buffer, size);
+    });
+}
+
+// Windows' default for plans of a personality, on AC (0) or DC (1).
+Status ReadDefault(std::size_t side, const GUID* personality, const GUID* subgroup,
+                   const GUID* setting, std::uint32_t* value) {
+    return FromCatalogue(subgroup, setting, [&](const simulated::CatalogueSetting& found) {
+        if (personality == nullptr || value == nullptr) {
+            return status::InvalidParameter;
+        }
+        const auto index = simulated::PersonalityIndex(detail::FromPlatformRecord(*personality));
+        if (!index) {
+            return status::FileNotFound;
+        }
+        *value = found.defaults[*index][side];
         return status::Success;
     });
 }
 
 // NTSTATUS values that CallNtPowerInformation answers with, as unsigned statuses.
-constexpr Status kStatusUnsuccessful = 0xC0000001;       // STATUS_UNSUCCESSFUL
-constexpr Status kStatusInvalidParameter = 0xC000000D;   // STATUS_INVALID_PARAMETER
+constexpr Status kStatusUnsuccessful = 0xC0000001;      // STATUS_UNSUCCESSFUL
+constexpr Status kStatusInvalidParameter = 0xC000000D;  // STATUS_INVALID_PARAMETER
 
 // The three modes that Windows 11 knows, and nothing else, are stored.
 bool KnownMode(const Guid& mode) {
@@ -146,16 +231,49 @@ Status WriteMode(Guid Simulation::PowerState::*side, const GUID* mode) {
 
 }  // namespace
 
-Status PowerEnumerate(RootKey, const GUID*, const GUID*, std::uint32_t AccessFlags,
-                      std::uint32_t Index, std::uint8_t* Buffer, std::uint32_t* BufferSize) {
+Status PowerEnumerate(RootKey, const GUID* SchemeGuid, const GUID* SubGroupOfPowerSettingsGuid,
+                      std::uint32_t AccessFlags, std::uint32_t Index, std::uint8_t* Buffer,
+                      std::uint32_t* BufferSize) {
     return Run(Operation::PowerEnumerate, [&](State& state) {
         if (BufferSize == nullptr) {
             return status::InvalidParameter;
         }
-        if (AccessFlags != kAccessScheme) {
-            return status::InvalidParameter;  // only plans are simulated, not their settings
+        // The identifier at `Index` of what AccessFlags names: plans; a plan's subgroups (those
+        // of settings that belong to none are not one); a subgroup's settings.
+        std::optional<Guid> found;
+        if (AccessFlags == kAccessScheme) {
+            if (Index < state.plans.size()) {
+                found = state.plans[Index].id;
+            }
+        } else if (AccessFlags == kAccessSubgroup || AccessFlags == kAccessIndividualSetting) {
+            if (SchemeGuid != nullptr && simulated::FindPlan(state, SchemeGuid) == nullptr) {
+                return status::FileNotFound;
+            }
+            std::size_t count = 0;
+            const simulated::CatalogueSubgroup* subgroups = simulated::CatalogueSubgroups(count);
+            if (AccessFlags == kAccessSubgroup) {
+                const Guid none = FromGUID(NO_SUBGROUP_GUID);
+                std::uint32_t position = 0;
+                for (std::size_t i = 0; i < count && !found; ++i) {
+                    if (subgroups[i].id != none && position++ == Index) {
+                        found = subgroups[i].id;
+                    }
+                }
+            } else {
+                const simulated::CatalogueSubgroup* group = simulated::FindCatalogueSubgroup(
+                    SubGroupOfPowerSettingsGuid != nullptr ? SubGroupOfPowerSettingsGuid
+                                                           : &NO_SUBGROUP_GUID);
+                if (group == nullptr) {
+                    return status::FileNotFound;
+                }
+                if (Index < group->settingCount) {
+                    found = simulated::SettingsOf(*group)[Index].id;
+                }
+            }
+        } else {
+            return status::InvalidParameter;
         }
-        if (Index >= state.plans.size()) {
+        if (!found) {
             return status::NoMoreItems;
         }
         // As Windows documents it: no buffer, or one too small, is ERROR_MORE_DATA with the
@@ -165,56 +283,61 @@ Status PowerEnumerate(RootKey, const GUID*, const GUID*, std::uint32_t AccessFla
         if (!fits) {
             return status::MoreData;
         }
-        const GUID record = detail::ToPlatformRecord(state.plans[Index].id);
+        const GUID record = detail::ToPlatformRecord(*found);
         std::memcpy(Buffer, &record, sizeof record);
         return status::Success;
     });
 }
 
-Status PowerReadFriendlyName(RootKey, const GUID* SchemeGuid, const GUID*, const GUID*,
+Status PowerReadFriendlyName(RootKey, const GUID* SchemeGuid,
+                             const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
                              std::uint8_t* Buffer, std::uint32_t* BufferSize) {
-    return ReadPlanText(&simulated::Plan::name, Operation::PowerReadFriendlyName, SchemeGuid,
-                        Buffer, BufferSize);
+    return ReadNamedText(&simulated::Plan::name, &simulated::CatalogueSubgroup::name,
+                         &simulated::CatalogueSetting::name, Operation::PowerReadFriendlyName,
+                         SchemeGuid, SubGroupOfPowerSettingsGuid, PowerSettingGuid, Buffer,
+                         BufferSize);
 }
 
-Status PowerWriteFriendlyName(RootKey, const GUID* SchemeGuid, const GUID*, const GUID*,
+Status PowerWriteFriendlyName(RootKey, const GUID* SchemeGuid,
+                              const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
                               const std::uint8_t* Buffer, std::uint32_t BufferSize) {
     return WriteText(&simulated::Plan::name, Operation::PowerWriteFriendlyName, SchemeGuid,
-                     Buffer, BufferSize);
+                     SubGroupOfPowerSettingsGuid, PowerSettingGuid, Buffer, BufferSize);
 }
 
-Status PowerWriteDescription(RootKey, const GUID* SchemeGuid, const GUID*, const GUID*,
+Status PowerWriteDescription(RootKey, const GUID* SchemeGuid,
+                             const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
                              const std::uint8_t* Buffer, std::uint32_t BufferSize) {
-    return WriteText(&simulated::Plan::description, Operation::PowerWriteDescription,
-                     SchemeGuid, Buffer, BufferSize);
+    return WriteText(&simulated::Plan::description, Operation::PowerWriteDescription, SchemeGuid,
+                     SubGroupOfPowerSettingsGuid, PowerSettingGuid, Buffer, BufferSize);
 }
 
 Status PowerReadACValueIndex(RootKey, const GUID* SchemeGuid,
-                             const GUID* SubGroupOfPowerSettingsGuid,
-                             const GUID* PowerSettingGuid, std::uint32_t* AcValueIndex) {
-    return ReadValue(&simulated::TimeoutSeconds::ac, Operation::PowerReadACValueIndex,
-                     SchemeGuid, SubGroupOfPowerSettingsGuid, PowerSettingGuid, AcValueIndex);
+                             const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                             std::uint32_t* AcValueIndex) {
+    return ReadValue(&simulated::ValueSlots::ac, Operation::PowerReadACValueIndex, SchemeGuid,
+                     SubGroupOfPowerSettingsGuid, PowerSettingGuid, AcValueIndex);
 }
 
 Status PowerReadDCValueIndex(RootKey, const GUID* SchemeGuid,
-                             const GUID* SubGroupOfPowerSettingsGuid,
-                             const GUID* PowerSettingGuid, std::uint32_t* DcValueIndex) {
-    return ReadValue(&simulated::TimeoutSeconds::dc, Operation::PowerReadDCValueIndex,
-                     SchemeGuid, SubGroupOfPowerSettingsGuid, PowerSettingGuid, DcValueIndex);
+                             const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                             std::uint32_t* DcValueIndex) {
+    return ReadValue(&simulated::ValueSlots::dc, Operation::PowerReadDCValueIndex, SchemeGuid,
+                     SubGroupOfPowerSettingsGuid, PowerSettingGuid, DcValueIndex);
 }
 
 Status PowerWriteACValueIndex(RootKey, const GUID* SchemeGuid,
-                              const GUID* SubGroupOfPowerSettingsGuid,
-                              const GUID* PowerSettingGuid, std::uint32_t AcValueIndex) {
-    return WriteValue(&simulated::TimeoutSeconds::ac, Operation::PowerWriteACValueIndex,
-                      SchemeGuid, SubGroupOfPowerSettingsGuid, PowerSettingGuid, AcValueIndex);
+                              const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                              std::uint32_t AcValueIndex) {
+    return WriteValue(&simulated::ValueSlots::ac, Operation::PowerWriteACValueIndex, SchemeGuid,
+                      SubGroupOfPowerSettingsGuid, PowerSettingGuid, AcValueIndex);
 }
 
 Status PowerWriteDCValueIndex(RootKey, const GUID* SchemeGuid,
-                              const GUID* SubGroupOfPowerSettingsGuid,
-                              const GUID* PowerSettingGuid, std::uint32_t DcValueIndex) {
-    return WriteValue(&simulated::TimeoutSeconds::dc, Operation::PowerWriteDCValueIndex,
-                      SchemeGuid, SubGroupOfPowerSettingsGuid, PowerSettingGuid, DcValueIndex);
+                              const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                              std::uint32_t DcValueIndex) {
+    return WriteValue(&simulated::ValueSlots::dc, Operation::PowerWriteDCValueIndex, SchemeGuid,
+                      SubGroupOfPowerSettingsGuid, PowerSettingGuid, DcValueIndex);
 }
 
 Status PowerGetActiveScheme(RootKey, GUID** ActivePolicyGuid) {
@@ -252,10 +375,155 @@ Status PowerSetActiveScheme(RootKey, const GUID* SchemeGuid) {
     });
 }
 
-Status PowerReadDescription(RootKey, const GUID* SchemeGuid, const GUID*, const GUID*,
+Status PowerReadDescription(RootKey, const GUID* SchemeGuid,
+                            const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
                             std::uint8_t* Buffer, std::uint32_t* BufferSize) {
-    return ReadPlanText(&simulated::Plan::description, Operation::PowerReadDescription, SchemeGuid,
-                        Buffer, BufferSize);
+    return ReadNamedText(&simulated::Plan::description, &simulated::CatalogueSubgroup::description,
+                         &simulated::CatalogueSetting::description, Operation::PowerReadDescription,
+                         SchemeGuid, SubGroupOfPowerSettingsGuid, PowerSettingGuid, Buffer,
+                         BufferSize);
+}
+
+std::vector<std::string_view> MissingSettingCalls() { return {}; }
+
+std::uint32_t PowerReadSettingAttributes(const GUID* SubGroupGuid, const GUID* PowerSettingGuid) {
+    // The setting's own, found in any subgroup when none is named; a subgroup has none.
+    const simulated::CatalogueSubgroup* owner = SubGroupGuid != nullptr
+                                                    ? simulated::FindCatalogueSubgroup(SubGroupGuid)
+                                                    : simulated::SubgroupOf(PowerSettingGuid);
+    if (owner == nullptr || PowerSettingGuid == nullptr) {
+        return 0;
+    }
+    const GUID group = detail::ToPlatformRecord(owner->id);
+    if (simulated::FindCatalogueSetting(&group, PowerSettingGuid) == nullptr) {
+        return 0;
+    }
+    return simulated::TheMachine().Locked([&](const State& state) {
+        return simulated::AttributesOf(state, owner->id,
+                                       detail::FromPlatformRecord(*PowerSettingGuid));
+    });
+}
+
+Status PowerWriteSettingAttributes(const GUID* SubGroupGuid, const GUID* PowerSettingGuid,
+                                   std::uint32_t Attributes) {
+    return FromCatalogue(SubGroupGuid, PowerSettingGuid, [&](const simulated::CatalogueSetting&) {
+        return simulated::TheMachine().Locked([&](State& state) {
+            const Guid subgroup = detail::FromPlatformRecord(*SubGroupGuid);
+            const Guid setting = detail::FromPlatformRecord(*PowerSettingGuid);
+            const auto written =
+                std::find_if(state.attributes.begin(), state.attributes.end(),
+                             [&](const Simulation::SettingAttributes& entry) {
+                                 return entry.subgroup == subgroup && entry.setting == setting;
+                             });
+            if (written != state.attributes.end()) {
+                written->attributes = Attributes;
+            } else {
+                state.attributes.push_back({subgroup, setting, Attributes});
+            }
+            return status::Success;
+        });
+    });
+}
+
+bool PowerIsSettingRangeDefined(const GUID* SubKeyGuid, const GUID* SettingGuid) {
+    const simulated::CatalogueSetting* found =
+        SubKeyGuid != nullptr ? simulated::FindCatalogueSetting(SubKeyGuid, SettingGuid) : nullptr;
+    return found != nullptr && found->ranged;
+}
+
+Status PowerReadValueMin(RootKey, const GUID* SubGroupOfPowerSettingsGuid,
+                         const GUID* PowerSettingGuid, std::uint32_t* ValueMinimum) {
+    return ReadLimit(&simulated::CatalogueSetting::min, SubGroupOfPowerSettingsGuid,
+                     PowerSettingGuid, ValueMinimum);
+}
+
+Status PowerReadValueMax(RootKey, const GUID* SubGroupOfPowerSettingsGuid,
+                         const GUID* PowerSettingGuid, std::uint32_t* ValueMaximum) {
+    return ReadLimit(&simulated::CatalogueSetting::max, SubGroupOfPowerSettingsGuid,
+                     PowerSettingGuid, ValueMaximum);
+}
+
+Status PowerReadValueIncrement(RootKey, const GUID* SubGroupOfPowerSettingsGuid,
+                               const GUID* PowerSettingGuid, std::uint32_t* ValueIncrement) {
+    return ReadLimit(&simulated::CatalogueSetting::increment, SubGroupOfPowerSettingsGuid,
+                     PowerSettingGuid, ValueIncrement);
+}
+
+Status PowerReadValueUnitsSpecifier(RootKey, const GUID* SubGroupOfPowerSettingsGuid,
+                                    const GUID* PowerSettingGuid, std::uint8_t* Buffer,
+                                    std::uint32_t* BufferSize) {
+    return FromCatalogue(SubGroupOfPowerSettingsGuid, PowerSettingGuid,
+                         [&](const simulated::CatalogueSetting& found) {
+                             if (BufferSize == nullptr) {
+                                 return status::InvalidParameter;
+                             }
+                             return found.ranged
+                                        ? ReadText(std::u16string(found.units), Buffer, BufferSize)
+                                        : status::FileNotFound;
+                         });
+}
+
+Status PowerReadPossibleValue(RootKey, const GUID* SubGroupOfPowerSettingsGuid,
+                              const GUID* PowerSettingGuid, std::uint32_t* Type,
+                              std::uint32_t PossibleSettingIndex, std::uint8_t* Buffer,
+                              std::uint32_t* BufferSize) {
+    constexpr std::uint32_t kRegBinary = 3;  // REG_BINARY: an identifier's 16 bytes
+    constexpr std::uint32_t kRegDword = 4;   // REG_DWORD: the index
+    return WithPossibleValue(SubGroupOfPowerSettingsGuid, PowerSettingGuid, PossibleSettingIndex,
+                             [&](const simulated::CatalogueValue& value) {
+                                 if (BufferSize == nullptr) {
+                                     return status::InvalidParameter;
+                                 }
+                                 const GUID record = detail::ToPlatformRecord(value.data);
+                                 const void* data = value.dataIsIdentifier
+                                                        ? static_cast<const void*>(&record)
+                                                        : static_cast<const void*>(&value.index);
+                                 const std::uint32_t needed =
+                                     value.dataIsIdentifier ? sizeof record : sizeof value.index;
+                                 if (Type != nullptr) {
+                                     *Type = value.dataIsIdentifier ? kRegBinary : kRegDword;
+                                 }
+                                 const bool fits = Buffer != nullptr && *BufferSize >= needed;
+                                 *BufferSize = needed;
+                                 if (Buffer == nullptr) {
+                                     return status::Success;
+                                 }
+                                 if (!fits) {
+                                     return status::MoreData;
+                                 }
+                                 std::memcpy(Buffer, data, needed);
+                                 return status::Success;
+                             });
+}
+
+Status PowerReadPossibleFriendlyName(RootKey, const GUID* SubGroupOfPowerSettingsGuid,
+                                     const GUID* PowerSettingGuid,
+                                     std::uint32_t PossibleSettingIndex, std::uint8_t* Buffer,
+                                     std::uint32_t* BufferSize) {
+    return ReadPossibleText(&simulated::CatalogueValue::name, SubGroupOfPowerSettingsGuid,
+                            PowerSettingGuid, PossibleSettingIndex, Buffer, BufferSize);
+}
+
+Status PowerReadPossibleDescription(RootKey, const GUID* SubGroupOfPowerSettingsGuid,
+                                    const GUID* PowerSettingGuid,
+                                    std::uint32_t PossibleSettingIndex, std::uint8_t* Buffer,
+                                    std::uint32_t* BufferSize) {
+    return ReadPossibleText(&simulated::CatalogueValue::description, SubGroupOfPowerSettingsGuid,
+                            PowerSettingGuid, PossibleSettingIndex, Buffer, BufferSize);
+}
+
+Status PowerReadACDefaultIndex(RootKey, const GUID* SchemePersonalityGuid,
+                               const GUID* SubGroupOfPowerSettingsGuid,
+                               const GUID* PowerSettingGuid, std::uint32_t* AcDefaultIndex) {
+    return ReadDefault(0, SchemePersonalityGuid, SubGroupOfPowerSettingsGuid, PowerSettingGuid,
+                       AcDefaultIndex);
+}
+
+Status PowerReadDCDefaultIndex(RootKey, const GUID* SchemePersonalityGuid,
+                               const GUID* SubGroupOfPowerSettingsGuid,
+                               const GUID* PowerSettingGuid, std::uint32_t* DcDefaultIndex) {
+    return ReadDefault(1, SchemePersonalityGuid, SubGroupOfPowerSettingsGuid, PowerSettingGuid,
+                       DcDefaultIndex);
 }
 
 std::int32_t CallNtPowerInformation(SystemBatteryState* OutputBuffer) {
@@ -320,8 +588,7 @@ Status Registered(simulated::Notice notice, const NotifyRecipient* recipient,
 }
 
 Status Unregistered(NotifyHandle handle) {
-    return simulated::TheMachine().Unregister(handle) ? status::Success
-                                                      : status::InvalidParameter;
+    return simulated::TheMachine().Unregister(handle) ? status::Success : status::InvalidParameter;
 }
 
 }  // namespace
@@ -377,8 +644,7 @@ void* LocalFree(void* hMem) {
     return nullptr;
 }
 
-RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath,
-                                       std::u16string_view valueName) {
+RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath, std::u16string_view valueName) {
     using Kind = RegistryAnswer::Kind;
     using ValueKind = Simulation::RegistryValue::Kind;
     return simulated::TheMachine().Locked([&](State& state) -> RegistryAnswer {

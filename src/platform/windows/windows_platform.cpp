@@ -21,6 +21,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Calvoro::platform {
@@ -108,67 +109,61 @@ Status PowerEnumerate(RootKey RootPowerKey, const GUID* SchemeGuid,
                       std::uint32_t Index, std::uint8_t* Buffer, std::uint32_t* BufferSize) {
     return WithDword(BufferSize, [&](DWORD* size) {
         return ::PowerEnumerate(AsKey(RootPowerKey), SchemeGuid, SubGroupOfPowerSettingsGuid,
-                                static_cast<POWER_DATA_ACCESSOR>(AccessFlags), Index, Buffer,
-                                size);
+                                static_cast<POWER_DATA_ACCESSOR>(AccessFlags), Index, Buffer, size);
     });
 }
 
 Status PowerReadFriendlyName(RootKey RootPowerKey, const GUID* SchemeGuid,
-                             const GUID* SubGroupOfPowerSettingsGuid,
-                             const GUID* PowerSettingGuid, std::uint8_t* Buffer,
-                             std::uint32_t* BufferSize) {
+                             const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                             std::uint8_t* Buffer, std::uint32_t* BufferSize) {
     return WithDword(BufferSize, [&](DWORD* size) {
-        return ::PowerReadFriendlyName(AsKey(RootPowerKey), SchemeGuid,
-                                       SubGroupOfPowerSettingsGuid, PowerSettingGuid, Buffer,
-                                       size);
+        return ::PowerReadFriendlyName(AsKey(RootPowerKey), SchemeGuid, SubGroupOfPowerSettingsGuid,
+                                       PowerSettingGuid, Buffer, size);
     });
 }
 
 Status PowerWriteFriendlyName(RootKey RootPowerKey, const GUID* SchemeGuid,
-                              const GUID* SubGroupOfPowerSettingsGuid,
-                              const GUID* PowerSettingGuid, const std::uint8_t* Buffer,
-                              std::uint32_t BufferSize) {
-    return ::PowerWriteFriendlyName(AsKey(RootPowerKey), SchemeGuid,
-                                    SubGroupOfPowerSettingsGuid, PowerSettingGuid,
-                                    AsBuffer(Buffer), BufferSize);
+                              const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                              const std::uint8_t* Buffer, std::uint32_t BufferSize) {
+    return ::PowerWriteFriendlyName(AsKey(RootPowerKey), SchemeGuid, SubGroupOfPowerSettingsGuid,
+                                    PowerSettingGuid, AsBuffer(Buffer), BufferSize);
 }
 
 Status PowerWriteDescription(RootKey RootPowerKey, const GUID* SchemeGuid,
-                             const GUID* SubGroupOfPowerSettingsGuid,
-                             const GUID* PowerSettingGuid, const std::uint8_t* Buffer,
-                             std::uint32_t BufferSize) {
+                             const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                             const std::uint8_t* Buffer, std::uint32_t BufferSize) {
     return ::PowerWriteDescription(AsKey(RootPowerKey), SchemeGuid, SubGroupOfPowerSettingsGuid,
                                    PowerSettingGuid, AsBuffer(Buffer), BufferSize);
 }
 
 Status PowerReadACValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
-                             const GUID* SubGroupOfPowerSettingsGuid,
-                             const GUID* PowerSettingGuid, std::uint32_t* AcValueIndex) {
+                             const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                             std::uint32_t* AcValueIndex) {
     return WithDword(AcValueIndex, [&](DWORD* value) {
-        return ::PowerReadACValueIndex(AsKey(RootPowerKey), SchemeGuid,
-                                       SubGroupOfPowerSettingsGuid, PowerSettingGuid, value);
+        return ::PowerReadACValueIndex(AsKey(RootPowerKey), SchemeGuid, SubGroupOfPowerSettingsGuid,
+                                       PowerSettingGuid, value);
     });
 }
 
 Status PowerReadDCValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
-                             const GUID* SubGroupOfPowerSettingsGuid,
-                             const GUID* PowerSettingGuid, std::uint32_t* DcValueIndex) {
+                             const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                             std::uint32_t* DcValueIndex) {
     return WithDword(DcValueIndex, [&](DWORD* value) {
-        return ::PowerReadDCValueIndex(AsKey(RootPowerKey), SchemeGuid,
-                                       SubGroupOfPowerSettingsGuid, PowerSettingGuid, value);
+        return ::PowerReadDCValueIndex(AsKey(RootPowerKey), SchemeGuid, SubGroupOfPowerSettingsGuid,
+                                       PowerSettingGuid, value);
     });
 }
 
 Status PowerWriteACValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
-                              const GUID* SubGroupOfPowerSettingsGuid,
-                              const GUID* PowerSettingGuid, std::uint32_t AcValueIndex) {
+                              const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                              std::uint32_t AcValueIndex) {
     return ::PowerWriteACValueIndex(AsKey(RootPowerKey), SchemeGuid, SubGroupOfPowerSettingsGuid,
                                     PowerSettingGuid, AcValueIndex);
 }
 
 Status PowerWriteDCValueIndex(RootKey RootPowerKey, const GUID* SchemeGuid,
-                              const GUID* SubGroupOfPowerSettingsGuid,
-                              const GUID* PowerSettingGuid, std::uint32_t DcValueIndex) {
+                              const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                              std::uint32_t DcValueIndex) {
     return ::PowerWriteDCValueIndex(AsKey(RootPowerKey), SchemeGuid, SubGroupOfPowerSettingsGuid,
                                     PowerSettingGuid, DcValueIndex);
 }
@@ -182,13 +177,11 @@ Status PowerSetActiveScheme(RootKey UserRootPowerKey, const GUID* SchemeGuid) {
 }
 
 Status PowerReadDescription(RootKey RootPowerKey, const GUID* SchemeGuid,
-                            const GUID* SubGroupOfPowerSettingsGuid,
-                            const GUID* PowerSettingGuid, std::uint8_t* Buffer,
-                            std::uint32_t* BufferSize) {
+                            const GUID* SubGroupOfPowerSettingsGuid, const GUID* PowerSettingGuid,
+                            std::uint8_t* Buffer, std::uint32_t* BufferSize) {
     return WithDword(BufferSize, [&](DWORD* size) {
-        return ::PowerReadDescription(AsKey(RootPowerKey), SchemeGuid,
-                                      SubGroupOfPowerSettingsGuid, PowerSettingGuid, Buffer,
-                                      size);
+        return ::PowerReadDescription(AsKey(RootPowerKey), SchemeGuid, SubGroupOfPowerSettingsGuid,
+                                      PowerSettingGuid, Buffer, size);
     });
 }
 
@@ -240,6 +233,146 @@ Status PowerSettingAccessCheckEx(std::uint32_t AccessFlags, const GUID* PowerGui
     static const auto call = PowrprofExport<AccessCheck>("PowerSettingAccessCheckEx");
     return CallExport(call, static_cast<POWER_DATA_ACCESSOR>(AccessFlags), PowerGuid,
                       static_cast<REGSAM>(AccessType));
+}
+
+// ---- Every setting of a plan: resolved at run time, as Wine's powrprof lacks them ----
+
+namespace {
+
+// The settings model's calls; those of the class are among them, for Wine lacks those too.
+constexpr const char* kSettingCalls[] = {
+    "PowerReadACValueIndex",       "PowerReadDCValueIndex",         "PowerWriteACValueIndex",
+    "PowerWriteDCValueIndex",      "PowerReadDescription",          "PowerReadSettingAttributes",
+    "PowerWriteSettingAttributes", "PowerIsSettingRangeDefined",    "PowerReadValueMin",
+    "PowerReadValueMax",           "PowerReadValueIncrement",       "PowerReadValueUnitsSpecifier",
+    "PowerReadPossibleValue",      "PowerReadPossibleFriendlyName", "PowerReadPossibleDescription",
+    "PowerReadACDefaultIndex",     "PowerReadDCDefaultIndex"};
+
+using ReadAttributes = DWORD(WINAPI*)(const GUID*, const GUID*);
+using WriteAttributes = DWORD(WINAPI*)(const GUID*, const GUID*, DWORD);
+using RangeDefined = BOOLEAN(WINAPI*)(const GUID*, const GUID*);
+using ReadLimit = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, LPDWORD);
+using ReadUnits = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, UCHAR*, LPDWORD);
+using ReadPossible = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, PULONG, ULONG, PUCHAR, LPDWORD);
+using ReadPossibleText = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, ULONG, PUCHAR, LPDWORD);
+using ReadDefault = DWORD(WINAPI*)(HKEY, const GUID*, const GUID*, const GUID*, LPDWORD);
+
+// A limit of a range, or a default: `call` with a DWORD standing in for the uint32_t.
+template <typename Function, typename... Arguments>
+Status ReadDword(Function call, std::uint32_t* value, Arguments... arguments) {
+    if (call == nullptr) {
+        return status::ProcNotFound;
+    }
+    return WithDword(value, [&](DWORD* dword) { return call(arguments..., dword); });
+}
+
+}  // namespace
+
+std::vector<std::string_view> MissingSettingCalls() {
+    static const std::vector<std::string_view> missing = [] {
+        std::vector<std::string_view> names;
+        for (const char* name : kSettingCalls) {
+            if (PowrprofExport<FARPROC>(name) == nullptr) {
+                names.emplace_back(name);
+            }
+        }
+        return names;
+    }();
+    return missing;
+}
+
+std::uint32_t PowerReadSettingAttributes(const GUID* SubGroupGuid, const GUID* PowerSettingGuid) {
+    static const auto call = PowrprofExport<ReadAttributes>("PowerReadSettingAttributes");
+    return call != nullptr ? static_cast<std::uint32_t>(call(SubGroupGuid, PowerSettingGuid)) : 0;
+}
+
+Status PowerWriteSettingAttributes(const GUID* SubGroupGuid, const GUID* PowerSettingGuid,
+                                   std::uint32_t Attributes) {
+    static const auto call = PowrprofExport<WriteAttributes>("PowerWriteSettingAttributes");
+    return CallExport(call, SubGroupGuid, PowerSettingGuid, static_cast<DWORD>(Attributes));
+}
+
+bool PowerIsSettingRangeDefined(const GUID* SubKeyGuid, const GUID* SettingGuid) {
+    static const auto call = PowrprofExport<RangeDefined>("PowerIsSettingRangeDefined");
+    return call != nullptr && call(SubKeyGuid, SettingGuid) != FALSE;
+}
+
+Status PowerReadValueMin(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                         const GUID* PowerSettingGuid, std::uint32_t* ValueMinimum) {
+    static const auto call = PowrprofExport<ReadLimit>("PowerReadValueMin");
+    return ReadDword(call, ValueMinimum, AsKey(RootPowerKey), SubGroupOfPowerSettingsGuid,
+                     PowerSettingGuid);
+}
+
+Status PowerReadValueMax(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                         const GUID* PowerSettingGuid, std::uint32_t* ValueMaximum) {
+    static const auto call = PowrprofExport<ReadLimit>("PowerReadValueMax");
+    return ReadDword(call, ValueMaximum, AsKey(RootPowerKey), SubGroupOfPowerSettingsGuid,
+                     PowerSettingGuid);
+}
+
+Status PowerReadValueIncrement(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                               const GUID* PowerSettingGuid, std::uint32_t* ValueIncrement) {
+    static const auto call = PowrprofExport<ReadLimit>("PowerReadValueIncrement");
+    return ReadDword(call, ValueIncrement, AsKey(RootPowerKey), SubGroupOfPowerSettingsGuid,
+                     PowerSettingGuid);
+}
+
+Status PowerReadValueUnitsSpecifier(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                                    const GUID* PowerSettingGuid, std::uint8_t* Buffer,
+                                    std::uint32_t* BufferSize) {
+    static const auto call = PowrprofExport<ReadUnits>("PowerReadValueUnitsSpecifier");
+    return ReadDword(call, BufferSize, AsKey(RootPowerKey), SubGroupOfPowerSettingsGuid,
+                     PowerSettingGuid, Buffer);
+}
+
+Status PowerReadPossibleValue(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                              const GUID* PowerSettingGuid, std::uint32_t* Type,
+                              std::uint32_t PossibleSettingIndex, std::uint8_t* Buffer,
+                              std::uint32_t* BufferSize) {
+    static const auto call = PowrprofExport<ReadPossible>("PowerReadPossibleValue");
+    ULONG type = 0;
+    const Status answer = ReadDword(
+        call, BufferSize, AsKey(RootPowerKey), SubGroupOfPowerSettingsGuid, PowerSettingGuid,
+        Type != nullptr ? &type : nullptr, static_cast<ULONG>(PossibleSettingIndex), Buffer);
+    if (Type != nullptr) {
+        *Type = static_cast<std::uint32_t>(type);
+    }
+    return answer;
+}
+
+Status PowerReadPossibleFriendlyName(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                                     const GUID* PowerSettingGuid,
+                                     std::uint32_t PossibleSettingIndex, std::uint8_t* Buffer,
+                                     std::uint32_t* BufferSize) {
+    static const auto call = PowrprofExport<ReadPossibleText>("PowerReadPossibleFriendlyName");
+    return ReadDword(call, BufferSize, AsKey(RootPowerKey), SubGroupOfPowerSettingsGuid,
+                     PowerSettingGuid, static_cast<ULONG>(PossibleSettingIndex), Buffer);
+}
+
+Status PowerReadPossibleDescription(RootKey RootPowerKey, const GUID* SubGroupOfPowerSettingsGuid,
+                                    const GUID* PowerSettingGuid,
+                                    std::uint32_t PossibleSettingIndex, std::uint8_t* Buffer,
+                                    std::uint32_t* BufferSize) {
+    static const auto call = PowrprofExport<ReadPossibleText>("PowerReadPossibleDescription");
+    return ReadDword(call, BufferSize, AsKey(RootPowerKey), SubGroupOfPowerSettingsGuid,
+                     PowerSettingGuid, static_cast<ULONG>(PossibleSettingIndex), Buffer);
+}
+
+Status PowerReadACDefaultIndex(RootKey RootPowerKey, const GUID* SchemePersonalityGuid,
+                               const GUID* SubGroupOfPowerSettingsGuid,
+                               const GUID* PowerSettingGuid, std::uint32_t* AcDefaultIndex) {
+    static const auto call = PowrprofExport<ReadDefault>("PowerReadACDefaultIndex");
+    return ReadDword(call, AcDefaultIndex, AsKey(RootPowerKey), SchemePersonalityGuid,
+                     SubGroupOfPowerSettingsGuid, PowerSettingGuid);
+}
+
+Status PowerReadDCDefaultIndex(RootKey RootPowerKey, const GUID* SchemePersonalityGuid,
+                               const GUID* SubGroupOfPowerSettingsGuid,
+                               const GUID* PowerSettingGuid, std::uint32_t* DcDefaultIndex) {
+    static const auto call = PowrprofExport<ReadDefault>("PowerReadDCDefaultIndex");
+    return ReadDword(call, DcDefaultIndex, AsKey(RootPowerKey), SchemePersonalityGuid,
+                     SubGroupOfPowerSettingsGuid, PowerSettingGuid);
 }
 
 namespace {
@@ -331,14 +464,11 @@ Status PowerUnregisterSuspendResumeNotification(NotifyHandle RegistrationHandle)
     return Unsubscribe(RegistrationHandle, call);
 }
 
-void* LocalAlloc(std::uint32_t uFlags, std::size_t uBytes) {
-    return ::LocalAlloc(uFlags, uBytes);
-}
+void* LocalAlloc(std::uint32_t uFlags, std::size_t uBytes) { return ::LocalAlloc(uFlags, uBytes); }
 
 void* LocalFree(void* hMem) { return ::LocalFree(hMem); }
 
-RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath,
-                                       std::u16string_view valueName) {
+RegistryAnswer RegReadCurrentUserValue(std::u16string_view keyPath, std::u16string_view valueName) {
     using Kind = RegistryAnswer::Kind;
     HKEY opened = nullptr;
     const LSTATUS openStatus =
@@ -393,8 +523,8 @@ Status RegSetCurrentUserString(std::u16string_view keyPath, std::u16string_view 
                                std::u16string_view text) {
     HKEY created = nullptr;
     const LSTATUS createStatus =
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, Wide(keyPath).c_str(), 0, nullptr, 0,
-                          KEY_SET_VALUE, nullptr, &created, nullptr);
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, Wide(keyPath).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                          nullptr, &created, nullptr);
     if (createStatus != ERROR_SUCCESS) {
         return static_cast<Status>(createStatus);
     }
