@@ -1,23 +1,21 @@
 // The calvoro program run as a process, against a state file in a temporary folder.
+#include <fcntl.h>
 #include <gtest/gtest.h>
-
-#include <nlohmann/json.hpp>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <fcntl.h>
-#include <csignal>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 extern char** environ;
 
@@ -72,9 +70,11 @@ protected:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, stdoutTo != nullptr ? stdoutTo : out.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
         pid_t pid = 0;
-        const bool started = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+        const bool started =
+            posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
         posix_spawn_file_actions_destroy(&actions);
         return started ? pid : -1;
     }
@@ -117,7 +117,9 @@ TEST_F(Program, ListsSetsQueriesRenamesAndRecordsDefaults) {
     EXPECT_FALSE(fs::exists(state_)) << "a read-only command saved the machine";
 
     EXPECT_EQ(Run({"set", "Balanced", "sleep", "dc", "0"}).status, 0);
-    EXPECT_EQ(Run({"set", "{8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c}", "display", "ac", "71582788"}).status, 0);
+    EXPECT_EQ(
+        Run({"set", "{8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c}", "display", "ac", "71582788"}).status,
+        0);
     const json balanced = RunJson({"query", "Balanced", "--json"});
     EXPECT_EQ(balanced["plans"][0]["timeouts"]["sleep"], (json{{"ac", 30}, {"dc", 0}}));
     EXPECT_NE(Run({"query", "Balanced"}).out.find("sleep        30 min        never"),
@@ -131,7 +133,8 @@ TEST_F(Program, ListsSetsQueriesRenamesAndRecordsDefaults) {
     EXPECT_EQ(noDefault.status, 0);
     EXPECT_EQ(noDefault.out, "AC: none recorded\n");
     EXPECT_EQ(Run({"simulation", "set-default", "ac", "Énergie ☀ 🔋"}).status, 0);
-    EXPECT_EQ(Run({"simulation", "set-default", "dc", "01234567-89ab-cdef-0123-456789abcdef"}).status, 0);
+    EXPECT_EQ(
+        Run({"simulation", "set-default", "dc", "01234567-89ab-cdef-0123-456789abcdef"}).status, 0);
     EXPECT_EQ(Run({"default", "ac"}).out,
               "AC: Énergie ☀ 🔋 (A1841308-3541-4FAB-BC81-F71556F20B4A)\n");
     const json dc = RunJson({"default", "dc", "--json"});
@@ -164,9 +167,15 @@ TEST_F(Program, UsageErrorsExitWithStatus2AndSayWhy) {
         {{"set", "Balanced", "sleep", "ac", "99999999999"}, "71582788"},
         {{"set", "Balanced", "sleep", "ac", "71582789"}, "71582788"},
         {{"set", "Balanced", "sleep", "ac", "ten"}, "\"ten\""},
-        {{"set", "Balanced", "nap", "ac", "5"}, "sleep, hibernate or display"},
+        {{"set", "Balanced", "nap", "ac", "5"}, "no setting of Balanced"},
         {{"set", "Balanced", "sleep", "both", "5"}, "ac or dc"},
-        {{"set", "Balanced", "sleep", "ac"}, "MINUTES"},
+        {{"set", "Balanced", "sleep", "ac"}, "VALUE"},
+        {{"set", "Balanced", "PROCTHROTTLEMAX", "dc", "101"}, "takes 0 to 100 %, not \"101\""},
+        {{"set", "Balanced", "BATACTIONCRIT", "dc", "explode"},
+         "takes Do nothing (0), Sleep (1), Hibernate (2) or Shut down (3), not \"explode\""},
+        {{"set", "Balanced", "PERFBOOSTMODE", "ac", "7"}, "Efficient Aggressive At Guaranteed (6)"},
+        {{"settings", "Balanced", "nap"}, "no setting of Balanced"},
+        {{"hide", "nap"}, "no setting of Balanced"},
         {{"set", "Nope", "sleep", "ac", "5"}, "High performance (8C5E7FDA"},
         {{"query", "01234567-89ab-cdef-0123-456789abcdef"}, "no installed plan"},
         {{"rename", "Balanced", "\xff\xfe", "text"}, "NAME is not valid UTF-8"},
@@ -248,9 +257,9 @@ TEST_F(Program, FindsPlansByNameAsTheNamesTableSays) {
             EXPECT_EQ(shown.at("name"), plans[row.at("plan").get<std::size_t>()]);
         } else {
             EXPECT_EQ(result.status, 2);
-            EXPECT_NE(result.err.find(row.at("finds") == "several" ? "is ambiguous"
-                                                                   : "no plan is named"),
-                      std::string::npos)
+            EXPECT_NE(
+                result.err.find(row.at("finds") == "several" ? "is ambiguous" : "no plan is named"),
+                std::string::npos)
                 << result.err;
         }
     }
@@ -411,9 +420,9 @@ TEST_F(Program, TheActivePlanAndABackupThatRestoresNames) {
 TEST_F(Program, ADefaultThatIsNotAnIdentifierFailsWithStatus1) {
     ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
     json state = json::parse(ReadFile(state_));
-    state["registry"] = json::array(
-        {{{"key", "Software\\Quandrel\\Zephlo\\PowerPolicies\\DEV_DEFAULT_PLANE"},
-          {"values", {{{"name", "AC"}, {"type", "number"}, {"data", 42}}}}}});
+    state["registry"] =
+        json::array({{{"key", "Software\\Quandrel\\Zephlo\\PowerPolicies\\DEV_DEFAULT_PLANE"},
+                      {"values", {{{"name", "AC"}, {"type", "number"}, {"data", 42}}}}}});
     std::ofstream(state_) << state.dump();
 
     const Result result = Run({"default", "ac"});
@@ -436,29 +445,51 @@ TEST_F(Program, SourceRecordAndModesInTextAndJson) {
     };
     const std::string high = "8C5E7FDA-E8BF-4A96-9A85-A6E23A8C635C";
     const Step steps[] = {
-        {{"source"}, 0, "Power source: AC (mains power)\nBattery: present\nModern Standby: no\n", ""},
+        {{"source"},
+         0,
+         "Power source: AC (mains power)\nBattery: present\nModern Standby: no\n",
+         ""},
         {{"simulation", "set-source", "UPS"}, 0, "", ""},
         {{"simulation", "set-battery", "absent"}, 0, "", ""},
         {{"simulation", "set-modern-standby", "on"}, 0, "", ""},
-        {{"source", "--json"}, 0, R"({"source": "ups", "battery": false, "modern_standby": true})", ""},
+        {{"source", "--json"},
+         0,
+         R"({"source": "ups", "battery": false, "modern_standby": true})",
+         ""},
         {{"simulation", "set-source", "unknown"}, 0, "", ""},
-        {{"source", "--json"}, 0, R"({"source": "unknown", "battery": false, "modern_standby": true})", ""},
+        {{"source", "--json"},
+         0,
+         R"({"source": "unknown", "battery": false, "modern_standby": true})",
+         ""},
         {{"simulation", "set-source", "mains"}, 2, "", "unknown power source \"mains\""},
         {{"simulation", "set-battery", "maybe"}, 2, "", "expected present or absent"},
-        {{"set-default", "AC", "scheme_min"}, 0,
-         "Recorded High performance (" + high + ") as the default for AC.\n", ""},
-        {{"set-default", "dc", "Balanced", "--json"}, 0,
-         R"({"source": "dc", "id": "381B4222-F694-41F0-9685-FF5BB260DF2E", "name": "Balanced"})", ""},
+        {{"set-default", "AC", "scheme_min"},
+         0,
+         "Recorded High performance (" + high + ") as the default for AC.\n",
+         ""},
+        {{"set-default", "dc", "Balanced", "--json"},
+         0,
+         R"({"source": "dc", "id": "381B4222-F694-41F0-9685-FF5BB260DF2E", "name": "Balanced"})",
+         ""},
         {{"set-default", "ac", "01234567-89ab-cdef-0123-456789abcdef"}, 2, "", "no installed plan"},
-        {{"default", "ac", "--json"}, 0,
-         R"({"source": "ac", "id": ")" + high + R"(", "name": "High performance", "installed": true})", ""},
+        {{"default", "ac", "--json"},
+         0,
+         R"({"source": "ac", "id": ")" + high +
+             R"(", "name": "High performance", "installed": true})",
+         ""},
         {{"set-default", "ups", "Balanced"}, 2, "", "unknown power source"},
         {{"clear-default", "dc", "--json"}, 0, R"({"source": "dc", "cleared": true})", ""},
         {{"clear-default", "dc"}, 0, "There was no default for DC.\n", ""},
         {{"default", "ac"}, 0, "AC: High performance (" + high + ")\n", ""},
         {{"mode"}, 0, "AC: balanced\nDC: balanced\n", ""},
-        {{"mode", "set", "ac", "Efficiency"}, 0, "The power mode on AC is now best power efficiency.\n", ""},
-        {{"mode", "set", "dc", "performance", "--json"}, 0, R"({"source": "dc", "mode": "performance"})", ""},
+        {{"mode", "set", "ac", "Efficiency"},
+         0,
+         "The power mode on AC is now best power efficiency.\n",
+         ""},
+        {{"mode", "set", "dc", "performance", "--json"},
+         0,
+         R"({"source": "dc", "mode": "performance"})",
+         ""},
         {{"mode", "--json"}, 0, R"({"ac": "efficiency", "dc": "performance"})", ""},
         {{"mode", "set", "dc", "balanced"}, 0, "", ""},
         {{"mode", "--json"}, 0, R"({"ac": "efficiency", "dc": "balanced"})", ""},
@@ -487,19 +518,24 @@ TEST_F(Program, SourceRecordAndModesInTextAndJson) {
     };
     const std::string plan = "High performance (" + high + ")";
     const Once onces[] = {
-        {{"simulation", "set-source", "unknown"}, 0,
+        {{"simulation", "set-source", "unknown"},
+         0,
          "  unknown source, at start: cannot tell the power source; nothing applied\n"},
         {{"simulation", "set-battery", "present"}, 0, ""},
-        {{"simulation", "set-source", "dc"}, 0,
+        {{"simulation", "set-source", "dc"},
+         0,
          "  DC, at start: no plan is recorded for this source; nothing applied\n"},
         {{"simulation", "set-source", "ac"}, 0, "  AC, at start: applied " + plan + "\n"},
         {{"activate", "Balanced"}, 0, ""},
-        {{"simulation", "fail", "PowerSetActiveScheme", "5"}, 1,
+        {{"simulation", "fail", "PowerSetActiveScheme", "5"},
+         1,
          "  AC, at start: applying " + plan + " was refused\n"},
-        {{"simulation", "fail", "PowerSettingAccessCheckEx", "1260"}, 1,
+        {{"simulation", "fail", "PowerSettingAccessCheckEx", "1260"},
+         1,
          "  AC, at start: Group Policy sets the active plan; " + plan + " was not applied\n"},
         {{"activate", "scheme_min"}, 0, "  AC, at start: " + plan + " is already active\n"},
-        {{"simulation", "set-default", "ac", "01234567-89ab-cdef-0123-456789abcdef"}, 1,
+        {{"simulation", "set-default", "ac", "01234567-89ab-cdef-0123-456789abcdef"},
+         1,
          "  AC, at start: the recorded plan 01234567-89AB-CDEF-0123-456789ABCDEF is not "
          "installed; nothing applied\n"},
     };
@@ -527,6 +563,72 @@ TEST_F(Program, SourceRecordAndModesInTextAndJson) {
     EXPECT_EQ(RunJson({"mode", "--json"}), json::parse(R"({"ac": "balanced", "dc": "balanced"})"));
 }
 
+TEST_F(Program, EverySettingListedWrittenAndReadBackShownAndHidden) {
+    const auto aliases = [&](std::vector<std::string> args, bool hiddenOnly) {
+        std::vector<std::string> found;
+        args.push_back("--json");
+        const json listed = RunJson(args);
+        for (const json& setting : listed["settings"]) {
+            if (!hiddenOnly || setting["hidden"] == true) {
+                found.push_back(setting["alias"].is_null() ? ""
+                                                           : setting["alias"].get<std::string>());
+            }
+        }
+        return found;
+    };
+    const auto has = [](const std::vector<std::string>& list, const char* alias) {
+        return std::find(list.begin(), list.end(), alias) != list.end();
+    };
+    const std::vector<std::string> visible = aliases({"settings", "Balanced"}, false);
+    const std::vector<std::string> hidden = aliases({"settings", "Balanced", "--hidden"}, true);
+    for (const char* alias : {"STANDBYIDLE", "VIDEOIDLE", "DISKIDLE", "PROCTHROTTLEMIN",
+                              "PROCTHROTTLEMAX", "LIDACTION", "PBUTTONACTION", "BATACTIONCRIT"}) {
+        EXPECT_TRUE(has(visible, alias) && !has(hidden, alias)) << alias;
+    }
+    for (const char* alias : {"PERFBOOSTMODE", "PERFBOOSTPOL", "PERFEPP", "CPMINCORES"}) {
+        EXPECT_TRUE(!has(visible, alias) && has(hidden, alias)) << alias;
+    }
+
+    // Each change read back: one source only, by alias, name or identifier, in the unit.
+    const auto values = [&](const char* setting) {
+        const json read = RunJson({"settings", "Balanced", setting, "--json"})["settings"][0];
+        return std::make_pair(read["ac"].get<int>(), read["dc"].get<int>());
+    };
+    EXPECT_EQ(Run({"set", "Balanced", "PROCTHROTTLEMAX", "dc", "80"}).status, 0);
+    EXPECT_EQ(values("PROCTHROTTLEMAX"), std::make_pair(100, 80));
+    EXPECT_EQ(Run({"set", "Balanced", "Critical battery action", "dc", "0"}).status, 0);
+    EXPECT_EQ(Run({"set", "Balanced", "BATACTIONCRIT", "dc", "hibernate"}).out,
+              "Balanced (381B4222-F694-41F0-9685-FF5BB260DF2E): Critical battery action "
+              "(BATACTIONCRIT) on DC is now Hibernate\n");
+    EXPECT_EQ(values("BATACTIONCRIT").second, 2);
+    EXPECT_EQ(Run({"set", "Balanced", "sleep", "ac", "15"}).status, 0);
+    EXPECT_EQ(values("STANDBYIDLE").first, 900);
+    EXPECT_EQ(Run({"set", "Balanced", "BC5038F7-23E0-4960-96DA-33ABAF5935EC", "ac", "90"}).status,
+              0);
+    EXPECT_EQ(values("procthrottlemax"), std::make_pair(90, 80));
+    const json changed = RunJson({"set", "SCHEME_CURRENT", "PERFBOOSTPOL", "ac", "50", "--json"});
+    EXPECT_EQ(changed["reapplied"], "381B4222-F694-41F0-9685-FF5BB260DF2E");
+    EXPECT_EQ(changed["changes"][0]["setting"], "PERFBOOSTPOL.ac");
+    EXPECT_EQ(changed["changes"][0]["to"], 50);
+    EXPECT_EQ(RunJson({"set", "Power saver", "PERFBOOSTPOL", "ac", "50", "--json"})["reapplied"],
+              nullptr);
+
+    EXPECT_EQ(Run({"show", "PERFBOOSTMODE"}).status, 0);
+    EXPECT_TRUE(has(aliases({"settings", "Balanced"}, false), "PERFBOOSTMODE"));
+    EXPECT_EQ(Run({"hide", "perfboostmode"}).status, 0);
+    EXPECT_FALSE(has(aliases({"settings", "Balanced"}, false), "PERFBOOSTMODE"));
+
+    // A state file from before every setting was kept gets Windows' defaults.
+    json old = json::parse(ReadFile(state_));
+    for (json& plan : old["plans"]) {
+        plan.erase("settings");
+    }
+    old.erase("attributes");
+    { std::ofstream(state_, std::ios::binary | std::ios::trunc) << old.dump(); }
+    EXPECT_EQ(values("PROCTHROTTLEMAX"), std::make_pair(100, 100));
+    EXPECT_EQ(values("STANDBYIDLE").first, 900);
+}
+
 TEST_F(Program, DamagedStateFilesAreReportedAndLeftAsTheyWere) {
     ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
     const json good = json::parse(ReadFile(state_));
@@ -546,19 +648,25 @@ TEST_F(Program, DamagedStateFilesAreReportedAndLeftAsTheyWere) {
         {with("/plans/0/seconds/display/dc", 4294967296), "state.plans[0].seconds.display.dc"},
         {with("/plans/0/seconds/display/dc", -1), "display.dc"},
         {with("/plans/2/name", 7), "state.plans[2].name: expected a string"},
-        {with("/registry", json::array({{{"key", "k"}, {"values", {{{"name", "AC"}, {"type", "float"}, {"data", 1}}}}}})), "type"},
+        {with("/registry",
+              json::array({{{"key", "k"},
+                            {"values", {{{"name", "AC"}, {"type", "float"}, {"data", 1}}}}}})),
+         "type"},
         {duplicate.dump(), "second plan"},
         {with("/active", "01234567-89AB-CDEF-0123-456789ABCDEF"), "is not among the plans"},
         {with("/power/source", "mains"), "state.power.source"},
         {with("/power/battery", "yes"), "state.power.battery: expected true or false"},
         {with("/power/mode/dc", "fast"), "state.power.mode.dc"},
+        {with("/plans/0/settings/0/setting", "01234567-89AB-CDEF-0123-456789ABCDEF"),
+         "not one of Windows' other settings"},
+        {with("/plans/0/settings/0/ac", "on"), "state.plans[0].settings[0].ac"},
+        {with("/attributes", json::array({{{"subgroup", "x"}}})), "state.attributes[0].subgroup"},
     };
     for (const auto& [content, said] : cases) {
         { std::ofstream(state_, std::ios::binary | std::ios::trunc) << content; }
         for (const char* command : {"list", "simulation"}) {
-            const Result result = command == std::string("list")
-                                      ? Run({"list"})
-                                      : Run({"simulation", "reset"});
+            const Result result =
+                command == std::string("list") ? Run({"list"}) : Run({"simulation", "reset"});
             EXPECT_EQ(result.status, 1) << content;
             EXPECT_NE(result.err.find(state_.string()), std::string::npos) << result.err;
             EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
@@ -631,16 +739,19 @@ TEST_F(Program, WatchFollowsOtherRunsOneLinePerDecision) {
         const char* what;
         Runs runs;
         std::vector<std::string> line;  // trigger, source, plan, action; none: no decision
-        int pauseMs = 0;                 // between the runs: past a read of the file
+        int pauseMs = 0;                // between the runs: past a read of the file
     };
     const std::vector<Step> steps = {
         {"start", {}, {"start", "ac", balanced, "already-active"}},
         {"unplugged", {{"simulation", "set-source", "dc"}}, {"source", "dc", saver, "applied"}},
         {"plugged in", {{"simulation", "set-source", "ac"}}, {"source", "ac", balanced, "applied"}},
         {"a flicker shorter than the debounce time",
-         {{"simulation", "set-source", "dc"}, {"simulation", "set-source", "ac"}}, {}, 500},
+         {{"simulation", "set-source", "dc"}, {"simulation", "set-source", "ac"}},
+         {},
+         500},
         {"by hand", {{"activate", "High performance"}}, {"plan", "ac", high, "kept-manual"}},
-        {"the person's plan outlives a resume", {{"simulation", "resume"}},
+        {"the person's plan outlives a resume",
+         {{"simulation", "resume"}},
          {"resume", "ac", high, "kept-manual"}},
         {"a record changed meanwhile; a UPS counts as DC",
          {{"set-default", "dc", "Balanced"}, {"simulation", "set-source", "ups"}},
@@ -683,9 +794,9 @@ TEST_F(Program, WatchFollowsOtherRunsOneLinePerDecision) {
         const std::vector<json> read = lines();
         ASSERT_EQ(read.size(), expected) << step.what;
         const json& line = read.back();
-        EXPECT_EQ((std::vector<json>{line["trigger"], line["source"], line["plan"],
-                                     line["action"]}),
-                  (std::vector<json>{step.line[0], step.line[1], step.line[2], step.line[3]}))
+        EXPECT_EQ(
+            (std::vector<json>{line["trigger"], line["source"], line["plan"], line["action"]}),
+            (std::vector<json>{step.line[0], step.line[1], step.line[2], step.line[3]}))
             << step.what;
         EXPECT_EQ(line["time"].get<std::string>().back(), 'Z');
     }

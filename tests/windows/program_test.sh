@@ -61,6 +61,14 @@ check "a rename to /Night" test "$(calvoro query SCHEME_MAX --json | field 'd["p
 calvoro rename SCHEME_MAX -- -Day "Jour" >/dev/null
 check "a rename to -Day after --" test "$(calvoro query SCHEME_MAX --json | field 'd["plans"][0]["name"]')" = "-Day"
 
+# Every setting of a plan: Windows' catalogue through the real binding, and a change read back.
+settings=$(calvoro settings SCHEME_BALANCED --hidden --json)
+check "settings lists the catalogue" test "$(field 'len(d["settings"])' <<<"$settings")" -gt 60
+check "boost mode is hidden" test "$(field '[s["hidden"] for s in d["settings"] if s["alias"] == "PERFBOOSTMODE"]' <<<"$settings")" = "[True]"
+calvoro set SCHEME_BALANCED PROCTHROTTLEMAX dc 80 >/dev/null
+check "a setting reads back as set" \
+    test "$(calvoro settings SCHEME_BALANCED PROCTHROTTLEMAX --json | field '[d["settings"][0][s] for s in ("ac", "dc")]')" = "[100, 80]"
+
 # activate reaches the platform, and SCHEME_CURRENT follows it.
 : >"$CALVORO_STANDIN_LOG"
 calvoro activate SCHEME_MAX >/dev/null

@@ -48,18 +48,6 @@ std::uint32_t ParseMinutes(const std::string& word) {
     return ParseWhole(word, "MINUTES", Calvoro::MaxTimerMinutes);
 }
 
-const TimeoutSetting& FindTimeoutSetting(const std::string& timeout, const std::string& source) {
-    const std::string name = Lower(timeout);
-    const auto named = [&](const TimeoutSetting& setting) { return name == setting.timeout; };
-    if (std::none_of(std::begin(kTimeoutSettings), std::end(kTimeoutSettings), named)) {
-        throw UsageError("unknown timeout \"" + timeout + "\"; use sleep, hibernate or display");
-    }
-    const bool onAC = ParseSource(source);
-    return *std::find_if(
-        std::begin(kTimeoutSettings), std::end(kTimeoutSettings),
-        [&](const TimeoutSetting& setting) { return named(setting) && setting.onAC == onAC; });
-}
-
 std::filesystem::path PathArgument(const std::string& word) {
 #if defined(_WIN32)
     return std::filesystem::u8path(word);  // wide on Windows: every language's file names

@@ -30,9 +30,6 @@ std::uint32_t ParseWhole(const std::string& word, const char* what, std::uint32_
 /// Whole minutes: digits only, at most Calvoro::MaxTimerMinutes.
 std::uint32_t ParseMinutes(const std::string& word);
 
-/// The setting that a TIMEOUT and a SOURCE word name, in any letter case.
-const TimeoutSetting& FindTimeoutSetting(const std::string& timeout, const std::string& source);
-
 /// The path that a command-line word names: UTF-8, whatever the system's code page.
 std::filesystem::path PathArgument(const std::string& word);
 

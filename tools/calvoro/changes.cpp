@@ -1,51 +1,42 @@
 #include "changes.h"
 
-#include <calvoro/power_plans.h>
-
-#include <algorithm>
 #include <ostream>
 
 #include "printers.h"
 #include "text.h"
 
 namespace calvoro_cli {
-namespace {
 
-using Calvoro::Guid;
-
-// Applies the active plan again when it is among `retimed`, and returns it then; says so,
-// and sets `pinned`, when policy sets the active plan.
-std::optional<Guid> ReapplyIfActive(const std::vector<Guid>& retimed, const Output& output,
-                                    bool& pinned) {
-    if (retimed.empty()) {
-        return std::nullopt;
+Tried TriedSetting(const Calvoro::SettingChange& change) {
+    using Calvoro::SettingOutcome;
+    Tried tried;
+    tried.applied = change.outcome == SettingOutcome::Done;
+    tried.reapplied = change.reapplied;
+    tried.activePlanUnknown = change.activePlanUnknown;
+    tried.pinnedByPolicy = change.outcome == SettingOutcome::PinnedByPolicy;
+    if (tried.pinnedByPolicy) {
+        tried.refusal = "Group Policy sets this setting on this machine";
+    } else if (change.outcome == SettingOutcome::NotFound) {
+        tried.refusal = "the platform knows no such plan or setting";
+    } else if (change.outcome == SettingOutcome::Refused && change.status != 0) {
+        tried.refusal = "status " + std::to_string(change.status);
     }
-    const std::optional<Guid> active = Calvoro::ActivePlan();
-    if (!active) {
-        output.err << "calvoro: the platform cannot tell the active plan; the change is stored "
-                      "and takes effect when the plan is next applied\n";
-        return std::nullopt;
-    }
-    if (std::find(retimed.begin(), retimed.end(), *active) == retimed.end()) {
-        return std::nullopt;
-    }
-    switch (Calvoro::ActivatePlan(*active)) {
-    case Calvoro::Activation::Applied:
-        return active;
-    case Calvoro::Activation::PinnedByPolicy:
-        pinned = true;
-        output.err << "calvoro: " << kPinnedByPolicy
-                   << "; the change is stored and takes effect when policy applies the plan\n";
-        return std::nullopt;
-    case Calvoro::Activation::Refused:
-        break;
-    }
-    output.err << "calvoro: the active plan could not be applied again; the change is "
-                  "stored and takes effect when the plan is next applied\n";
-    return std::nullopt;
+    return tried;
 }
 
-}  // namespace
+Change TimeoutChange(const InstalledPlan& plan, const TimeoutSetting& timeout, std::uint32_t now,
+                     std::uint32_t minutes) {
+    return {plan,
+            timeout.Name(),
+            now,
+            minutes,
+            std::string(timeout.timeout) + " on " + (timeout.onAC ? "AC" : "DC"),
+            MinutesText(now),
+            MinutesText(minutes),
+            std::nullopt,
+            [&timeout, id = plan.id, minutes] { return TriedSetting(timeout.Write(id, minutes)); },
+            std::nullopt};
+}
 
 nlohmann::json NameValue(const InstalledPlan& plan) {
     return plan.name ? nlohmann::json(ToUtf8ForDisplay(*plan.name)) : nlohmann::json(nullptr);
@@ -57,10 +48,34 @@ Outcome Apply(std::vector<Change>& changes, bool dryRun, const Output& output) {
         return outcome;
     }
     for (Change& change : changes) {
-        change.applied = change.apply();
-        if (!*change.applied) {
+        const Tried tried = change.apply();
+        change.applied = tried.applied;
+        if (!tried.applied) {
             ++outcome.refused;
-            output.err << "calvoro: the platform refused: " << ChangeText(change) << '\n';
+            outcome.pinnedByPolicy |= tried.pinnedByPolicy;
+            output.err << "calvoro: the platform refused: " << ChangeText(change)
+                       << (tried.refusal.empty() ? "" : " (" + tried.refusal + ")") << '\n';
+            continue;
+        }
+        if (tried.activePlanUnknown) {
+            output.err << "calvoro: the platform cannot tell the active plan; the change is "
+                          "stored and takes effect when the plan is next applied\n";
+        }
+        switch (tried.reapplied.value_or(Calvoro::Activation::Applied)) {
+        case Calvoro::Activation::Applied:
+            if (tried.reapplied) {
+                outcome.reapplied = change.plan.id;
+            }
+            break;
+        case Calvoro::Activation::PinnedByPolicy:
+            outcome.pinnedByPolicy = true;
+            output.err << "calvoro: " << kPinnedByPolicy
+                       << "; the change is stored and takes effect when policy applies the plan\n";
+            break;
+        case Calvoro::Activation::Refused:
+            output.err << "calvoro: the active plan could not be applied again; the change is "
+                          "stored and takes effect when the plan is next applied\n";
+            break;
         }
     }
     if (output.keep) {
@@ -72,17 +87,9 @@ Outcome Apply(std::vector<Change>& changes, bool dryRun, const Output& output) {
                 outcome.refused += change.applied.value_or(false) ? 1 : 0;
                 change.applied = false;
             }
-            return outcome;
+            outcome.reapplied.reset();
         }
     }
-    std::vector<Guid> retimed;
-    for (const Change& change : changes) {
-        if (*change.applied && change.setting != "name" &&
-            std::find(retimed.begin(), retimed.end(), change.plan.id) == retimed.end()) {
-            retimed.push_back(change.plan.id);
-        }
-    }
-    outcome.reapplied = ReapplyIfActive(retimed, output, outcome.pinnedByPolicy);
     return outcome;
 }
 

@@ -1,5 +1,5 @@
-// The program's commands, on the library's public operations only: the class and the
-// library's own operations beside it.
+// The program's commands for plans, on the library's public operations only, and where every
+// command writes.
 #pragma once
 
 #include <calvoro/power_class.h>
@@ -31,11 +31,8 @@ struct Output {
 int ListPlans(const Calvoro::PowerClass& power, const Output& output);
 int QueryPlans(const Calvoro::PowerClass& power, const std::optional<std::string>& plan,
                const Output& output);
-int SetTimeout(const Calvoro::PowerClass& power, const std::string& plan,
-               const std::string& timeout, const std::string& source, const std::string& minutes,
-               const Output& output);
-int RenamePlan(const Calvoro::PowerClass& power, const std::string& plan,
-               const std::string& name, const std::string& description, const Output& output);
+int RenamePlan(const Calvoro::PowerClass& power, const std::string& plan, const std::string& name,
+               const std::string& description, const Output& output);
 /// Writes the plans named (all when none is) as one JSON document, to `file` or `out`.
 int ExportPlans(const Calvoro::PowerClass& power, const std::vector<std::string>& plans,
                 const std::optional<std::string>& file, const Output& output);
@@ -44,19 +41,13 @@ int ExportPlans(const Calvoro::PowerClass& power, const std::vector<std::string>
 /// says what would change. Returns 1 when the platform refused a change.
 int ImportPlans(const Calvoro::PowerClass& power, const std::string& file, bool dryRun,
                 const Output& output);
-int ShowDefault(const Calvoro::PowerClass& power, const std::string& source,
-                const Output& output);
+int ShowDefault(const Calvoro::PowerClass& power, const std::string& source, const Output& output);
 /// Shows the plan the platform applies now.
 int ShowActive(const Output& output);
 /// Applies a plan, as Windows' own tool does.
 int ActivatePlan(const std::string& plan, const Output& output);
-/// Shows the power source, whether a battery is present, and Modern Standby.
-int ShowSource(const Output& output);
 /// Records an installed plan as the default for SOURCE, or removes the record.
 int RecordDefault(const std::string& source, const std::string& plan, const Output& output);
 int ClearRecordedDefault(const std::string& source, const Output& output);
-/// Shows the power modes for AC and DC; sets the one for SOURCE.
-int ShowModes(const Output& output);
-int SetMode(const std::string& source, const std::string& mode, const Output& output);
 
 }  // namespace calvoro_cli

@@ -72,7 +72,7 @@ public:
         Print({{"plans", list}});
     }
 
-    void TimeoutSet(const std::vector<Change>& changes, const Outcome& outcome) override {
+    void SettingSet(const std::vector<Change>& changes, const Outcome& outcome) override {
         Print(ChangesJson(changes, outcome));
     }
 
@@ -123,7 +123,63 @@ public:
         Print({{"source", onAC ? "ac" : "dc"}, {"mode", ModeWord(mode)}});
     }
 
+    void Settings(const SettingsListing& listing) override {
+        json settings = json::array();
+        for (const ShownSetting& shown : listing.settings) {
+            json entry = SettingJson(shown.setting);
+            const bool read = shown.values.outcome == Calvoro::SettingOutcome::Done;
+            entry["ac"] = read ? json(shown.values.ac) : json(nullptr);
+            entry["dc"] = read ? json(shown.values.dc) : json(nullptr);
+            settings.push_back(std::move(entry));
+        }
+        Print({{"plan", PlanJson(listing.plan)}, {"settings", settings}});
+    }
+
+    void SettingHidden(const Calvoro::PowerSetting& setting, bool hidden) override {
+        json entry = SettingJson(setting);
+        entry["hidden"] = hidden;
+        Print(entry);
+    }
+
 private:
+    static json OrNull(const std::u16string& text) {
+        return text.empty() ? json(nullptr) : json(ToUtf8ForDisplay(text));
+    }
+
+    static json OrNull(const std::optional<std::uint32_t>& value) {
+        return value ? json(*value) : json(nullptr);
+    }
+
+    // What a setting is, as the platform describes it.
+    static json SettingJson(const Calvoro::PowerSetting& setting) {
+        json entry = {
+            {"subgroup",
+             {{"id", setting.subgroup.id.ToString()},
+              {"alias", OrNull(setting.subgroup.alias)},
+              {"name", ToUtf8ForDisplay(setting.subgroup.name)}}},
+            {"id", setting.id.ToString()},
+            {"alias", OrNull(setting.alias)},
+            {"name", ToUtf8ForDisplay(setting.name)},
+            {"description", ToUtf8ForDisplay(setting.description)},
+            {"hidden", setting.hidden},
+            {"default", {{"ac", OrNull(setting.acDefault)}, {"dc", OrNull(setting.dcDefault)}}}};
+        if (setting.range) {
+            entry["range"] = {{"min", setting.range->min},
+                              {"max", setting.range->max},
+                              {"increment", setting.range->increment},
+                              {"units", ToUtf8ForDisplay(setting.range->units)}};
+        } else {
+            json values = json::array();
+            for (const Calvoro::PossibleValue& value : setting.values) {
+                values.push_back({{"index", value.index},
+                                  {"name", ToUtf8ForDisplay(value.name)},
+                                  {"description", ToUtf8ForDisplay(value.description)}});
+            }
+            entry["values"] = std::move(values);
+        }
+        return entry;
+    }
+
     // A mode by its word; one that is none of the three by its identifier.
     static json ModeJson(const Calvoro::PowerModeReading& reading) {
         return reading.mode ? json(ModeWord(*reading.mode)) : json(reading.guid.ToString());

@@ -5,6 +5,7 @@
 
 #include <calvoro/guid.h>
 #include <calvoro/power_plans.h>
+#include <calvoro/power_settings.h>
 
 #include <array>
 #include <cstdint>
@@ -48,13 +49,25 @@ struct PlanTimeouts {
     std::array<std::uint32_t, kTimeoutCount> minutes{};
 };
 
+/// One setting that `settings` shows, with its values in the plan.
+struct ShownSetting {
+    Calvoro::PowerSetting setting;
+    Calvoro::SettingValues values;
+};
+
+/// What `settings` shows: settings of one plan, subgroup by subgroup.
+struct SettingsListing {
+    InstalledPlan plan;
+    std::vector<ShownSetting> settings;
+};
+
 class Printer {
 public:
     virtual ~Printer() = default;
     virtual void Plans(const Listing& listing) = 0;
     virtual void Timeouts(const std::vector<PlanTimeouts>& plans) = 0;
     /// The one change of `set`, and of `rename`.
-    virtual void TimeoutSet(const std::vector<Change>& changes, const Outcome& outcome) = 0;
+    virtual void SettingSet(const std::vector<Change>& changes, const Outcome& outcome) = 0;
     virtual void Renamed(const std::vector<Change>& changes, const Outcome& outcome) = 0;
     virtual void Imported(const std::vector<Change>& changes, const Outcome& outcome, bool dryRun,
                           const std::string& file) = 0;
@@ -70,6 +83,9 @@ public:
     /// `mode`, both modes read; `mode set`, one mode set.
     virtual void PowerModes(const Modes& modes) = 0;
     virtual void PowerModeSet(bool onAC, Calvoro::PowerMode mode) = 0;
+    /// `settings`; `hide` and `show`.
+    virtual void Settings(const SettingsListing& listing) = 0;
+    virtual void SettingHidden(const Calvoro::PowerSetting& setting, bool hidden) = 0;
 };
 
 std::unique_ptr<Printer> MakeTextPrinter(std::ostream& out);
@@ -82,5 +98,14 @@ inline std::unique_ptr<Printer> MakePrinter(const Output& output) {
 
 /// One change as a person reads it: "Balanced (ID): sleep on AC 15 min becomes 20 min".
 std::string ChangeText(const Change& change);
+
+/// Minutes as a person reads them: "15 min", or "never" for 0.
+std::string MinutesText(std::uint32_t minutes);
+
+/// A setting as a person names it: "Maximum processor state (PROCTHROTTLEMAX)".
+std::string SettingLabel(const Calvoro::PowerSetting& setting);
+
+/// A setting's value as a person reads it: "80 %", or its possible value's name.
+std::string ValueText(const Calvoro::PowerSetting& setting, std::uint32_t value);
 
 }  // namespace calvoro_cli

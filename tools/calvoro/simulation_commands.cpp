@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "arguments.h"
+#include "command_line.h"
 #include "errors.h"
 #include "plans.h"
 #include "source_words.h"
@@ -99,7 +100,8 @@ int InjectFault(const std::string& operation, const std::string& status, bool al
     }
     const std::uint32_t code = ParseWhole(status, "STATUS", UINT32_MAX);
     Calvoro::Simulation::InjectStatus(
-        *named, code, always ? Calvoro::Simulation::Repeat::Always : Calvoro::Simulation::Repeat::Once);
+        *named, code,
+        always ? Calvoro::Simulation::Repeat::Always : Calvoro::Simulation::Repeat::Once);
     output.out << operation << " now answers " << code << (always ? " on every call" : " once")
                << ".\n";
     return 0;
@@ -109,6 +111,61 @@ int SimulateResume(const Output& output) {
     Calvoro::Simulation::Resume();
     output.out << "The simulated machine woke from sleep.\n";
     return 0;
+}
+
+void AddSimulationCommands(CommandLine& line) {
+    struct RecordOptions {
+        std::string source, plan;
+    };
+    struct FailOptions {
+        std::string operation, status;
+        bool always = false;
+    };
+    CLI::App* simulation =
+        line.app.add_subcommand("simulation", "Change the simulated machine itself");
+    simulation->require_subcommand(1);
+    line.Runs(simulation->add_subcommand("reset", "Back to Windows' standard plans"), line.noJson,
+              [](const Output& o) { return ResetMachine(o); });
+    auto& recording = line.Keep<RecordOptions>();
+    CLI::App* setDefault =
+        simulation->add_subcommand("set-default", "Record a plan as the default for a source");
+    setDefault->add_option("SOURCE", recording.source, "ac or dc")->required();
+    CommandLine::AddPlan(setDefault, recording.plan);
+    line.Runs(setDefault, line.noJson,
+              [&](const Output& o) { return SetDefault(recording.source, recording.plan, o); });
+    auto& clearing = line.Keep<std::string>();
+    CLI::App* clearDefault =
+        simulation->add_subcommand("clear-default", "Remove the recorded default for a source");
+    clearDefault->add_option("SOURCE", clearing, "ac or dc")->required();
+    line.Runs(clearDefault, line.noJson,
+              [&](const Output& o) { return ClearDefault(clearing, o); });
+    auto& failing = line.Keep<FailOptions>();
+    CLI::App* fail = simulation->add_subcommand(
+        "fail", "Make a power API call answer a Windows status (kept in the state file)");
+    fail->add_option("OPERATION", failing.operation, "The call, as PowerSetActiveScheme")
+        ->required();
+    fail->add_option("STATUS", failing.status, "The status, as 5 (access denied)")->required();
+    fail->add_flag("--always", failing.always, "On every call, not the next one only");
+    line.Runs(fail, line.noJson, [&](const Output& o) {
+        return InjectFault(failing.operation, failing.status, failing.always, o);
+    });
+    line.Runs(simulation->add_subcommand("resume", "Wake the machine from sleep, for its watchers"),
+              line.noJson, [](const Output& o) { return SimulateResume(o); });
+    auto& powerWord = line.Keep<std::string>();
+    const auto addPowerControl = [&](const char* name, const char* help, const char* words,
+                                     Command work) {
+        CLI::App* control = simulation->add_subcommand(name, help);
+        control->add_option("STATE", powerWord, words)->required();
+        line.Runs(control, line.noJson, std::move(work));
+    };
+    addPowerControl("set-source", "Put the machine on a power source", "ac, dc, ups or unknown",
+                    [&](const Output& o) { return SetSimulatedSource(powerWord, o); });
+    addPowerControl("set-battery", "Give the machine a battery, or take it away",
+                    "present or absent",
+                    [&](const Output& o) { return SetSimulatedBattery(powerWord, o); });
+    addPowerControl("set-modern-standby", "Make the machine a Modern Standby machine or not",
+                    "on or off",
+                    [&](const Output& o) { return SetSimulatedModernStandby(powerWord, o); });
 }
 
 }  // namespace calvoro_cli

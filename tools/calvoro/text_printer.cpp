@@ -1,9 +1,11 @@
 // The printer for a person: aligned tables and one sentence per change.
+#include <algorithm>
 #include <iomanip>
 #include <ostream>
 
 #include "arguments.h"
 #include "printers.h"
+#include "text.h"
 
 namespace calvoro_cli {
 namespace {
@@ -27,14 +29,19 @@ std::string ModeText(const Calvoro::PowerModeReading& reading) {
                         : reading.guid.ToString() + " (not a mode this program knows)";
 }
 
-std::string MinutesText(std::uint32_t minutes) {
-    return minutes == 0 ? "never" : std::to_string(minutes) + " min";
+// The code points of UTF-8 text: its width in a terminal, near enough.
+std::size_t Width(const std::string& text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
-// "sleep.ac" as "sleep on AC".
-std::string SettingText(const std::string& setting) {
-    const std::size_t dot = setting.find('.');
-    return setting.substr(0, dot) + " on " + SourceName(setting.substr(dot + 1) == "ac");
+// UTF-8 text padded with spaces to `width` code points.
+std::string Padded(const std::string& text, std::size_t width) {
+    return text + std::string(width > Width(text) ? width - Width(text) : 0, ' ');
+}
+
+std::string WithAlias(const std::u16string& name, const std::u16string& alias) {
+    return ToUtf8ForDisplay(name) + (alias.empty() ? "" : " (" + ToUtf8ForDisplay(alias) + ")");
 }
 
 class TextPrinter final : public Printer {
@@ -85,11 +92,11 @@ public:
         }
     }
 
-    void TimeoutSet(const std::vector<Change>& changes, const Outcome& outcome) override {
+    void SettingSet(const std::vector<Change>& changes, const Outcome& outcome) override {
         if (outcome.refused == 0) {
             const Change& change = changes.front();
-            out_ << Describe(change.plan) << ": " << SettingText(change.setting) << " is now "
-                 << MinutesText(change.to.get<std::uint32_t>()) << '\n';
+            out_ << Describe(change.plan) << ": " << change.label << " is now " << change.toText
+                 << '\n';
         }
     }
 
@@ -153,8 +160,44 @@ public:
     }
 
     void PowerModeSet(bool onAC, Calvoro::PowerMode mode) override {
-        out_ << "The power mode on " << SourceName(onAC) << " is now "
-             << ModeName(mode) << ".\n";
+        out_ << "The power mode on " << SourceName(onAC) << " is now " << ModeName(mode) << ".\n";
+    }
+
+    void Settings(const SettingsListing& listing) override {
+        out_ << Describe(listing.plan) << '\n';
+        std::size_t nameWidth = 0;
+        std::size_t aliasWidth = 0;
+        std::size_t acWidth = 0;
+        for (const ShownSetting& shown : listing.settings) {
+            nameWidth = std::max(nameWidth, Width(ToUtf8ForDisplay(shown.setting.name)));
+            aliasWidth = std::max(aliasWidth, shown.setting.alias.size());
+            acWidth = std::max(acWidth, Width(ValueText(shown.setting, shown.values.ac)));
+        }
+        const Calvoro::Guid* subgroup = nullptr;
+        for (const ShownSetting& shown : listing.settings) {
+            const Calvoro::PowerSetting& setting = shown.setting;
+            if (subgroup == nullptr || *subgroup != setting.subgroup.id) {
+                subgroup = &setting.subgroup.id;
+                out_ << '\n' << WithAlias(setting.subgroup.name, setting.subgroup.alias) << '\n';
+            }
+            out_ << "  " << Padded(ToUtf8ForDisplay(setting.name), nameWidth) << "  "
+                 << Padded(ToUtf8ForDisplay(setting.alias), aliasWidth) << "  ";
+            if (shown.values.outcome == Calvoro::SettingOutcome::Done) {
+                out_ << "AC " << Padded(ValueText(setting, shown.values.ac), acWidth) << "  DC "
+                     << ValueText(setting, shown.values.dc);
+            } else {
+                out_ << "(cannot be read)";
+            }
+            out_ << (setting.hidden ? "  [hidden]" : "") << '\n';
+        }
+        if (listing.settings.empty()) {
+            out_ << "No settings to show.\n";
+        }
+    }
+
+    void SettingHidden(const Calvoro::PowerSetting& setting, bool hidden) override {
+        out_ << SettingLabel(setting) << " is now " << (hidden ? "hidden from" : "shown in")
+             << " Windows' power options\n";
     }
 
 private:
@@ -163,14 +206,33 @@ private:
 
 }  // namespace
 
-std::string ChangeText(const Change& change) {
-    if (change.setting == "name") {
-        return Describe(change.plan) + ": name " + change.from.dump() + " becomes " +
-               change.to.dump() + ", with a new description";
+std::string MinutesText(std::uint32_t minutes) {
+    return minutes == 0 ? "never" : std::to_string(minutes) + " min";
+}
+
+std::string SettingLabel(const Calvoro::PowerSetting& setting) {
+    if (setting.name.empty()) {
+        return setting.id.ToString();
     }
-    return Describe(change.plan) + ": " + SettingText(change.setting) + " " +
-           MinutesText(change.from.get<std::uint32_t>()) + " becomes " +
-           MinutesText(change.to.get<std::uint32_t>());
+    return WithAlias(setting.name, setting.alias);
+}
+
+std::string ValueText(const Calvoro::PowerSetting& setting, std::uint32_t value) {
+    if (setting.range) {
+        const std::string units = ToUtf8ForDisplay(setting.range->units);
+        return std::to_string(value) + (units.empty() ? "" : " " + units);
+    }
+    for (const Calvoro::PossibleValue& possible : setting.values) {
+        if (possible.index == value) {
+            return ToUtf8ForDisplay(possible.name);
+        }
+    }
+    return std::to_string(value);
+}
+
+std::string ChangeText(const Change& change) {
+    return Describe(change.plan) + ": " + change.label + " " + change.fromText + " becomes " +
+           change.toText;
 }
 
 std::unique_ptr<Printer> MakeTextPrinter(std::ostream& out) {

@@ -11,6 +11,10 @@
 
 #include "commands.h"
 
+namespace CLI {
+class App;
+}
+
 namespace calvoro_cli {
 
 /// What the platform keeps beyond the library, for a run that lasts: the simulated machine's
@@ -37,5 +41,11 @@ struct WatchRequest {
 /// nothing to do) or 1 (not installed, refused, policy). Else watches until Ctrl+C, SIGTERM,
 /// SIGHUP, the console closing, logoff or shutdown, and returns 0.
 int Watch(const WatchRequest& request, const Followed& followed, const Output& output);
+
+class CommandLine;
+
+/// Adds `watch`, which runs with `followed` as main sets it up: the subcommand, so that main
+/// can tell when it was chosen (a run that lasts follows the state file rather than holding it).
+CLI::App* AddWatchCommand(CommandLine& line, Followed& followed);
 
 }  // namespace calvoro_cli

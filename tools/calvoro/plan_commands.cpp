@@ -1,13 +1,13 @@
-// The commands: each reads what it needs through the library, runs its changes through the
-// change engine, and hands its report to the printer that the output asks for.
-#include "commands.h"
-
+// The commands for plans: each reads what it needs through the library, runs its changes
+// through the change engine, and hands its report to the printer that the output asks for.
 #include <calvoro/power_plans.h>
 
 #include <ostream>
 
 #include "arguments.h"
 #include "changes.h"
+#include "command_line.h"
+#include "commands.h"
 #include "document_files.h"
 #include "errors.h"
 #include "plan_document.h"
@@ -40,28 +40,24 @@ Calvoro::PowerSource RecordSource(bool onAC) {
     return onAC ? Calvoro::PowerSource::AC : Calvoro::PowerSource::DC;
 }
 
-// Says why a power-mode call did not do its work; true when it did.
-bool ModeDone(Calvoro::PowerModeOutcome outcome, std::uint32_t status, bool onAC,
-              const Output& output) {
-    switch (outcome) {
-    case Calvoro::PowerModeOutcome::Done:
-        return true;
-    case Calvoro::PowerModeOutcome::Unsupported:
-        output.err << "calvoro: this platform has no power modes (Windows 11 has them)\n";
-        break;
-    case Calvoro::PowerModeOutcome::NotApplicable:
-        output.err << "calvoro: Windows says the power mode does not apply to the active plan; "
-                      "it applies to Balanced and plans made from it\n";
-        break;
-    case Calvoro::PowerModeOutcome::Failed:
-        output.err << "calvoro: the platform refused the power mode for " << SourceName(onAC);
-        if (status != 0) {
-            output.err << " (status " << status << ")";
-        }
-        output.err << '\n';
-        break;
-    }
-    return false;
+// A new name and description for the plan, written through the class.
+Change NameChange(const PowerClass& power, const InstalledPlan& plan, const std::u16string& name,
+                  const std::u16string& description) {
+    const std::string shownName = ToUtf8(name);
+    return {plan,
+            "name",
+            NameValue(plan),
+            shownName,
+            "name",
+            NameValue(plan).dump(),
+            nlohmann::json(shownName).dump() + ", with a new description",
+            ToUtf8(description),
+            [&power, id = plan.id, name, description] {
+                Tried tried;
+                tried.applied = power.WritePowerSchemeNameDescription(id, name, description) == 1;
+                return tried;
+            },
+            std::nullopt};
 }
 
 int ExitStatus(const Outcome& outcome) {
@@ -95,30 +91,12 @@ int QueryPlans(const PowerClass& power, const std::optional<std::string>& plan,
     return 0;
 }
 
-int SetTimeout(const PowerClass& power, const std::string& plan, const std::string& timeout,
-               const std::string& source, const std::string& minutes, const Output& output) {
-    const TimeoutSetting& chosen = FindTimeoutSetting(timeout, source);
-    const std::uint32_t value = ParseMinutes(minutes);
-    const InstalledPlan target = ResolvePlan(plan);
-    std::vector<Change> changes{
-        {target, chosen.Name(), chosen.Read(power, target.id), value, std::nullopt,
-         [&] { return chosen.Write(power, target.id, value); }, std::nullopt}};
-    const Outcome outcome = Apply(changes, false, output);
-    MakePrinter(output)->TimeoutSet(changes, outcome);
-    return ExitStatus(outcome);
-}
-
 int RenamePlan(const PowerClass& power, const std::string& plan, const std::string& name,
                const std::string& description, const Output& output) {
     const std::u16string newName = ToUtf16(name, "NAME");
     const std::u16string newDescription = ToUtf16(description, "DESCRIPTION");
     const InstalledPlan target = ResolvePlan(plan);
-    std::vector<Change> changes{{target, "name", NameValue(target), name, description,
-                                 [&] {
-                                     return power.WritePowerSchemeNameDescription(
-                                                target.id, newName, newDescription) == 1;
-                                 },
-                                 std::nullopt}};
+    std::vector<Change> changes{NameChange(power, target, newName, newDescription)};
     const Outcome outcome = Apply(changes, false, output);
     MakePrinter(output)->Renamed(changes, outcome);
     return ExitStatus(outcome);
@@ -157,24 +135,13 @@ int ImportPlans(const PowerClass& power, const std::string& file, bool dryRun,
             if (!entry.minutes[i] || *entry.minutes[i] == now) {
                 continue;
             }
-            const std::uint32_t wanted = *entry.minutes[i];
-            changes.push_back({target, setting.Name(), now, wanted, std::nullopt,
-                               [&power, &setting, id = entry.id, wanted] {
-                                   return setting.Write(power, id, wanted);
-                               },
-                               std::nullopt});
+            changes.push_back(TimeoutChange(target, setting, now, *entry.minutes[i]));
         }
         const bool renamed = entry.name && entry.description &&
                              (entry.name != target.name ||
                               entry.description != Calvoro::ReadPlanDescription(entry.id));
         if (renamed) {
-            changes.push_back({target, "name", NameValue(target), ToUtf8(*entry.name),
-                               ToUtf8(*entry.description),
-                               [&power, &entry] {
-                                   return power.WritePowerSchemeNameDescription(
-                                              entry.id, *entry.name, *entry.description) == 1;
-                               },
-                               std::nullopt});
+            changes.push_back(NameChange(power, target, *entry.name, *entry.description));
         }
     }
     const Outcome outcome = Apply(changes, dryRun, output);
@@ -224,11 +191,6 @@ int ActivatePlan(const std::string& plan, const Output& output) {
     return 0;
 }
 
-int ShowSource(const Output& output) {
-    MakePrinter(output)->Source(Calvoro::ReadPowerSource());
-    return 0;
-}
-
 int RecordDefault(const std::string& source, const std::string& plan, const Output& output) {
     const bool onAC = ParseSource(source);
     const InstalledPlan target = ResolvePlan(plan);  // an installed plan only
@@ -243,29 +205,122 @@ int ClearRecordedDefault(const std::string& source, const Output& output) {
     return 0;
 }
 
-int ShowModes(const Output& output) {
-    const Modes modes{Calvoro::GetPowerMode(Calvoro::PowerSource::AC),
-                      Calvoro::GetPowerMode(Calvoro::PowerSource::DC)};
-    if (!ModeDone(modes.ac.outcome, modes.ac.status, true, output) ||
-        !ModeDone(modes.dc.outcome, modes.dc.status, false, output)) {
-        return 1;
-    }
-    MakePrinter(output)->PowerModes(modes);
-    return 0;
-}
+namespace {
 
-int SetMode(const std::string& source, const std::string& mode, const Output& output) {
-    const bool onAC = ParseSource(source);
-    const Calvoro::PowerMode wanted = ParseMode(mode);
-    const Calvoro::PowerModeOutcome outcome = Calvoro::SetPowerMode(RecordSource(onAC), wanted);
-    if (!ModeDone(outcome, 0, onAC, output)) {
-        return 1;
-    }
-    if (output.keep) {
-        output.keep();
-    }
-    MakePrinter(output)->PowerModeSet(onAC, wanted);
-    return 0;
+struct PlanOptions {
+    std::string plan;
+    bool json = false;
+};
+struct QueryOptions {
+    std::optional<std::string> plan;
+    bool json = false;
+};
+struct RenameOptions {
+    std::string plan, name, description;
+    bool json = false;
+};
+struct ExportOptions {
+    std::vector<std::string> plans;
+    std::optional<std::string> file;
+};
+struct ImportOptions {
+    std::string file;
+    bool dryRun = false;
+    bool json = false;
+};
+struct RecordOptions {
+    std::string source;
+    std::string plan;
+    bool json = false;
+};
+
+const PowerClass kPower;
+
+}  // namespace
+
+void AddPlanCommands(CommandLine& line) {
+    CLI::App& app = line.app;
+    bool& listing = line.Keep<bool>();
+    CLI::App* list =
+        app.add_subcommand("list", "List every plan, the active one and the recorded defaults");
+    CommandLine::AddJson(list, listing);
+    line.Runs(list, listing, [](const Output& o) { return ListPlans(kPower, o); });
+
+    auto& querying = line.Keep<QueryOptions>();
+    CLI::App* query =
+        app.add_subcommand("query", "Show a plan's timeouts (all plans if none named)");
+    query->add_option("PLAN", querying.plan, "Identifier, alias or name of a plan");
+    CommandLine::AddJson(query, querying.json);
+    line.Runs(query, querying.json,
+              [&](const Output& o) { return QueryPlans(kPower, querying.plan, o); });
+
+    auto& renaming = line.Keep<RenameOptions>();
+    CLI::App* rename = app.add_subcommand("rename", "Change a plan's name and description");
+    CommandLine::AddPlan(rename, renaming.plan);
+    rename->add_option("NAME", renaming.name, "The new name")->required();
+    rename->add_option("DESCRIPTION", renaming.description, "The new description")->required();
+    CommandLine::AddJson(rename, renaming.json);
+    line.Runs(rename, renaming.json, [&](const Output& o) {
+        return RenamePlan(kPower, renaming.plan, renaming.name, renaming.description, o);
+    });
+
+    auto& exporting = line.Keep<ExportOptions>();
+    CLI::App* exporter = app.add_subcommand(
+        "export",
+        "Write plans (all if none named) with their names, descriptions and timeouts "
+        "as one JSON document");
+    exporter->add_option("PLAN", exporting.plans, "Identifier, alias or name of a plan");
+    exporter->add_option("--output", exporting.file, "Write to FILE instead of standard output");
+    line.Runs(exporter, line.noJson, [&](const Output& o) {
+        return ExportPlans(kPower, exporting.plans, exporting.file, o);
+    });
+
+    auto& importing = line.Keep<ImportOptions>();
+    CLI::App* importer = app.add_subcommand(
+        "import", "Apply an export document to the installed plans, matched by identifier");
+    importer->add_option("FILE", importing.file, "The document, as export writes it")->required();
+    importer->add_flag("--dry-run", importing.dryRun, "Say what would change; write nothing");
+    CommandLine::AddJson(importer, importing.json);
+    line.Runs(importer, importing.json, [&](const Output& o) {
+        return ImportPlans(kPower, importing.file, importing.dryRun, o);
+    });
+
+    auto& defaulting = line.Keep<RecordOptions>();
+    CLI::App* defaults = app.add_subcommand("default", "Show the plan recorded as the default");
+    defaults->add_option("SOURCE", defaulting.source, "ac (mains power) or dc (battery)")
+        ->required();
+    CommandLine::AddJson(defaults, defaulting.json);
+    line.Runs(defaults, defaulting.json,
+              [&](const Output& o) { return ShowDefault(kPower, defaulting.source, o); });
+
+    bool& showing = line.Keep<bool>();
+    CLI::App* active = app.add_subcommand("active", "Show the plan that is applied now");
+    CommandLine::AddJson(active, showing);
+    line.Runs(active, showing, [](const Output& o) { return ShowActive(o); });
+
+    auto& activating = line.Keep<PlanOptions>();
+    CLI::App* activate = app.add_subcommand("activate", "Apply a plan, making it the active one");
+    CommandLine::AddPlan(activate, activating.plan);
+    CommandLine::AddJson(activate, activating.json);
+    line.Runs(activate, activating.json,
+              [&](const Output& o) { return ActivatePlan(activating.plan, o); });
+
+    auto& recording = line.Keep<RecordOptions>();
+    CLI::App* record = app.add_subcommand(
+        "set-default", "Record an installed plan as the default for a power source");
+    record->add_option("SOURCE", recording.source, "ac or dc")->required();
+    CommandLine::AddPlan(record, recording.plan);
+    CommandLine::AddJson(record, recording.json);
+    line.Runs(record, recording.json,
+              [&](const Output& o) { return RecordDefault(recording.source, recording.plan, o); });
+
+    auto& clearing = line.Keep<RecordOptions>();
+    CLI::App* clear =
+        app.add_subcommand("clear-default", "Remove the recorded default for a power source");
+    clear->add_option("SOURCE", clearing.source, "ac or dc")->required();
+    CommandLine::AddJson(clear, clearing.json);
+    line.Runs(clear, clearing.json,
+              [&](const Output& o) { return ClearRecordedDefault(clearing.source, o); });
 }
 
 }  // namespace calvoro_cli
