@@ -40,7 +40,8 @@ table() {  # heading of the two sides, then OPERATION:LIMIT, the most instructio
 # of the name read builds the returned text too, as any caller of the two calls must.
 status=0
 table library direct GetSleepTimer:64 SetDisplayTimer:64 EnumPowerSchemeGuid:64 \
-    ReadPowerSchemeName:640 WritePowerSchemeNameDescription:640 GetDefaultPlaneGUID:640 ||
+    ReadPowerSchemeName:640 WritePowerSchemeNameDescription:640 GetDefaultPlaneGUID:640 \
+    ReadSetting:64 ||
     status=1
 echo
 # What a C function adds to the C++ operation it calls.
