@@ -72,9 +72,10 @@ struct Plan {
     TimeoutSeconds sleep;
     TimeoutSeconds hibernate;
     TimeoutSeconds display;
-    /// Every other setting of Windows' catalogue, in the catalogue's order. AddPlan and
-    /// Restore give each setting missing here Windows' default for the plan's personality
-    /// (the personality setting's value, Balanced when that is missing too).
+    /// The values of Windows' other settings, in the catalogue's order: Plans and Snapshot
+    /// give those that differ from Windows' defaults for the plan's personality; AddPlan and
+    /// Restore give each one missing here that default. The personality is the personality
+    /// setting's value; without it, a standard plan's own, else Balanced's.
     std::vector<SettingValue> settings;
 };
 

@@ -637,6 +637,13 @@ TEST_F(Program, DamagedStateFilesAreReportedAndLeftAsTheyWere) {
     };
     json duplicate = good;
     duplicate["plans"].push_back(good["plans"][0]);
+    const char* const kThrottleMax = "BC5038F7-23E0-4960-96DA-33ABAF5935EC";
+    const auto setting = [](const char* id, const json& ac) {
+        return json{{"subgroup", "54533251-82BE-4824-96C1-47B60B740D00"},
+                    {"setting", id},
+                    {"ac", ac},
+                    {"dc", 1}};
+    };
 
     const std::pair<std::string, std::string> cases[] = {
         {"{\"format\": ", "not valid JSON"},
@@ -657,9 +664,10 @@ TEST_F(Program, DamagedStateFilesAreReportedAndLeftAsTheyWere) {
         {with("/power/source", "mains"), "state.power.source"},
         {with("/power/battery", "yes"), "state.power.battery: expected true or false"},
         {with("/power/mode/dc", "fast"), "state.power.mode.dc"},
-        {with("/plans/0/settings/0/setting", "01234567-89AB-CDEF-0123-456789ABCDEF"),
+        {with("/plans/0/settings", json::array({setting("01234567-89AB-CDEF-0123-456789ABCDEF", 1)})),
          "not one of Windows' other settings"},
-        {with("/plans/0/settings/0/ac", "on"), "state.plans[0].settings[0].ac"},
+        {with("/plans/0/settings", json::array({setting(kThrottleMax, "on")})),
+         "state.plans[0].settings[0].ac"},
         {with("/attributes", json::array({{{"subgroup", "x"}}})), "state.attributes[0].subgroup"},
     };
     for (const auto& [content, said] : cases) {

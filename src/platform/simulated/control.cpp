@@ -46,7 +46,14 @@ void Reset() {
 }
 
 std::vector<Plan> Plans() {
-    return simulated::TheMachine().Locked([](const State& state) { return state.plans; });
+    return simulated::TheMachine().Locked([](const State& state) {
+        std::vector<Plan> plans;
+        plans.reserve(state.plans.size());
+        for (const Plan& plan : state.plans) {
+            plans.push_back(simulated::WithoutDefaults(plan));
+        }
+        return plans;
+    });
 }
 
 bool AddPlan(const Plan& plan) {
@@ -205,7 +212,9 @@ void Resume() {
 MachineState Snapshot() {
     return simulated::TheMachine().Locked([](const State& state) {
         MachineState snapshot;
-        snapshot.plans = state.plans;
+        for (const Plan& plan : state.plans) {
+            snapshot.plans.push_back(simulated::WithoutDefaults(plan));
+        }
         snapshot.activePlan = state.activePlan;
         snapshot.power = state.power;
         snapshot.resumes = state.resumes;

@@ -185,11 +185,48 @@ ValueSlots FindValues(Plan& plan, const GUID* subgroup, const GUID* setting) {
     return {};
 }
 
+namespace {
+
+// The personality a plan has when its settings do not say: a standard plan's own, else
+// Balanced's.
+std::size_t UsualPersonality(const Plan& plan) { return PersonalityIndex(plan.id).value_or(2); }
+
+bool IsPersonality(const SettingValue& value) {
+    return value.setting == FromGUID(platform::GUID_POWERSCHEME_PERSONALITY);
+}
+
+}  // namespace
+
+Plan WithoutDefaults(const Plan& plan) {
+    Plan handed = plan;
+    handed.settings.clear();
+    std::size_t personality = UsualPersonality(plan);
+    for (const SettingValue& value : plan.settings) {
+        if (IsPersonality(value) && value.ac < kPersonalityCount) {
+            personality = value.ac;
+        }
+    }
+    for (const SettingValue& value : plan.settings) {
+        const GUID group = detail::ToPlatformRecord(value.subgroup);
+        const GUID id = detail::ToPlatformRecord(value.setting);
+        const CatalogueSetting* setting = FindCatalogueSetting(&group, &id);
+        const bool usual = IsPersonality(value)
+                               ? value.ac == UsualPersonality(plan) && value.dc == value.ac
+                               : setting != nullptr &&
+                                     value.ac == setting->defaults[personality][0] &&
+                                     value.dc == setting->defaults[personality][1];
+        if (!usual) {
+            handed.settings.push_back(value);
+        }
+    }
+    return handed;
+}
+
 void CompleteSettings(Plan& plan) {
     const std::vector<SettingValue> given = std::move(plan.settings);
     plan.settings.clear();
     // A standard plan's own personality, Balanced for another, unless the plan says otherwise.
-    std::size_t personality = PersonalityIndex(plan.id).value_or(2);
+    std::size_t personality = UsualPersonality(plan);
     for (std::size_t i = 0; i < given.size(); ++i) {
         const SettingValue& value = given[i];
         const GUID group = detail::ToPlatformRecord(value.subgroup);
@@ -209,8 +246,7 @@ void CompleteSettings(Plan& plan) {
             throw std::invalid_argument("the plan " + plan.id.ToString() + " has the setting " +
                                         value.setting.ToString() + " twice");
         }
-        if (value.setting == FromGUID(platform::GUID_POWERSCHEME_PERSONALITY) &&
-            value.ac < kPersonalityCount) {
+        if (IsPersonality(value) && value.ac < kPersonalityCount) {
             personality = value.ac;
         }
     }

@@ -160,6 +160,10 @@ ValueSlots FindValues(Plan& plan, const GUID* subgroup, const GUID* setting);
 /// have, one of the timeouts, or a setting given twice.
 void CompleteSettings(Plan& plan);
 
+/// The plan as the machine hands it out: with only the settings whose values differ from
+/// Windows' defaults for its personality, which CompleteSettings gives it back.
+Plan WithoutDefaults(const Plan& plan);
+
 /// The setting's attributes: as written, or as Windows ships it (hidden or not).
 std::uint32_t AttributesOf(const State& state, const Guid& subgroup, const Guid& setting);
 
