@@ -1,4 +1,5 @@
-# The program's header-only dependencies from Debian: CLI11, nlohmann-json and utfcpp.
+# The header-only dependencies from Debian: CLI11 (the program), nlohmann-json and utfcpp (the
+# program, and the library's plan document, compiled in privately).
 #
 # A native build uses their CMake packages. A cross build cannot: those packages put the
 # host's /usr/include on the include path, whose C headers are not the target's. There the

@@ -3,6 +3,7 @@
 
 #include <calvoro/errors.h>
 #include <calvoro/guid.h>
+#include <calvoro/plan_document.h>
 #include <calvoro/power_class.h>
 #include <calvoro/power_plans.h>
 #include <calvoro/power_settings.h>

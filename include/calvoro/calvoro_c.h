@@ -50,6 +50,9 @@ typedef int32_t calvoro_status;
 #define CALVORO_E_INVALID_ARGUMENT 6
 /** Memory for a result could not be had. */
 #define CALVORO_E_OUT_OF_MEMORY 7
+/** calvoro_ReadDocument: the document cannot be imported; the message names the place, and
+ *  nothing was changed. */
+#define CALVORO_E_DOCUMENT 8
 
 /** The library's version, "MAJOR.MINOR.PATCH"; a static string. */
 CALVORO_API const char* calvoro_Version(void);
@@ -357,6 +360,79 @@ CALVORO_API calvoro_status calvoro_WriteSetting(const calvoro_guid* plan,
  *  machine; Windows may refuse it to a user who is not an administrator (REFUSED). */
 CALVORO_API calvoro_status calvoro_SetSettingHidden(const calvoro_setting_id* setting,
                                                     int32_t hidden, calvoro_setting_result* result);
+
+/* ---- The export and import document (<calvoro/plan_document.h>) ----
+ *
+ * One JSON text (UTF-8) with plans, their names and descriptions and every setting; the
+ * library writes it and reads it for every face. Reading checks the whole document and says
+ * what it asks of this machine: a list of changes that the caller applies one by one (and
+ * frees with calvoro_FreeDocument). */
+
+/** The installed plans of `plans` (`count` of them; every installed plan when 0) as a
+ *  document, into the caller's buffer of bytes as calvoro_ReadPowerSchemeName writes a name
+ *  (a size query with `document` null; a NUL after the text). CALVORO_E_INVALID_ARGUMENT for
+ *  a plan that is not installed. */
+CALVORO_API calvoro_status calvoro_ExportPlans(const calvoro_guid* plans, uint32_t count,
+                                               char* document, uint32_t capacity,
+                                               uint32_t* length);
+
+/** What a document asks of this machine. */
+typedef struct calvoro_document calvoro_document;
+
+/** Reads `length` bytes of a document and checks all of it: CALVORO_E_DOCUMENT, with the
+ *  place in the message, for one that cannot be imported (with `skipUnknown` nonzero, a
+ *  setting this machine does not have is a SKIPPED change instead). Reads only. */
+CALVORO_API calvoro_status calvoro_ReadDocument(const char* document, uint32_t length,
+                                                int32_t skipUnknown, calvoro_document** read);
+
+/** Frees what calvoro_ReadDocument handed out; NULL does nothing. */
+CALVORO_API calvoro_status calvoro_FreeDocument(calvoro_document* read);
+
+/* What a change of a document is (calvoro_document_change.kind). */
+#define CALVORO_CHANGE_SETTING 0 /* a setting's value for AC or DC */
+#define CALVORO_CHANGE_NAME 1    /* the plan's name with its description */
+#define CALVORO_CHANGE_SKIPPED 2 /* a setting this machine does not have */
+
+/** One change of a document. */
+typedef struct calvoro_document_change {
+    int32_t kind; /* CALVORO_CHANGE_... */
+    calvoro_guid plan;
+    calvoro_guid subgroup; /* a setting's, and a skipped one's */
+    calvoro_guid setting;
+    int32_t onAC;   /* 1 for a setting's AC value, 0 for DC */
+    uint32_t value; /* what is written, in the setting's unit */
+    uint32_t from;  /* the value now and then, as the document speaks (minutes for a timeout */
+    uint32_t to;    /*   of a version 1 document) */
+} calvoro_document_change;
+
+/* The texts of a change (calvoro_DocumentText). */
+#define CALVORO_CHANGE_TEXT_KEY 0 /* "PROCTHROTTLEMAX.dc", "sleep.ac", "name"; a skipped one's place */
+#define CALVORO_CHANGE_TEXT_LABEL 1     /* "Maximum processor state (PROCTHROTTLEMAX) on DC" */
+#define CALVORO_CHANGE_TEXT_FROM 2      /* "100 %", "15 min", a name in quotes */
+#define CALVORO_CHANGE_TEXT_TO 3
+#define CALVORO_CHANGE_TEXT_PLAN_NAME 4 /* the plan's name now ("" when it has none) */
+#define CALVORO_CHANGE_TEXT_NAME 5      /* a name change's new name... */
+#define CALVORO_CHANGE_TEXT_DESCRIPTION 6 /* ...and description */
+
+/** How many changes a read document holds, in the document's order. */
+CALVORO_API calvoro_status calvoro_DocumentCount(const calvoro_document* read, uint32_t* count);
+
+/** The change at `position` (CALVORO_E_INVALID_ARGUMENT past the end). */
+CALVORO_API calvoro_status calvoro_DocumentChange(const calvoro_document* read,
+                                                  uint32_t position,
+                                                  calvoro_document_change* change);
+
+/** One text (CALVORO_CHANGE_TEXT_...) of the change at `position`, as calvoro_SettingText
+ *  writes a text. */
+CALVORO_API calvoro_status calvoro_DocumentText(const calvoro_document* read, uint32_t position,
+                                                int32_t which, uint16_t* text,
+                                                uint32_t capacity, uint32_t* length);
+
+/** Applies the change at `position`: a setting as calvoro_WriteSetting does (and the active
+ *  plan again), a name with its description; a skipped one is NOT_FOUND, writing nothing. */
+CALVORO_API calvoro_status calvoro_ApplyDocumentChange(const calvoro_document* read,
+                                                       uint32_t position,
+                                                       calvoro_setting_result* result);
 
 /* ---- The watcher (<calvoro/watcher.h>) ---- */
 

@@ -1,4 +1,5 @@
-// The only exceptions that Calvoro itself raises, both from reading the default plan.
+// The exceptions that Calvoro itself raises: two from reading the default plan, and one from
+// reading an import document.
 #pragma once
 
 #include <calvoro/export.h>
@@ -34,6 +35,17 @@ public:
     RegistryAccessError(const RegistryAccessError&) = default;
     RegistryAccessError& operator=(const RegistryAccessError&) = default;
     ~RegistryAccessError() override;
+};
+
+/// An import document that cannot be imported: what is wrong and where, as
+/// "document.plans[1].settings[4].dc: Maximum processor state (PROCTHROTTLEMAX) takes 0 to
+/// 100 %, not 101" (<calvoro/plan_document.h>). Nothing was changed.
+class CALVORO_API DocumentError : public std::invalid_argument {
+public:
+    explicit DocumentError(const std::string& message);
+    DocumentError(const DocumentError&) = default;
+    DocumentError& operator=(const DocumentError&) = default;
+    ~DocumentError() override;
 };
 
 }  // namespace Calvoro

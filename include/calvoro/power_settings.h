@@ -118,6 +118,14 @@ CALVORO_API std::optional<std::uint32_t> SettingValueFromText(const PowerSetting
 /// of 60", or its possible values' names: "Do nothing, Sleep, Hibernate or Shut down".
 CALVORO_API std::u16string AllowedValuesText(const PowerSetting& setting);
 
+/// A setting as a person names it: "Maximum processor state (PROCTHROTTLEMAX)"; its
+/// identifier when the platform gives no name.
+CALVORO_API std::u16string SettingLabel(const PowerSetting& setting);
+
+/// A value of the setting as a person reads it: "80 %", "1800 Seconds", or the name of the
+/// possible value with that index (the number, for an index it does not have).
+CALVORO_API std::u16string SettingValueText(const PowerSetting& setting, std::uint32_t value);
+
 /// A setting's values in a plan, in the setting's own unit (a timeout in seconds).
 struct SettingValues {
     SettingOutcome outcome = SettingOutcome::Done;

@@ -49,6 +49,7 @@ const char* calvoro_StatusName(calvoro_status status) {
     case CALVORO_E_PLATFORM: return "CALVORO_E_PLATFORM";
     case CALVORO_E_INVALID_ARGUMENT: return "CALVORO_E_INVALID_ARGUMENT";
     case CALVORO_E_OUT_OF_MEMORY: return "CALVORO_E_OUT_OF_MEMORY";
+    case CALVORO_E_DOCUMENT: return "CALVORO_E_DOCUMENT";
     default: return "unknown status";
     }
 }

@@ -26,19 +26,10 @@ struct calvoro_settings {
 
 namespace {
 
-calvoro_setting_result ResultToC(Calvoro::SettingOutcome outcome, std::uint32_t status,
-                                 const std::optional<Calvoro::Activation>& reapplied,
-                                 bool activePlanUnknown = false) {
-    const int32_t applied = reapplied           ? static_cast<int32_t>(*reapplied)
-                            : activePlanUnknown ? CALVORO_ACTIVE_PLAN_UNKNOWN
-                                                : CALVORO_NOT_REAPPLIED;
-    return {static_cast<int32_t>(outcome), status, applied};
-}
-
 // Hands the answer's settings to the caller as a new list.
 void ListToC(Calvoro::SettingsAnswer answer, calvoro_setting_result* result,
              calvoro_settings** list) {
-    *result = ResultToC(answer.outcome, answer.status, std::nullopt);
+    *result = {static_cast<int32_t>(answer.outcome), answer.status, CALVORO_NOT_REAPPLIED};
     auto made = std::make_unique<calvoro_settings>();
     made->settings = std::move(answer.settings);
     *list = made.release();
@@ -86,6 +77,17 @@ SettingIds IdsFromC(const calvoro_setting_id& id) {
 }
 
 }  // namespace
+
+namespace Calvoro::c_api {
+
+calvoro_setting_result SettingResultToC(const Calvoro::SettingChange& change) {
+    const int32_t reapplied = change.reapplied          ? static_cast<int32_t>(*change.reapplied)
+                              : change.activePlanUnknown ? CALVORO_ACTIVE_PLAN_UNKNOWN
+                                                         : CALVORO_NOT_REAPPLIED;
+    return {static_cast<int32_t>(change.outcome), change.status, reapplied};
+}
+
+}  // namespace Calvoro::c_api
 
 extern "C" {
 
@@ -187,7 +189,7 @@ calvoro_status calvoro_ReadSetting(const calvoro_guid* plan, const calvoro_setti
         const SettingIds ids = IdsFromC(*setting);
         const Calvoro::SettingValues read =
             Calvoro::ReadSetting(FromC(*plan), ids.subgroup, ids.setting);
-        *result = ResultToC(read.outcome, read.status, std::nullopt);
+        *result = {static_cast<int32_t>(read.outcome), read.status, CALVORO_NOT_REAPPLIED};
         *ac = read.ac;
         *dc = read.dc;
     });
@@ -200,8 +202,7 @@ calvoro_status calvoro_WriteSetting(const calvoro_guid* plan, const calvoro_sett
         const Calvoro::SettingChange change = Calvoro::WriteSetting(
             FromC(*plan), ids.subgroup, ids.setting,
             onAC != 0 ? Calvoro::PowerSource::AC : Calvoro::PowerSource::DC, value);
-        *result = ResultToC(change.outcome, change.status, change.reapplied,
-                            change.activePlanUnknown);
+        *result = SettingResultToC(change);
     });
 }
 
@@ -211,7 +212,7 @@ calvoro_status calvoro_SetSettingHidden(const calvoro_setting_id* setting, int32
         const SettingIds ids = IdsFromC(*setting);
         const Calvoro::SettingChange change =
             Calvoro::SetSettingHidden(ids.subgroup, ids.setting, hidden != 0);
-        *result = ResultToC(change.outcome, change.status, change.reapplied);
+        *result = SettingResultToC(change);
     });
 }
 

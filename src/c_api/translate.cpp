@@ -36,6 +36,10 @@ calvoro_status FailFromCurrentException() noexcept {
         throw;
     } catch (const GuidParseError& error) {
         return Fail(CALVORO_E_GUID_PARSE, error.what());
+    } catch (const DocumentError& error) {
+        return Fail(CALVORO_E_DOCUMENT, error.what());
+    } catch (const std::invalid_argument& error) {
+        return Fail(CALVORO_E_INVALID_ARGUMENT, error.what());
     } catch (const ArgumentOutOfRange& error) {
         return Fail(CALVORO_E_INVALID_ARGUMENT, error.what());
     } catch (const RegistryAccessError& error) {

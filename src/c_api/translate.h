@@ -5,6 +5,7 @@
 
 #include <calvoro/calvoro_c.h>
 #include <calvoro/guid.h>
+#include <calvoro/power_settings.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -84,6 +85,9 @@ constexpr bool CountUpTo(const int (&constants)[N], Enumeration last) {
     }
     return static_cast<std::size_t>(last) + 1 == N;
 }
+
+/// How a settings change went, for C (power_settings_c.cpp).
+calvoro_setting_result SettingResultToC(const SettingChange& change);
 
 /// This thread's last error message.
 const char* LastErrorMessage() noexcept;

@@ -345,6 +345,28 @@ std::u16string AllowedValuesText(const PowerSetting& setting) {
     return text;
 }
 
+std::u16string SettingLabel(const PowerSetting& setting) {
+    if (setting.name.empty()) {
+        const std::string id = setting.id.ToString();
+        return std::u16string(id.begin(), id.end());
+    }
+    return setting.alias.empty() ? setting.name : setting.name + u" (" + setting.alias + u")";
+}
+
+std::u16string SettingValueText(const PowerSetting& setting, std::uint32_t value) {
+    const std::string digits = std::to_string(value);
+    const std::u16string number(digits.begin(), digits.end());
+    if (setting.range) {
+        return setting.range->units.empty() ? number : number + u" " + setting.range->units;
+    }
+    for (const PossibleValue& possible : setting.values) {
+        if (possible.index == value) {
+            return possible.name;
+        }
+    }
+    return number;
+}
+
 SettingValues ReadSetting(const Guid& plan, const Guid& subgroup, const Guid& setting) {
     if (!Supported()) {
         return {SettingOutcome::Unsupported, 0, 0, 0};

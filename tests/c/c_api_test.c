@@ -121,7 +121,8 @@ static void IdentifiersAndVersion(void) {
     CHECK(strcmp(calvoro_StatusName(CALVORO_OK), "CALVORO_OK") == 0);
     CHECK(strcmp(calvoro_StatusName(CALVORO_E_GUID_PARSE), "CALVORO_E_GUID_PARSE") == 0);
     CHECK(strcmp(calvoro_StatusName(CALVORO_E_OUT_OF_MEMORY), "CALVORO_E_OUT_OF_MEMORY") == 0);
-    CHECK(strcmp(calvoro_StatusName(8), "unknown status") == 0);
+    CHECK(strcmp(calvoro_StatusName(CALVORO_E_DOCUMENT), "CALVORO_E_DOCUMENT") == 0);
+    CHECK(strcmp(calvoro_StatusName(9), "unknown status") == 0);
     CHECK(calvoro_NoPowerSchemeGuid(&guid) == CALVORO_OK && Same(&guid, &kNoPlan));
     CHECK_FAILS(calvoro_NoPowerSchemeGuid(NULL), CALVORO_E_NULL_POINTER,
                 "calvoro_NoPowerSchemeGuid");
@@ -420,6 +421,48 @@ static void Settings(void) {
     CHECK(calvoro_sim_Reset() == CALVORO_OK);
 }
 
+/* The document: written, read back asking for nothing, changed, refused with its place. */
+static void Document(void) {
+    static const char kChange[] =
+        "{\"format\": \"calvoro-plans\", \"version\": 2, \"plans\": [{\"id\": "
+        "\"A1841308-3541-4FAB-BC81-F71556F20B4A\", \"settings\": [{\"subgroup\": "
+        "\"54533251-82BE-4824-96C1-47B60B740D00\", \"id\": "
+        "\"BC5038F7-23E0-4960-96DA-33ABAF5935EC\", \"dc\": 70}]}]}";
+    char written[65536];
+    uint16_t text[64];
+    uint32_t length = 0;
+    uint32_t count = 0;
+    calvoro_document* read = NULL;
+    calvoro_document_change change;
+    calvoro_setting_result result;
+
+    CHECK(calvoro_sim_Reset() == CALVORO_OK);
+    CHECK(calvoro_ExportPlans(&kPowerSaver, 1, NULL, 0, &length) == CALVORO_OK && length > 1000);
+    CHECK(calvoro_ExportPlans(&kPowerSaver, 1, written, sizeof written, &length) == CALVORO_OK &&
+          strstr(written, "\"PERFBOOSTMODE\"") != NULL);
+    CHECK_FAILS(calvoro_ExportPlans(&kUnknown, 1, written, sizeof written, &length),
+                CALVORO_E_INVALID_ARGUMENT, "no installed plan");
+    CHECK(calvoro_ReadDocument(written, length, 0, &read) == CALVORO_OK &&
+          calvoro_DocumentCount(read, &count) == CALVORO_OK && count == 0);
+    CHECK(calvoro_FreeDocument(read) == CALVORO_OK && calvoro_FreeDocument(NULL) == CALVORO_OK);
+
+    CHECK(calvoro_ReadDocument(kChange, (uint32_t)strlen(kChange), 0, &read) == CALVORO_OK &&
+          calvoro_DocumentCount(read, &count) == CALVORO_OK && count == 1);
+    CHECK(calvoro_DocumentChange(read, 0, &change) == CALVORO_OK &&
+          change.kind == CALVORO_CHANGE_SETTING && Same(&change.plan, &kPowerSaver) &&
+          change.onAC == 0 && change.from == 100 && change.to == 70 && change.value == 70);
+    CHECK(calvoro_DocumentText(read, 0, CALVORO_CHANGE_TEXT_KEY, text, 64, &length) ==
+              CALVORO_OK && length == 18 && text[16] == 'd');
+    CHECK_FAILS(calvoro_DocumentChange(read, 1, &change), CALVORO_E_INVALID_ARGUMENT, "position");
+    CHECK(calvoro_ApplyDocumentChange(read, 0, &result) == CALVORO_OK &&
+          result.outcome == CALVORO_SETTING_DONE && result.reapplied == CALVORO_NOT_REAPPLIED);
+    CHECK(calvoro_FreeDocument(read) == CALVORO_OK);
+    CHECK(calvoro_ReadDocument(kChange, (uint32_t)strlen(kChange), 0, &read) == CALVORO_OK &&
+          calvoro_DocumentCount(read, &count) == CALVORO_OK && count == 0);
+    CHECK(calvoro_FreeDocument(read) == CALVORO_OK);
+    CHECK_FAILS(calvoro_ReadDocument(kChange, 20, 0, &read), CALVORO_E_DOCUMENT, "not valid JSON");
+}
+
 /* The power source, the power modes, and the active plan pinned by policy. */
 static void SourceAndModes(void) {
     static const calvoro_guid kBestPerformance = {
@@ -643,6 +686,7 @@ int main(void) {
     DefaultPlan();
     BesideTheClass();
     Settings();
+    Document();
     SourceAndModes();
     Simulation();
     Watcher();

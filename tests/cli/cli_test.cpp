@@ -269,15 +269,25 @@ TEST_F(Program, ExportImportRoundTripsAndABadDocumentChangesNothing) {
     ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
     const Result exported = Run({"export"});
     ASSERT_EQ(exported.status, 0);
-    const json timeouts = json::parse(exported.out).at("plans").at(0).at("timeouts");
-    EXPECT_EQ(timeouts, json::parse(R"({"sleep": {"ac": 1, "dc": 15}, "hibernate":
-        {"ac": 180, "dc": 180}, "display": {"ac": 10, "dc": 5}})"));
-    const fs::path document = folder_ / "plans.json";
-    ASSERT_EQ(Run({"export", "--output", document.string()}).status, 0);
-    EXPECT_EQ(ReadFile(document), exported.out);
+    // Every setting of a plan, hidden ones included, in the setting's own unit.
+    const auto row = [](json& document, int plan, const std::string& alias) -> json& {
+        for (json& setting : document["plans"][plan]["settings"]) {
+            if (setting["alias"] == alias) {
+                return setting;
+            }
+        }
+        throw std::runtime_error("no " + alias + " in the document");
+    };
+    json document = json::parse(exported.out);
+    EXPECT_EQ(document["version"], 2);
+    EXPECT_EQ(row(document, 0, "STANDBYIDLE")["ac"], 60);
+    EXPECT_EQ(row(document, 0, "PERFBOOSTMODE")["name"], "Processor performance boost mode");
+    const fs::path file = folder_ / "plans.json";
+    ASSERT_EQ(Run({"export", "--output", file.string()}).status, 0);
+    EXPECT_EQ(ReadFile(file), exported.out);
     const std::string before = ReadFile(state_);
 
-    const Result again = Run({"import", document.string()});
+    const Result again = Run({"import", file.string()});
     EXPECT_EQ(again.status, 0) << again.err;
     EXPECT_NE(again.out.find("Nothing to change"), std::string::npos);
     EXPECT_EQ(ReadFile(state_), before);
@@ -289,32 +299,53 @@ TEST_F(Program, ExportImportRoundTripsAndABadDocumentChangesNothing) {
     for (const json& entry : places.at("documents")) {
         cases.emplace_back(ReadFile(refused / entry["file"].get<std::string>()), entry["place"]);
     }
-    ASSERT_GE(cases.size(), 16u);
+    ASSERT_GE(cases.size(), 19u);
     for (const auto& [content, said] : cases) {
-        { std::ofstream(document, std::ios::binary | std::ios::trunc) << content; }
-        const Result result = Run({"import", document.string()});
+        { std::ofstream(file, std::ios::binary | std::ios::trunc) << content; }
+        const Result result = Run({"import", file.string()});
         EXPECT_EQ(result.status, 2) << content;
-        EXPECT_NE(result.err.find(document.string() + ": "), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(file.string() + ": "), std::string::npos) << result.err;
         EXPECT_NE(result.err.find(said), std::string::npos) << result.err;
         EXPECT_EQ(ReadFile(state_), before) << content;
     }
 
     // A change and a rename, said first by a dry run, which writes nothing.
-    json renaming = json::parse(exported.out);
-    renaming["plans"][2]["timeouts"]["sleep"]["dc"] = 0;
-    renaming["plans"][0]["name"] = "Quiet";
-    renaming["plans"][0]["description"] = "Fans low";
-    { std::ofstream(document, std::ios::binary | std::ios::trunc) << renaming.dump(); }
-    const json dry = RunJson({"import", document.string(), "--dry-run", "--json"});
+    row(document, 2, "PROCTHROTTLEMAX")["dc"] = 80;
+    document["plans"][0]["name"] = "Quiet";
+    document["plans"][0]["description"] = "Fans low";
+    { std::ofstream(file, std::ios::binary | std::ios::trunc) << document.dump(); }
+    const json dry = RunJson({"import", file.string(), "--dry-run", "--json"});
     EXPECT_EQ(dry["dry_run"], true);
     ASSERT_EQ(dry["changes"].size(), 2u);
     EXPECT_EQ(dry["changes"][0]["setting"], "name");
-    EXPECT_EQ(dry["changes"][1]["setting"], "sleep.dc");
+    EXPECT_EQ(dry["changes"][1]["setting"], "PROCTHROTTLEMAX.dc");
     EXPECT_EQ(ReadFile(state_), before);
-    EXPECT_EQ(Run({"import", document.string()}).status, 0);
+    EXPECT_EQ(Run({"import", file.string()}).status, 0);
     EXPECT_EQ(RunJson({"query", "Quiet", "--json"})["plans"][0]["id"],
               "381B4222-F694-41F0-9685-FF5BB260DF2E");
-    EXPECT_EQ(RunJson({"query", "SCHEME_MAX", "--json"})["plans"][0]["timeouts"]["sleep"]["dc"], 0);
+    EXPECT_EQ(
+        RunJson({"settings", "SCHEME_MAX", "PROCTHROTTLEMAX", "--json"})["settings"][0]["dc"], 80);
+
+    // A setting this machine does not have: refused whole, or skipped with --skip-unknown.
+    row(document, 2, "PROCTHROTTLEMAX")["dc"] = 70;
+    document["plans"][2]["settings"].push_back(
+        {{"subgroup", "54533251-82BE-4824-96C1-47B60B740D00"},
+         {"id", "01234567-89AB-CDEF-0123-456789ABCDEF"},
+         {"ac", 1}});
+    { std::ofstream(file, std::ios::binary | std::ios::trunc) << document.dump(); }
+    EXPECT_EQ(Run({"import", file.string()}).status, 2);
+    const json skipping = RunJson({"import", file.string(), "--skip-unknown", "--json"});
+    EXPECT_EQ(skipping["skipped"][0]["setting"], "01234567-89AB-CDEF-0123-456789ABCDEF");
+    EXPECT_EQ(
+        RunJson({"settings", "SCHEME_MAX", "PROCTHROTTLEMAX", "--json"})["settings"][0]["dc"], 70);
+
+    // A document of version 1: six timeouts, in minutes.
+    { std::ofstream(file, std::ios::binary | std::ios::trunc) << R"({"format": "calvoro-plans",
+        "version": 1, "plans": [{"id": "381B4222-F694-41F0-9685-FF5BB260DF2E",
+        "timeouts": {"sleep": {"dc": 7}}}]})"; }
+    EXPECT_EQ(Run({"import", file.string()}).out,
+              "changed: Quiet (381B4222-F694-41F0-9685-FF5BB260DF2E): sleep on DC 15 min becomes "
+              "7 min\n");
 }
 
 TEST_F(Program, NothingIsLostAndNothingUnkeptIsReportedDone) {

@@ -15,7 +15,8 @@ add_library(calvoro_powrprof_standin SHARED
     $<TARGET_OBJECTS:calvoro_machine>)
 set_target_properties(calvoro_powrprof_standin PROPERTIES OUTPUT_NAME powrprof PREFIX "")
 target_include_directories(calvoro_powrprof_standin PRIVATE
-    ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tools/calvoro)
+    ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/src/plan_document
+    ${PROJECT_SOURCE_DIR}/tools/calvoro)
 target_compile_definitions(calvoro_powrprof_standin PRIVATE CALVORO_BUILDING)
 target_link_libraries(calvoro_powrprof_standin PRIVATE
     Threads::Threads nlohmann_json::nlohmann_json utf8cpp calvoro_warnings)

@@ -33,14 +33,14 @@ int QueryPlans(const Calvoro::PowerClass& power, const std::optional<std::string
                const Output& output);
 int RenamePlan(const Calvoro::PowerClass& power, const std::string& plan, const std::string& name,
                const std::string& description, const Output& output);
-/// Writes the plans named (all when none is) as one JSON document, to `file` or `out`.
-int ExportPlans(const Calvoro::PowerClass& power, const std::vector<std::string>& plans,
-                const std::optional<std::string>& file, const Output& output);
-/// Applies an export document to the installed plans, after checking all of it (a faulty
-/// document is a UsageError naming the place, and nothing is written); with `dryRun`, only
-/// says what would change. Returns 1 when the platform refused a change.
-int ImportPlans(const Calvoro::PowerClass& power, const std::string& file, bool dryRun,
+/// Writes the plans named (all when none is) as one document, to `file` or `out`.
+int ExportPlans(const std::vector<std::string>& plans, const std::optional<std::string>& file,
                 const Output& output);
+/// Applies a document to the installed plans, after the library checked all of it (a faulty
+/// document is a UsageError naming the place, and nothing is written); with `dryRun`, only
+/// says what would change; with `skipUnknown`, skips the settings this machine does not have.
+/// Returns 1 when the platform refused a change.
+int ImportPlans(const std::string& file, bool dryRun, bool skipUnknown, const Output& output);
 int ShowDefault(const Calvoro::PowerClass& power, const std::string& source, const Output& output);
 /// Shows the plan the platform applies now.
 int ShowActive(const Output& output);

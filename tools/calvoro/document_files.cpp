@@ -31,10 +31,10 @@ std::string ReadDocumentFile(const std::string& file) {
     return text;
 }
 
-int WriteDocument(const nlohmann::json& document, const std::optional<std::string>& file,
+int WriteDocument(const std::string& document, const std::optional<std::string>& file,
                   const Output& output) {
     if (!file) {
-        output.out << document.dump(2) << '\n';
+        output.out << document;
         return 0;
     }
     if (output.stateFile) {
@@ -44,7 +44,7 @@ int WriteDocument(const nlohmann::json& document, const std::optional<std::strin
         }
     }
     std::ofstream out(PathArgument(*file), std::ios::binary | std::ios::trunc);
-    out << document.dump(2) << '\n';
+    out << document;
     out.close();
     if (!out) {
         output.err << "calvoro: cannot write " << *file << ": " << std::strerror(errno) << '\n';

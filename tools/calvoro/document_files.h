@@ -2,7 +2,6 @@
 // file or to standard output.
 #pragma once
 
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
@@ -15,7 +14,7 @@ std::string ReadDocumentFile(const std::string& file);
 
 /// Writes `document` to `file`, or to `out` when there is none. UsageError when `file` is
 /// the simulated machine's state file; 1, said on `err`, when it cannot be written.
-int WriteDocument(const nlohmann::json& document, const std::optional<std::string>& file,
+int WriteDocument(const std::string& document, const std::optional<std::string>& file,
                   const Output& output);
 
 }  // namespace calvoro_cli

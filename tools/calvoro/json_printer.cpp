@@ -80,10 +80,19 @@ public:
         Print(ChangesJson(changes, outcome));
     }
 
-    void Imported(const std::vector<Change>& changes, const Outcome& outcome, bool dryRun,
-                  const std::string&) override {
+    void Imported(const std::vector<Change>& changes,
+                  const std::vector<Calvoro::DocumentChange>& skipped, const Outcome& outcome,
+                  bool dryRun, const std::string&) override {
         json report = ChangesJson(changes, outcome);
         report["dry_run"] = dryRun;
+        json list = json::array();
+        for (const Calvoro::DocumentChange& setting : skipped) {
+            list.push_back({{"id", setting.plan.ToString()},
+                            {"subgroup", setting.subgroup.ToString()},
+                            {"setting", setting.setting.ToString()},
+                            {"place", setting.key}});
+        }
+        report["skipped"] = std::move(list);
         Print(report);
     }
 

@@ -1,5 +1,6 @@
 // The commands for plans: each reads what it needs through the library, runs its changes
 // through the change engine, and hands its report to the printer that the output asks for.
+#include <calvoro/plan_document.h>
 #include <calvoro/power_plans.h>
 
 #include <ostream>
@@ -10,7 +11,6 @@
 #include "commands.h"
 #include "document_files.h"
 #include "errors.h"
-#include "plan_document.h"
 #include "plans.h"
 #include "printers.h"
 #include "text.h"
@@ -60,6 +60,22 @@ Change NameChange(const PowerClass& power, const InstalledPlan& plan, const std:
             std::nullopt};
 }
 
+// A change that a document asks for, made through the library.
+Change DocumentChangeOf(const Calvoro::DocumentChange& change) {
+    const InstalledPlan plan{change.plan, change.planName};
+    const bool named = change.kind == Calvoro::DocumentChange::Kind::Name;
+    return {plan,
+            change.key,
+            named ? NameValue(plan) : nlohmann::json(change.from),
+            named ? nlohmann::json(ToUtf8(change.name)) : nlohmann::json(change.to),
+            ToUtf8ForDisplay(change.label),
+            ToUtf8ForDisplay(change.fromText),
+            ToUtf8ForDisplay(change.toText),
+            named ? std::optional(ToUtf8(change.description)) : std::nullopt,
+            [change] { return TriedSetting(Calvoro::ApplyDocumentChange(change)); },
+            std::nullopt};
+}
+
 int ExitStatus(const Outcome& outcome) {
     return outcome.refused == 0 && !outcome.pinnedByPolicy ? 0 : 1;
 }
@@ -102,50 +118,36 @@ int RenamePlan(const PowerClass& power, const std::string& plan, const std::stri
     return ExitStatus(outcome);
 }
 
-int ExportPlans(const PowerClass& power, const std::vector<std::string>& plans,
-                const std::optional<std::string>& file, const Output& output) {
-    std::vector<InstalledPlan> chosen;
+int ExportPlans(const std::vector<std::string>& plans, const std::optional<std::string>& file,
+                const Output& output) {
+    std::vector<Guid> chosen;
     chosen.reserve(plans.size());
     for (const std::string& plan : plans) {
-        chosen.push_back(ResolvePlan(plan));
+        chosen.push_back(ResolvePlan(plan).id);
     }
-    const std::vector<InstalledPlan> all = plans.empty() ? Calvoro::InstalledPlans() : chosen;
-    return WriteDocument(DocumentToJson(ExportEntries(power, all)), file, output);
+    return WriteDocument(Calvoro::ExportPlans(chosen), file, output);
 }
 
-int ImportPlans(const PowerClass& power, const std::string& file, bool dryRun,
-                const Output& output) {
+int ImportPlans(const std::string& file, bool dryRun, bool skipUnknown, const Output& output) {
     const std::string text = ReadDocumentFile(file);
-    const std::vector<InstalledPlan> installed = Calvoro::InstalledPlans();
-    std::vector<PlanEntry> entries;
+    Calvoro::DocumentPlan read;
     try {
-        entries = CheckDocument(ParseDocument(text), installed);
-    } catch (const UsageError& problem) {
+        read = Calvoro::ReadDocument(text, skipUnknown);
+    } catch (const Calvoro::DocumentError& problem) {
         throw UsageError(file + ": " + problem.what());
     }
-
     // Every change, known before the first is written.
     std::vector<Change> changes;
-    for (const PlanEntry& entry : entries) {
-        const InstalledPlan target =
-            FindInstalled(installed, entry.id).value_or(InstalledPlan{entry.id, std::nullopt});
-        for (std::size_t i = 0; i < kTimeoutCount; ++i) {
-            const TimeoutSetting& setting = kTimeoutSettings[i];
-            const std::uint32_t now = setting.Read(power, entry.id);
-            if (!entry.minutes[i] || *entry.minutes[i] == now) {
-                continue;
-            }
-            changes.push_back(TimeoutChange(target, setting, now, *entry.minutes[i]));
-        }
-        const bool renamed = entry.name && entry.description &&
-                             (entry.name != target.name ||
-                              entry.description != Calvoro::ReadPlanDescription(entry.id));
-        if (renamed) {
-            changes.push_back(NameChange(power, target, *entry.name, *entry.description));
+    std::vector<Calvoro::DocumentChange> skipped;
+    for (const Calvoro::DocumentChange& change : read.changes) {
+        if (change.kind == Calvoro::DocumentChange::Kind::Skipped) {
+            skipped.push_back(change);
+        } else {
+            changes.push_back(DocumentChangeOf(change));
         }
     }
     const Outcome outcome = Apply(changes, dryRun, output);
-    MakePrinter(output)->Imported(changes, outcome, dryRun, file);
+    MakePrinter(output)->Imported(changes, skipped, outcome, dryRun, file);
     return ExitStatus(outcome);
 }
 
@@ -226,6 +228,7 @@ struct ExportOptions {
 struct ImportOptions {
     std::string file;
     bool dryRun = false;
+    bool skipUnknown = false;
     bool json = false;
 };
 struct RecordOptions {
@@ -267,12 +270,12 @@ void AddPlanCommands(CommandLine& line) {
     auto& exporting = line.Keep<ExportOptions>();
     CLI::App* exporter = app.add_subcommand(
         "export",
-        "Write plans (all if none named) with their names, descriptions and timeouts "
+        "Write plans (all if none named) with their names, descriptions and every setting "
         "as one JSON document");
     exporter->add_option("PLAN", exporting.plans, "Identifier, alias or name of a plan");
     exporter->add_option("--output", exporting.file, "Write to FILE instead of standard output");
     line.Runs(exporter, line.noJson, [&](const Output& o) {
-        return ExportPlans(kPower, exporting.plans, exporting.file, o);
+        return ExportPlans(exporting.plans, exporting.file, o);
     });
 
     auto& importing = line.Keep<ImportOptions>();
@@ -280,9 +283,11 @@ void AddPlanCommands(CommandLine& line) {
         "import", "Apply an export document to the installed plans, matched by identifier");
     importer->add_option("FILE", importing.file, "The document, as export writes it")->required();
     importer->add_flag("--dry-run", importing.dryRun, "Say what would change; write nothing");
+    importer->add_flag("--skip-unknown", importing.skipUnknown,
+                       "Skip, and report, each setting that this machine does not have");
     CommandLine::AddJson(importer, importing.json);
     line.Runs(importer, importing.json, [&](const Output& o) {
-        return ImportPlans(kPower, importing.file, importing.dryRun, o);
+        return ImportPlans(importing.file, importing.dryRun, importing.skipUnknown, o);
     });
 
     auto& defaulting = line.Keep<RecordOptions>();

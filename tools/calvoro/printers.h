@@ -4,6 +4,7 @@
 #pragma once
 
 #include <calvoro/guid.h>
+#include <calvoro/plan_document.h>
 #include <calvoro/power_plans.h>
 #include <calvoro/power_settings.h>
 
@@ -69,8 +70,10 @@ public:
     /// The one change of `set`, and of `rename`.
     virtual void SettingSet(const std::vector<Change>& changes, const Outcome& outcome) = 0;
     virtual void Renamed(const std::vector<Change>& changes, const Outcome& outcome) = 0;
-    virtual void Imported(const std::vector<Change>& changes, const Outcome& outcome, bool dryRun,
-                          const std::string& file) = 0;
+    /// `import`: the changes, and the settings skipped as this machine does not have them.
+    virtual void Imported(const std::vector<Change>& changes,
+                          const std::vector<Calvoro::DocumentChange>& skipped,
+                          const Outcome& outcome, bool dryRun, const std::string& file) = 0;
     /// The record for `source` (the word as given): none, an installed plan, or another id.
     virtual void Default(const std::string& source, bool onAC, const DefaultRecord& recorded,
                          const std::optional<InstalledPlan>& installed) = 0;
@@ -102,10 +105,5 @@ std::string ChangeText(const Change& change);
 /// Minutes as a person reads them: "15 min", or "never" for 0.
 std::string MinutesText(std::uint32_t minutes);
 
-/// A setting as a person names it: "Maximum processor state (PROCTHROTTLEMAX)".
-std::string SettingLabel(const Calvoro::PowerSetting& setting);
-
-/// A setting's value as a person reads it: "80 %", or its possible value's name.
-std::string ValueText(const Calvoro::PowerSetting& setting, std::uint32_t value);
 
 }  // namespace calvoro_cli

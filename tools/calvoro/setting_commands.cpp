@@ -42,6 +42,10 @@ struct HideOptions {
 
 const Calvoro::PowerClass kPower;
 
+std::string Label(const PowerSetting& setting) {
+    return ToUtf8ForDisplay(Calvoro::SettingLabel(setting));
+}
+
 // Exit status 1, said on `err`, where the platform lacks the calls: before any plan is looked up.
 void RequireSettings() {
     if (!Calvoro::PowerSettingsSupported()) {
@@ -54,8 +58,8 @@ void RequireSettings() {
 std::string Candidates(const std::vector<PowerSetting>& settings) {
     std::string list;
     for (const PowerSetting& setting : settings) {
-        list += "\n  " + SettingLabel(setting) + " in " + ToUtf8ForDisplay(setting.subgroup.name) +
-                ", " + setting.id.ToString();
+        list += "\n  " + Label(setting) + " in " + ToUtf8ForDisplay(setting.subgroup.name) + ", " +
+                setting.id.ToString();
     }
     return list;
 }
@@ -147,7 +151,7 @@ Change SettingChange(const InstalledPlan& plan, const std::string& word, bool on
     const std::optional<std::uint32_t> wanted =
         Calvoro::SettingValueFromText(setting, ToUtf16(value, "VALUE"));
     if (!wanted || !Calvoro::SettingAllows(setting, *wanted)) {
-        throw UsageError(SettingLabel(setting) + " takes " +
+        throw UsageError(Label(setting) + " takes " +
                          ToUtf8ForDisplay(Calvoro::AllowedValuesText(setting)) + ", not \"" +
                          value + "\"; nothing was changed");
     }
@@ -159,9 +163,9 @@ Change SettingChange(const InstalledPlan& plan, const std::string& word, bool on
             key + (onAC ? ".ac" : ".dc"),
             now,
             *wanted,
-            SettingLabel(setting) + " on " + SourceName(onAC),
-            ValueText(setting, now),
-            ValueText(setting, *wanted),
+            Label(setting) + " on " + SourceName(onAC),
+            ToUtf8ForDisplay(Calvoro::SettingValueText(setting, now)),
+            ToUtf8ForDisplay(Calvoro::SettingValueText(setting, *wanted)),
             std::nullopt,
             [setting, id = plan.id, onAC, value = *wanted] {
                 return TriedSetting(Calvoro::WriteSetting(
@@ -190,7 +194,7 @@ int SetHidden(const std::string& word, bool hidden, const Output& output) {
         Calvoro::SetSettingHidden(setting.subgroup.id, setting.id, hidden);
     if (change.outcome != SettingOutcome::Done) {
         output.err << "calvoro: Windows refused to " << (hidden ? "hide " : "show ")
-                   << SettingLabel(setting)
+                   << Label(setting)
                    << ": what Windows shows is kept for the whole machine, and changing it "
                       "needs an administrator";
         if (change.status != 0) {

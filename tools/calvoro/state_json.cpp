@@ -16,6 +16,7 @@ namespace calvoro_cli {
 namespace {
 
 namespace Sim = Calvoro::Simulation;
+using Calvoro::json_reading::Reader;
 using nlohmann::json;
 
 [[noreturn]] void ThrowStateFileError(const std::string& message) { throw StateFileError(message); }

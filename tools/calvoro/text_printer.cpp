@@ -107,8 +107,15 @@ public:
         }
     }
 
-    void Imported(const std::vector<Change>& changes, const Outcome&, bool dryRun,
+    void Imported(const std::vector<Change>& changes,
+                  const std::vector<Calvoro::DocumentChange>& skipped, const Outcome&, bool dryRun,
                   const std::string& file) override {
+        for (const Calvoro::DocumentChange& setting : skipped) {
+            out_ << "skipped: " << setting.key << ": this machine has no setting "
+                 << setting.setting
+                 << (setting.label.empty() ? "" : " (" + ToUtf8ForDisplay(setting.label) + ")")
+                 << '\n';
+        }
         for (const Change& change : changes) {
             if (dryRun || change.applied.value_or(false)) {
                 out_ << (dryRun ? "would change: " : "changed: ") << ChangeText(change) << '\n';
@@ -171,7 +178,9 @@ public:
         for (const ShownSetting& shown : listing.settings) {
             nameWidth = std::max(nameWidth, Width(ToUtf8ForDisplay(shown.setting.name)));
             aliasWidth = std::max(aliasWidth, shown.setting.alias.size());
-            acWidth = std::max(acWidth, Width(ValueText(shown.setting, shown.values.ac)));
+            acWidth = std::max(
+                acWidth,
+                Width(ToUtf8ForDisplay(Calvoro::SettingValueText(shown.setting, shown.values.ac))));
         }
         const Calvoro::Guid* subgroup = nullptr;
         for (const ShownSetting& shown : listing.settings) {
@@ -183,8 +192,12 @@ public:
             out_ << "  " << Padded(ToUtf8ForDisplay(setting.name), nameWidth) << "  "
                  << Padded(ToUtf8ForDisplay(setting.alias), aliasWidth) << "  ";
             if (shown.values.outcome == Calvoro::SettingOutcome::Done) {
-                out_ << "AC " << Padded(ValueText(setting, shown.values.ac), acWidth) << "  DC "
-                     << ValueText(setting, shown.values.dc);
+                out_ << "AC "
+                     << Padded(
+                            ToUtf8ForDisplay(Calvoro::SettingValueText(setting, shown.values.ac)),
+                            acWidth)
+                     << "  DC "
+                     << ToUtf8ForDisplay(Calvoro::SettingValueText(setting, shown.values.dc));
             } else {
                 out_ << "(cannot be read)";
             }
@@ -196,8 +209,8 @@ public:
     }
 
     void SettingHidden(const Calvoro::PowerSetting& setting, bool hidden) override {
-        out_ << SettingLabel(setting) << " is now " << (hidden ? "hidden from" : "shown in")
-             << " Windows' power options\n";
+        out_ << ToUtf8ForDisplay(Calvoro::SettingLabel(setting)) << " is now "
+             << (hidden ? "hidden from" : "shown in") << " Windows' power options\n";
     }
 
 private:
@@ -208,26 +221,6 @@ private:
 
 std::string MinutesText(std::uint32_t minutes) {
     return minutes == 0 ? "never" : std::to_string(minutes) + " min";
-}
-
-std::string SettingLabel(const Calvoro::PowerSetting& setting) {
-    if (setting.name.empty()) {
-        return setting.id.ToString();
-    }
-    return WithAlias(setting.name, setting.alias);
-}
-
-std::string ValueText(const Calvoro::PowerSetting& setting, std::uint32_t value) {
-    if (setting.range) {
-        const std::string units = ToUtf8ForDisplay(setting.range->units);
-        return std::to_string(value) + (units.empty() ? "" : " " + units);
-    }
-    for (const Calvoro::PossibleValue& possible : setting.values) {
-        if (possible.index == value) {
-            return ToUtf8ForDisplay(possible.name);
-        }
-    }
-    return std::to_string(value);
 }
 
 std::string ChangeText(const Change& change) {

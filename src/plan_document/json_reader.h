@@ -1,21 +1,23 @@
 // Reading a JSON document part by part, naming the path to each part in errors
-// ("state.plans[1].seconds.sleep.ac"); the state file and the import document use it.
+// ("state.plans[1].seconds.sleep.ac"). The plan document (here) and the program's state file
+// use it; it needs nlohmann-json and utfcpp, both header only, and nothing of the library but
+// its identifiers.
 #pragma once
-
-#include "text.h"
 
 #include <calvoro/guid.h>
 
 #include <nlohmann/json.hpp>
+#include <utf8.h>
 
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
-namespace calvoro_cli {
+namespace Calvoro::json_reading {
 
 /// One part of a document and where it sits in it.
 class Reader {
@@ -25,6 +27,9 @@ public:
 
     Reader(const nlohmann::json& value, std::string where, Thrower thrower)
         : value_(value), where_(std::move(where)), thrower_(thrower) {}
+
+    /// Where the part sits: "document.plans[1].settings[4]".
+    const std::string& Where() const { return where_; }
 
     [[noreturn]] void Fail(const std::string& problem) const {
         thrower_(where_ + ": " + problem);
@@ -79,7 +84,15 @@ public:
         return value_.get<std::string>();
     }
 
-    std::u16string Utf16() const { return ToUtf16(Text(), where_); }
+    std::u16string Utf16() const {
+        const std::string utf8 = Text();
+        if (!utf8::is_valid(utf8.begin(), utf8.end())) {
+            Fail("not valid UTF-8");
+        }
+        std::u16string utf16;
+        utf8::utf8to16(utf8.begin(), utf8.end(), std::back_inserter(utf16));
+        return utf16;
+    }
 
     std::uint32_t Uint32() const {
         // A whole number, whether JSON's reader took it as signed or unsigned.
@@ -123,4 +136,4 @@ private:
     Thrower thrower_;
 };
 
-}  // namespace calvoro_cli
+}  // namespace Calvoro::json_reading
