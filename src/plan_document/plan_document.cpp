@@ -110,9 +110,9 @@ json Parse(std::string_view text) {
 
 // The six timeouts of version 1, in minutes, as its "timeouts" object names them.
 struct Timeout {
-    const char* timeout;
-    const char* source;
-    bool onAC;
+    const char* timeout = nullptr;
+    const char* source = nullptr;
+    bool onAC = false;
     Guid subgroup;
     Guid setting;
 };

@@ -355,7 +355,7 @@ std::u16string SettingLabel(const PowerSetting& setting) {
 
 std::u16string SettingValueText(const PowerSetting& setting, std::uint32_t value) {
     const std::string digits = std::to_string(value);
-    const std::u16string number(digits.begin(), digits.end());
+    std::u16string number(digits.begin(), digits.end());
     if (setting.range) {
         return setting.range->units.empty() ? number : number + u" " + setting.range->units;
     }
