@@ -1,6 +1,9 @@
 using System;
 using System.Collections.Generic;
+using System.IO;
 using System.Linq;
+using System.Text.Json.Nodes;
+using System.Text.RegularExpressions;
 using System.Threading;
 using Calvoro;
 using Xunit;
@@ -353,6 +356,137 @@ namespace Calvoro.Tests
             Assert.Equal(WatchAction.NoneRecorded, WatchDecision.ApplyRecordedPlan().Action);
             Assert.Throws<ObjectDisposedException>(() => watcher.Start());
             Assert.Throws<ArgumentOutOfRangeException>(() => new PowerWatcher(TimeSpan.FromSeconds(-1)));
+        }
+    }
+
+    // Every setting, and the one mapping of the native library's outcomes to .NET.
+    public sealed class PowerSettingsTests : IDisposable
+    {
+        private static readonly Guid Balanced = new Guid("381B4222-F694-41F0-9685-FF5BB260DF2E");
+        private static readonly Guid PowerSaver = new Guid("A1841308-3541-4FAB-BC81-F71556F20B4A");
+        private readonly PowerSettings settings = new PowerSettings();
+        private readonly PowerPlans plans = new PowerPlans();
+
+        public PowerSettingsTests() => Simulation.Reset();
+
+        public void Dispose()
+        {
+            Assert.Equal(0ul, Simulation.Allocations().Outstanding);
+            Simulation.Reset();
+        }
+
+        [Theory]
+        [InlineData(SettingOutcome.Done, null)]
+        [InlineData(SettingOutcome.NotFound, typeof(SettingNotFoundException))]
+        [InlineData(SettingOutcome.Ambiguous, typeof(AmbiguousSettingException))]
+        [InlineData(SettingOutcome.OutOfRange, typeof(ArgumentOutOfRangeException))]
+        [InlineData(SettingOutcome.Refused, typeof(PlatformRefusedException))]
+        [InlineData(SettingOutcome.PinnedByPolicy, typeof(PinnedByPolicyException))]
+        [InlineData(SettingOutcome.Unsupported, typeof(PlatformNotSupportedException))]
+        public void EachOutcomeHasOneType(SettingOutcome outcome, Type? expected)
+        {
+            Exception? thrown = Record.Exception(() => Outcomes.Check(outcome, 5, "it"));
+            Assert.Equal(expected, thrown?.GetType());
+        }
+
+        // The C header's values, by name: a binding's enumeration that drifts from them fails here.
+        [Fact]
+        public void TheEnumerationsHoldTheCDoorsValues()
+        {
+            string folder = AppContext.BaseDirectory;
+            while (!File.Exists(Path.Combine(folder, "include/calvoro/calvoro_c.h")))
+            {
+                folder = Path.GetDirectoryName(folder) ?? throw new FileNotFoundException("calvoro_c.h above the tests");
+            }
+            var defined = Regex.Matches(File.ReadAllText(Path.Combine(folder, "include/calvoro/calvoro_c.h")),
+                                        @"#define CALVORO_(\w+) \(?(-?\d+)\)?")
+                .ToDictionary(match => match.Groups[1].Value, match => int.Parse(match.Groups[2].Value));
+            void Same<T>(string prefix) where T : struct, Enum
+            {
+                foreach (T member in Enum.GetValues<T>())
+                {
+                    string name = prefix + Regex.Replace(member.ToString(), "(?<=[a-z])(?=[A-Z])", "_").ToUpperInvariant();
+                    Assert.True(defined.TryGetValue(name, out int value), $"CALVORO_{name} is not in the header");
+                    Assert.Equal((value, name), (Convert.ToInt32(member), name));
+                }
+            }
+            Same<SettingOutcome>("SETTING_");
+            Same<PowerSource>("SOURCE_");
+            Same<PowerMode>("MODE_");
+            Same<Activation>("");
+            Same<PlanLookupOutcome>("PLAN_");
+            Same<PlanLookupReading>("READ_");
+            Same<DocumentChangeKind>("CHANGE_");
+            Same<WatchAction>("WATCH_");
+            Same<WatchTrigger>("TRIGGER_");
+        }
+
+        [Fact]
+        public void SettingsAreListedFoundWrittenShownAndEachRefusalReachesItsType()
+        {
+            IReadOnlyList<PowerSetting> visible = settings.GetAll(Balanced);
+            Assert.True(visible.Count >= 20, $"{visible.Count} visible settings");
+            Assert.True(settings.GetAll(Balanced, includeHidden: true).Count > visible.Count);
+            PowerSetting max = settings.Find(Balanced, "procthrottlemax");
+            Assert.Equal(("PROCTHROTTLEMAX", 100u, "%", "SUB_PROCESSOR"), (max.Alias, max.Range!.Max, max.Range.Units, max.Subgroup.Alias));
+            Assert.Equal(Activation.Applied, settings.Write(Balanced, max, PowerSource.DC, 70).Reapplied);
+            Assert.Null(settings.Write(PowerSaver, max, PowerSource.AC, 60).Reapplied);
+            Assert.Equal((100u, 70u), (settings.Read(Balanced, max).AC, settings.Read(Balanced, max).DC));
+            Assert.Contains("100", Assert.Throws<ArgumentOutOfRangeException>(() => settings.Write(Balanced, max, PowerSource.DC, 101)).Message);
+            Assert.Equal(70u, settings.Read(Balanced, max).DC);
+
+            PowerSetting critical = settings.Find(Balanced, "BATACTIONCRIT");
+            Assert.Equal((1u, 3u), (settings.ValueFromText(critical, "sleep"), settings.ValueFromText(critical, "3")));
+            Assert.Contains("Hibernate", Assert.Throws<ArgumentException>(() => settings.ValueFromText(critical, "nap")).Message);
+            PowerSetting boost = settings.Find(Balanced, "PERFBOOSTMODE");
+            settings.Show(boost);
+            Assert.False(settings.Find(Balanced, boost.Id.ToString()).Hidden);
+            settings.Hide(boost);
+            Assert.True(settings.Find(Balanced, "perfboostmode").Hidden);
+
+            Assert.Throws<SettingNotFoundException>(() => settings.Find(Balanced, "no such setting"));
+            Assert.Throws<SettingNotFoundException>(() => settings.Read(Guid.NewGuid(), max));
+            Simulation.InjectStatus(Simulation.Operation.PowerWriteDCValueIndex, 5);
+            Assert.Equal(5u, Assert.Throws<PlatformRefusedException>(() => settings.Write(PowerSaver, max, PowerSource.DC, 50)).Status);
+            Simulation.InjectStatus(Simulation.Operation.PowerReadACValueIndex, 127);
+            Assert.Throws<PlatformNotSupportedException>(() => settings.Read(Balanced, max));
+            Simulation.InjectStatus(Simulation.Operation.PowerSettingAccessCheckEx, 1260, Simulation.Repeat.Always);
+            Assert.Throws<PinnedByPolicyException>(() => settings.Write(Balanced, max, PowerSource.AC, 50));
+            Simulation.ClearFaults();
+            Simulation.InjectStatus(Simulation.Operation.PowerGetUserConfiguredPowerMode, 5);
+            Assert.Throws<PlatformRefusedException>(() => plans.GetPowerMode(PowerSource.AC));
+        }
+
+        [Fact]
+        public void ADocumentCarriesEverySettingAndImportsBackChangeByChange()
+        {
+            PowerSetting max = settings.Find(PowerSaver, "PROCTHROTTLEMAX");
+            JsonNode document = JsonNode.Parse(plans.Export(PowerSaver))!;
+            Assert.Equal(2, (int)document["version"]!);
+            JsonArray rows = document["plans"]![0]!["settings"]!.AsArray();
+            Assert.Contains(rows, row => (string?)row!["alias"] == "PERFBOOSTMODE");  // hidden, yet carried
+            JsonNode row = rows.Single(row => (string?)row!["alias"] == "PROCTHROTTLEMAX")!;
+            row["dc"] = 70;
+            ImportedChange said = Assert.Single(plans.Import(document.ToJsonString(), dryRun: true));
+            Assert.Equal(("PROCTHROTTLEMAX.dc", 100u, 70u, (SettingChange?)null), (said.Change.Key, said.Change.From, said.Change.To, said.Made));
+            Assert.Equal(100u, settings.Read(PowerSaver, max).DC);
+            Assert.Null(Assert.Single(plans.Import(document.ToJsonString())).Refusal);
+            Assert.Equal(70u, settings.Read(PowerSaver, max).DC);
+
+            row["dc"] = 101;
+            Assert.Contains("PROCTHROTTLEMAX", Assert.Throws<DocumentException>(() => plans.Import(document.ToJsonString())).Message);
+            row["dc"] = 50;
+            row["id"] = "{01234567-89ab-cdef-0102-030405060708}";
+            Assert.Throws<DocumentException>(() => plans.Import(document.ToJsonString()));
+            Assert.Equal(DocumentChangeKind.Skipped, Assert.Single(plans.Import(document.ToJsonString(), skipUnknown: true)).Change.Kind);
+            Assert.Equal(70u, settings.Read(PowerSaver, max).DC);
+
+            JsonNode display = rows.Single(row => (string?)row!["alias"] == "VIDEOIDLE")!;
+            display["dc"] = 60;
+            Simulation.InjectStatus(Simulation.Operation.PowerWriteDCValueIndex, 5);
+            ImportedChange refused = plans.Import(document.ToJsonString(), skipUnknown: true).Single(change => change.Change.Key == "VIDEOIDLE.dc");
+            Assert.Equal(5u, Assert.IsType<PlatformRefusedException>(refused.Refusal).Status);
+            Assert.Throws<DocumentException>(() => plans.Import("{\"format\": \"calvoro-plans\""));
         }
     }
 }

@@ -19,6 +19,7 @@ namespace Calvoro
         internal const int Platform = 5;
         internal const int InvalidArgument = 6;
         internal const int OutOfMemory = 7;
+        internal const int Document = 8;
 
         /// <summary>The library's C functions, looked up once when it is opened.</summary>
         internal sealed class Functions
@@ -53,6 +54,25 @@ namespace Calvoro
             internal readonly delegate* unmanaged[Cdecl]<WatchDecisionRecord*, int> ApplyRecordedPlan;
             internal readonly delegate* unmanaged[Cdecl]<uint, IntPtr, IntPtr, IntPtr*, int> StartWatcher;
             internal readonly delegate* unmanaged[Cdecl]<IntPtr, int> StopWatcher;
+            internal readonly delegate* unmanaged[Cdecl]<int*, int> PowerSettingsSupported;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, SettingResultRecord*, IntPtr*, int> ListSettings;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, char*, uint, SettingResultRecord*, IntPtr*, int> FindSetting;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, int> FreeSettings;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint*, int> SettingCount;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint, SettingInfoRecord*, int> SettingInfo;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint, int, char*, uint, uint*, int> SettingText;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint, uint, int, uint*, char*, uint, uint*, int> PossibleValue;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint, char*, uint, int*, uint*, int> SettingValueFromText;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, SettingIdRecord*, SettingResultRecord*, uint*, uint*, int> ReadSetting;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, SettingIdRecord*, int, uint, SettingResultRecord*, int> WriteSetting;
+            internal readonly delegate* unmanaged[Cdecl]<SettingIdRecord*, int, SettingResultRecord*, int> SetSettingHidden;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, uint, byte*, uint, uint*, int> ExportPlans;
+            internal readonly delegate* unmanaged[Cdecl]<byte*, uint, int, IntPtr*, int> ReadDocument;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, int> FreeDocument;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint*, int> DocumentCount;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint, DocumentChangeRecord*, int> DocumentChange;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint, int, char*, uint, uint*, int> DocumentText;
+            internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint, SettingResultRecord*, int> ApplyDocumentChange;
 
             internal Functions(CalvoroLibrary library)
             {
@@ -86,6 +106,25 @@ namespace Calvoro
                 ApplyRecordedPlan = (delegate* unmanaged[Cdecl]<WatchDecisionRecord*, int>)library.Export("calvoro_ApplyRecordedPlan");
                 StartWatcher = (delegate* unmanaged[Cdecl]<uint, IntPtr, IntPtr, IntPtr*, int>)library.Export("calvoro_StartWatcher");
                 StopWatcher = (delegate* unmanaged[Cdecl]<IntPtr, int>)library.Export("calvoro_StopWatcher");
+                PowerSettingsSupported = (delegate* unmanaged[Cdecl]<int*, int>)library.Export("calvoro_PowerSettingsSupported");
+                ListSettings = (delegate* unmanaged[Cdecl]<Guid*, SettingResultRecord*, IntPtr*, int>)library.Export("calvoro_ListSettings");
+                FindSetting = (delegate* unmanaged[Cdecl]<Guid*, char*, uint, SettingResultRecord*, IntPtr*, int>)library.Export("calvoro_FindSetting");
+                FreeSettings = (delegate* unmanaged[Cdecl]<IntPtr, int>)library.Export("calvoro_FreeSettings");
+                SettingCount = (delegate* unmanaged[Cdecl]<IntPtr, uint*, int>)library.Export("calvoro_SettingCount");
+                SettingInfo = (delegate* unmanaged[Cdecl]<IntPtr, uint, SettingInfoRecord*, int>)library.Export("calvoro_SettingInfo");
+                SettingText = (delegate* unmanaged[Cdecl]<IntPtr, uint, int, char*, uint, uint*, int>)library.Export("calvoro_SettingText");
+                PossibleValue = (delegate* unmanaged[Cdecl]<IntPtr, uint, uint, int, uint*, char*, uint, uint*, int>)library.Export("calvoro_PossibleValue");
+                SettingValueFromText = (delegate* unmanaged[Cdecl]<IntPtr, uint, char*, uint, int*, uint*, int>)library.Export("calvoro_SettingValueFromText");
+                ReadSetting = (delegate* unmanaged[Cdecl]<Guid*, SettingIdRecord*, SettingResultRecord*, uint*, uint*, int>)library.Export("calvoro_ReadSetting");
+                WriteSetting = (delegate* unmanaged[Cdecl]<Guid*, SettingIdRecord*, int, uint, SettingResultRecord*, int>)library.Export("calvoro_WriteSetting");
+                SetSettingHidden = (delegate* unmanaged[Cdecl]<SettingIdRecord*, int, SettingResultRecord*, int>)library.Export("calvoro_SetSettingHidden");
+                ExportPlans = (delegate* unmanaged[Cdecl]<Guid*, uint, byte*, uint, uint*, int>)library.Export("calvoro_ExportPlans");
+                ReadDocument = (delegate* unmanaged[Cdecl]<byte*, uint, int, IntPtr*, int>)library.Export("calvoro_ReadDocument");
+                FreeDocument = (delegate* unmanaged[Cdecl]<IntPtr, int>)library.Export("calvoro_FreeDocument");
+                DocumentCount = (delegate* unmanaged[Cdecl]<IntPtr, uint*, int>)library.Export("calvoro_DocumentCount");
+                DocumentChange = (delegate* unmanaged[Cdecl]<IntPtr, uint, DocumentChangeRecord*, int>)library.Export("calvoro_DocumentChange");
+                DocumentText = (delegate* unmanaged[Cdecl]<IntPtr, uint, int, char*, uint, uint*, int>)library.Export("calvoro_DocumentText");
+                ApplyDocumentChange = (delegate* unmanaged[Cdecl]<IntPtr, uint, SettingResultRecord*, int>)library.Export("calvoro_ApplyDocumentChange");
             }
         }
 
@@ -115,6 +154,97 @@ namespace Calvoro
             internal int HasPlan;
             internal Guid Plan;
             internal int Action;
+        }
+
+        /// <summary>calvoro_setting_result.</summary>
+        internal struct SettingResultRecord
+        {
+            internal int Outcome;
+            internal uint Status;
+            internal int Reapplied;
+        }
+
+        /// <summary>calvoro_setting_id.</summary>
+        internal struct SettingIdRecord
+        {
+            internal Guid Subgroup;
+            internal Guid Setting;
+        }
+
+        /// <summary>calvoro_setting_info.</summary>
+        internal struct SettingInfoRecord
+        {
+            internal SettingIdRecord Id;
+            internal int Hidden;
+            internal int Ranged;
+            internal uint Min;
+            internal uint Max;
+            internal uint Increment;
+            internal uint ValueCount;
+            internal int HasAcDefault;
+            internal uint AcDefault;
+            internal int HasDcDefault;
+            internal uint DcDefault;
+        }
+
+        /// <summary>calvoro_document_change.</summary>
+        internal struct DocumentChangeRecord
+        {
+            internal int Kind;
+            internal Guid Plan;
+            internal Guid Subgroup;
+            internal Guid Setting;
+            internal int OnAC;
+            internal uint Value;
+            internal uint From;
+            internal uint To;
+        }
+
+        /// <summary>CALVORO_ACTIVE_PLAN_UNKNOWN, in calvoro_setting_result.reapplied.</summary>
+        internal const int ActivePlanUnknown = -2;
+
+        /// <summary>The CALVORO_TEXT_... a setting's text is asked by.</summary>
+        internal const int TextName = 0;
+        internal const int TextDescription = 1;
+        internal const int TextAlias = 2;
+        internal const int TextUnits = 3;
+        internal const int TextAllowed = 4;
+        internal const int TextSubgroupName = 5;
+        internal const int TextSubgroupDescription = 6;
+        internal const int TextSubgroupAlias = 7;
+
+        /// <summary>Writes a text into the caller's buffer, and its length.</summary>
+        internal delegate int TextWriter(char* text, uint capacity, uint* length);
+
+        /// <summary>The CALVORO_CHANGE_TEXT_... a document change's text is asked by.</summary>
+        internal const int ChangeTextKey = 0;
+        internal const int ChangeTextLabel = 1;
+        internal const int ChangeTextFrom = 2;
+        internal const int ChangeTextTo = 3;
+        internal const int ChangeTextPlanName = 4;
+        internal const int ChangeTextName = 5;
+        internal const int ChangeTextDescription = 6;
+
+        /// <summary>A text that <paramref name="read"/> writes, asked again at the length that a
+        /// short buffer reported.</summary>
+        internal static string ReadText(TextWriter read)
+        {
+            uint length = 0;
+            char[] buffer = new char[128];
+            while (true)
+            {
+                int status;
+                fixed (char* units = buffer)
+                {
+                    status = read(units, (uint)buffer.Length, &length);
+                }
+                if (status != BufferTooSmall)
+                {
+                    Check(status);
+                    return new string(buffer, 0, (int)length);
+                }
+                buffer = new char[length + 1];
+            }
         }
 
         /// <summary>calvoro_watch_callback.</summary>
@@ -203,6 +333,8 @@ namespace Calvoro
                     return new PlatformException(message);
                 case OutOfMemory:
                     return new OutOfMemoryException(message);
+                case Document:
+                    return new DocumentException(message);
                 case InvalidArgument:
                     return new ArgumentException(message);
                 default:

@@ -123,6 +123,26 @@ namespace Calvoro
         public PowerPlan? Plan => Outcome == PlanLookupOutcome.Found ? Candidates[0] : null;
     }
 
+    /// <summary>A change that <see cref="PowerPlans.Import"/> made, tried, or only said
+    /// (a dry run, or a skipped setting).</summary>
+    public sealed class ImportedChange
+    {
+        internal ImportedChange(DocumentChange change, SettingChange? made, Exception? refusal)
+        {
+            Change = change;
+            Made = made;
+            Refusal = refusal;
+        }
+
+        /// <summary>What the document asked for.</summary>
+        public DocumentChange Change { get; }
+        /// <summary>How it was made; <c>null</c> when it was not tried, or refused.</summary>
+        public SettingChange? Made { get; }
+        /// <summary>Why it was not made: a <see cref="PlatformRefusedException"/> or a
+        /// <see cref="PinnedByPolicyException"/>; <c>null</c> otherwise.</summary>
+        public Exception? Refusal { get; }
+    }
+
     /// <summary>One power plan as it was when it was read: its identifier, its name and its six
     /// timeouts in whole minutes (0 means never). Immutable; read the plans again to see a
     /// change.</summary>
@@ -167,9 +187,11 @@ namespace Calvoro
     }
 
     /// <summary>
-    /// The power plans as .NET objects, over <see cref="PowerClass"/>: every plan with its six
-    /// timeouts in one call, and a timeout read or changed by name. It adds no rule of its own:
-    /// failures are results exactly as <see cref="PowerClass"/> gives them.
+    /// The power plans as .NET objects: every plan with its six timeouts in one call (read
+    /// through <see cref="PowerClass"/>), a timeout changed by name (through the native
+    /// library's one path for every setting, which checks Group Policy and applies the active
+    /// plan again), the active plan, the default-plan record, the power source and modes, and
+    /// the export document. Every rule is the native library's.
     /// </summary>
     public sealed class PowerPlans
     {
@@ -234,26 +256,81 @@ namespace Calvoro
             }
         }
 
-        /// <summary>Changes one timeout of a plan.</summary>
+        /// <summary>Changes one timeout of a plan, through the native library's path for every
+        /// setting (Windows keeps it in seconds): Group Policy is checked first, and a change to
+        /// the active plan applies it again.</summary>
         /// <param name="plan">The plan's identifier.</param>
         /// <param name="setting">Which timeout.</param>
         /// <param name="source">For which power source.</param>
         /// <param name="minutes">Whole minutes, 0 for never; at most <see cref="MaxTimerMinutes"/>.</param>
-        /// <returns><c>true</c> when the platform stored it.</returns>
+        /// <returns><c>true</c> when the platform stored it; <c>false</c> when it refused, when
+        /// Group Policy sets it, or above <see cref="MaxTimerMinutes"/>.</returns>
+        /// <exception cref="PlatformNotSupportedException">The platform lacks the calls.</exception>
         public bool SetTimeout(Guid plan, TimeoutSetting setting, PowerSource source, uint minutes)
         {
-            bool onAC = OnAC(source) == 1;
-            switch (setting)
+            var (subgroup, id) = TimeoutIdentifiers(setting);
+            OnAC(source);
+            if (minutes > MaxTimerMinutes)
             {
-                case TimeoutSetting.Sleep:
-                    return power.SetSleepTimer(plan, onAC, minutes);
-                case TimeoutSetting.Hibernate:
-                    return power.SetHibernationTimer(plan, onAC, minutes);
-                case TimeoutSetting.Display:
-                    return power.SetDisplayTimer(plan, onAC, minutes);
-                default:
-                    throw new ArgumentOutOfRangeException(nameof(setting), setting, "not a timeout setting");
+                return false;
             }
+            try
+            {
+                new PowerSettings().Write(plan, subgroup, id, source, minutes * 60);
+                return true;
+            }
+            catch (Exception error) when (error is PlatformRefusedException || error is PinnedByPolicyException ||
+                                          error is SettingNotFoundException)
+            {
+                return false;
+            }
+        }
+
+        // Windows' identifiers of the three timeouts: the one convenience over settings.
+        private static (Guid Subgroup, Guid Setting) TimeoutIdentifiers(TimeoutSetting setting) => setting switch
+        {
+            TimeoutSetting.Sleep => (SleepSubgroup, new Guid("29F6C1DB-86DA-48C5-9FDB-F2B67B1F44DA")),
+            TimeoutSetting.Hibernate => (SleepSubgroup, new Guid("9D7815A6-7EE4-497E-8888-515A05F02364")),
+            TimeoutSetting.Display => (new Guid("7516B95F-F776-4464-8C53-06167F40CC99"), new Guid("3C0BC021-C8A8-4E07-A973-6B14CBCB2B7E")),
+            _ => throw new ArgumentOutOfRangeException(nameof(setting), setting, "not a timeout setting"),
+        };
+
+        private static readonly Guid SleepSubgroup = new Guid("238C9FA8-0AAD-41ED-83F4-97BE242C8F20");
+
+        /// <summary>The installed plans as a document (every plan when none is given): names,
+        /// descriptions and every setting, as <c>calvoro export</c> and Export-PowerPlan write it.</summary>
+        /// <param name="plans">The plans' identifiers.</param>
+        /// <returns>The document's text.</returns>
+        public string Export(params Guid[] plans) => PlanDocument.Export(plans);
+
+        /// <summary>Applies a document to the installed plans, after the native library checked
+        /// all of it, change by change; a refused change is reported, and the others are made.</summary>
+        /// <param name="document">The document's text (version 1 or 2).</param>
+        /// <param name="dryRun">Only say what would change.</param>
+        /// <param name="skipUnknown">Skip the settings this machine does not have.</param>
+        /// <returns>Each change with how it went.</returns>
+        /// <exception cref="DocumentException">The document cannot be imported; nothing was changed.</exception>
+        public IReadOnlyList<ImportedChange> Import(string document, bool dryRun = false, bool skipUnknown = false)
+        {
+            using PlanDocument read = PlanDocument.Read(document, skipUnknown);
+            var imported = new List<ImportedChange>();
+            foreach (DocumentChange change in read.Changes)
+            {
+                if (dryRun || change.Kind == DocumentChangeKind.Skipped)
+                {
+                    imported.Add(new ImportedChange(change, null, null));
+                    continue;
+                }
+                try
+                {
+                    imported.Add(new ImportedChange(change, read.Apply(change), null));
+                }
+                catch (Exception error) when (error is PlatformRefusedException || error is PinnedByPolicyException)
+                {
+                    imported.Add(new ImportedChange(change, null, error));
+                }
+            }
+            return imported;
         }
 
         /// <summary>The plan the platform applies now.</summary>
@@ -383,7 +460,7 @@ namespace Calvoro
         /// <param name="source">AC or DC.</param>
         /// <returns>The mode; <c>null</c> for an identifier that is none of the three.</returns>
         /// <exception cref="PlatformNotSupportedException">The platform has no power modes (they came with Windows 11).</exception>
-        /// <exception cref="PlatformException">The platform refused.</exception>
+        /// <exception cref="PlatformRefusedException">The platform refused.</exception>
         public unsafe PowerMode? GetPowerMode(PowerSource source)
         {
             NativeMethods.PowerModeRecord record;
@@ -397,7 +474,7 @@ namespace Calvoro
         /// <param name="mode">The mode.</param>
         /// <exception cref="PlatformNotSupportedException">The platform has no power modes.</exception>
         /// <exception cref="InvalidOperationException">Windows says the mode does not apply to the active plan.</exception>
-        /// <exception cref="PlatformException">The platform refused.</exception>
+        /// <exception cref="PlatformRefusedException">The platform refused.</exception>
         public unsafe void SetPowerMode(PowerSource source, PowerMode mode)
         {
             int outcome;
@@ -414,6 +491,8 @@ namespace Calvoro
             return pinned != 0;
         }
 
+        // The power modes' outcomes, in the one mapping of outcomes: Unsupported and Failed as
+        // a setting's Unsupported and Refused; NotApplicable is theirs alone.
         private static void CheckMode(int outcome, uint status, PowerSource source)
         {
             switch (outcome)
@@ -421,15 +500,17 @@ namespace Calvoro
                 case NativeMethods.ModeDone:
                     return;
                 case NativeMethods.ModeUnsupported:
-                    throw new PlatformNotSupportedException("This platform has no power modes (Windows 11 has them).");
+                    Outcomes.Check(SettingOutcome.Unsupported, status, "The power modes (Windows 11 has them)");
+                    return;
                 case NativeMethods.ModeNotApplicable:
                     throw new InvalidOperationException("Windows says the power mode does not apply to the active plan; it applies to Balanced and plans made from it.");
                 default:
-                    throw new PlatformException($"The platform refused the power mode for {source}" + (status != 0 ? $" (status {status})." : "."));
+                    Outcomes.Check(SettingOutcome.Refused, status, $"The power mode for {source}");
+                    return;
             }
         }
 
-        private static int OnAC(PowerSource source) => source switch
+        internal static int OnAC(PowerSource source) => source switch
         {
             PowerSource.AC => 1,
             PowerSource.DC => 0,
