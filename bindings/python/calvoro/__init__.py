@@ -13,18 +13,31 @@ Beside the class, the library's own operations: the active plan (active_plan, ac
 plan's description, finding a plan by what a person types (find_plan), and writing the
 default-plan record (set_default, clear_default); and the watcher (Watcher), which applies
 the recorded plan when the power source changes.
+
+Every setting of a plan, as Windows describes it: list_settings, find_setting, read_setting,
+write_setting, show_setting and hide_setting; and the export document that carries them all:
+export_plans, import_plans and PlanDocument. Their failures are exceptions, one for each outcome
+of the library (SettingOutcome): SettingNotFoundError, AmbiguousSettingError, ValueError for a
+value the setting does not take, RefusedError, PinnedByPolicyError and NotImplementedError; a
+document that cannot be imported is DocumentError.
 """
 import ctypes
 import uuid
 from typing import Optional
 
 from . import _native
-from ._errors import (GuidParseError, LibraryNotFoundError, LibraryVersionError, PlatformError,
-                      RegistryAccessError)
+from ._errors import (AmbiguousSettingError, DocumentError, GuidParseError, LibraryNotFoundError,
+                      LibraryVersionError, PinnedByPolicyError, PlatformError, RefusedError,
+                      RegistryAccessError, SettingNotFoundError)
 from ._plans import (Activation, InstalledPlan, PlanLookup, PowerMode, PowerSource,
                      PowerSourceState, activate, active_plan, active_plan_pinned_by_policy,
                      clear_default, find_plan, installed_plans, plan_description, power_mode,
                      power_source, same_ignoring_case, set_default, set_power_mode)
+from ._settings import (DocumentChange, DocumentChangeKind, ImportedChange, PlanDocument,
+                        PossibleValue, PowerSetting, PowerSubgroup, SettingChange, SettingOutcome,
+                        SettingRange, SettingValues, export_plans, find_setting, hide_setting,
+                        import_plans, list_settings, read_setting, setting_value_from_text,
+                        settings_supported, show_setting, write_setting)
 from ._version import __version__
 from ._watcher import WatchAction, WatchDecision, Watcher, WatchTrigger, apply_recorded_plan
 
@@ -34,7 +47,13 @@ __all__ = ["PowerClass", "NoPowerSchemeGuid", "GuidParseError", "RegistryAccessE
            "installed_plans", "active_plan", "activate", "plan_description", "find_plan",
            "same_ignoring_case", "set_default", "clear_default", "PowerMode", "PowerSourceState",
            "power_source", "power_mode", "set_power_mode", "active_plan_pinned_by_policy",
-           "Watcher", "WatchDecision", "WatchAction", "WatchTrigger", "apply_recorded_plan"]
+           "Watcher", "WatchDecision", "WatchAction", "WatchTrigger", "apply_recorded_plan",
+           "RefusedError", "PinnedByPolicyError", "SettingNotFoundError", "AmbiguousSettingError",
+           "DocumentError", "SettingOutcome", "SettingRange", "PossibleValue", "PowerSubgroup",
+           "PowerSetting", "SettingValues", "SettingChange", "settings_supported", "list_settings",
+           "find_setting", "setting_value_from_text", "read_setting", "write_setting",
+           "show_setting", "hide_setting", "DocumentChangeKind", "DocumentChange",
+           "ImportedChange", "PlanDocument", "export_plans", "import_plans"]
 
 
 def __getattr__(name):

@@ -9,8 +9,8 @@ import sys
 import threading
 import uuid
 
-from ._errors import (GuidParseError, LibraryNotFoundError, LibraryVersionError, PlatformError,
-                      RegistryAccessError)
+from ._errors import (DocumentError, GuidParseError, LibraryNotFoundError, LibraryVersionError,
+                      PlatformError, RegistryAccessError)
 from ._version import __version__
 
 OK = 0
@@ -21,6 +21,7 @@ REGISTRY_ACCESS = 4
 PLATFORM = 5
 INVALID_ARGUMENT = 6
 OUT_OF_MEMORY = 7
+DOCUMENT = 8
 
 
 class Guid(ctypes.Structure):
@@ -57,6 +58,20 @@ def units(text, what):
 
 def text_of(buffer, length):
     return ctypes.string_at(buffer, length * 2).decode("utf-16-le", "surrogatepass")
+
+
+def read_units(function):
+    """The text that `function(buffer, capacity, length)` writes as UTF-16 code units, read
+    again at the reported length whenever it outgrew the buffer."""
+    length, capacity = ctypes.c_uint32(), 128
+    while True:
+        buffer = (ctypes.c_uint16 * capacity)()
+        status = function(buffer, capacity, ctypes.byref(length))
+        if status != BUFFER_TOO_SMALL:
+            break
+        capacity = length.value + 1
+    check(status)
+    return text_of(buffer, length.value)
 
 
 def read_text(function, guid):
@@ -239,6 +254,58 @@ _PROTOTYPES.update({
     "calvoro_SetDefaultPlan": (_I32, [_I32, _GUID]),
     "calvoro_ClearDefaultPlan": (_I32, [_I32, _P(_I32)]),
 })
+
+
+class SettingResult(ctypes.Structure):
+    """calvoro_setting_result."""
+
+    _fields_ = [("outcome", _I32), ("status", _U32), ("reapplied", _I32)]
+
+
+class SettingId(ctypes.Structure):
+    """calvoro_setting_id."""
+
+    _fields_ = [("subgroup", Guid), ("setting", Guid)]
+
+
+class SettingInfo(ctypes.Structure):
+    """calvoro_setting_info."""
+
+    _fields_ = [("id", SettingId), ("hidden", _I32), ("ranged", _I32), ("min", _U32),
+                ("max", _U32), ("increment", _U32), ("valueCount", _U32), ("hasAcDefault", _I32),
+                ("acDefault", _U32), ("hasDcDefault", _I32), ("dcDefault", _U32)]
+
+
+class DocumentChangeRecord(ctypes.Structure):
+    """calvoro_document_change."""
+
+    _fields_ = [("kind", _I32), ("plan", Guid), ("subgroup", Guid), ("setting", Guid),
+                ("onAC", _I32), ("value", _U32), ("from_", _U32), ("to", _U32)]
+
+
+_HANDLE = ctypes.c_void_p
+_RESULT = _P(SettingResult)
+_PROTOTYPES.update({
+    "calvoro_PowerSettingsSupported": (_I32, [_P(_I32)]),
+    "calvoro_ListSettings": (_I32, [_GUID, _RESULT, _P(_HANDLE)]),
+    "calvoro_FindSetting": (_I32, [_GUID, _U16, _U32, _RESULT, _P(_HANDLE)]),
+    "calvoro_FreeSettings": (_I32, [_HANDLE]),
+    "calvoro_SettingCount": (_I32, [_HANDLE, _P(_U32)]),
+    "calvoro_SettingInfo": (_I32, [_HANDLE, _U32, _P(SettingInfo)]),
+    "calvoro_SettingText": (_I32, [_HANDLE, _U32, _I32, _U16, _U32, _P(_U32)]),
+    "calvoro_PossibleValue": (_I32, [_HANDLE, _U32, _U32, _I32, _P(_U32), _U16, _U32, _P(_U32)]),
+    "calvoro_SettingValueFromText": (_I32, [_HANDLE, _U32, _U16, _U32, _P(_I32), _P(_U32)]),
+    "calvoro_ReadSetting": (_I32, [_GUID, _P(SettingId), _RESULT, _P(_U32), _P(_U32)]),
+    "calvoro_WriteSetting": (_I32, [_GUID, _P(SettingId), _I32, _U32, _RESULT]),
+    "calvoro_SetSettingHidden": (_I32, [_P(SettingId), _I32, _RESULT]),
+    "calvoro_ExportPlans": (_I32, [_GUID, _U32, ctypes.c_char_p, _U32, _P(_U32)]),
+    "calvoro_ReadDocument": (_I32, [ctypes.c_char_p, _U32, _I32, _P(_HANDLE)]),
+    "calvoro_FreeDocument": (_I32, [_HANDLE]),
+    "calvoro_DocumentCount": (_I32, [_HANDLE, _P(_U32)]),
+    "calvoro_DocumentChange": (_I32, [_HANDLE, _U32, _P(DocumentChangeRecord)]),
+    "calvoro_DocumentText": (_I32, [_HANDLE, _U32, _I32, _U16, _U32, _P(_U32)]),
+    "calvoro_ApplyDocumentChange": (_I32, [_HANDLE, _U32, _RESULT]),
+})
 for _name in ("Sleep", "Hibernation", "Display"):
     _PROTOTYPES[f"calvoro_Get{_name}Timer"] = (_I32, [_GUID, _I32, _P(_U32)])
     _PROTOTYPES[f"calvoro_Set{_name}Timer"] = (_I32, [_GUID, _I32, _U32, _P(_I32)])
@@ -317,7 +384,7 @@ def check(status):
     if status == OK:
         return
     message = (library().calvoro_LastErrorMessage() or b"").decode("utf-8", "replace")
-    if status in (NULL_POINTER, BUFFER_TOO_SMALL) or status > OUT_OF_MEMORY:
+    if status in (NULL_POINTER, BUFFER_TOO_SMALL) or status > DOCUMENT:
         # The binding's own mistake, not the caller's: say which status it was.
         message = f"{library().calvoro_StatusName(status).decode('ascii')} ({status}): {message}"
     raise {
@@ -326,4 +393,5 @@ def check(status):
         PLATFORM: PlatformError,
         OUT_OF_MEMORY: MemoryError,
         INVALID_ARGUMENT: ValueError,
+        DOCUMENT: DocumentError,
     }.get(status, RuntimeError)(message)

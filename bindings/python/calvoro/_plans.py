@@ -7,7 +7,7 @@ from dataclasses import dataclass
 from typing import List, Optional, Union
 
 from . import _native
-from ._errors import PlatformError
+from ._errors import RefusedError
 
 
 class PowerSource(enum.Enum):
@@ -188,14 +188,16 @@ def power_source() -> PowerSourceState:
 
 
 def _check_mode(outcome, status, source):
+    # The power modes' outcomes, in the mapping of every other call: no power modes is
+    # NotImplementedError and a failure RefusedError; "not for the active plan" is theirs alone.
     if outcome == 1:
         raise NotImplementedError("this platform has no power modes (Windows 11 has them)")
     if outcome == 2:
         raise ValueError("Windows says the power mode does not apply to the active plan; it "
                          "applies to Balanced and plans made from it")
     if outcome != 0:
-        raise PlatformError(f"the platform refused the power mode for {source.name}"
-                            + (f" (status {status})" if status else ""))
+        raise RefusedError(f"the power mode for {source.name}: the platform refused"
+                           + (f" (status {status})" if status else ""), status)
 
 
 def power_mode(source: PowerSource) -> Union[PowerMode, uuid.UUID]:

@@ -293,3 +293,119 @@ def test_the_simulation_serves_only_when_asked_for_or_alone(windows, from_enviro
         with pytest.raises(RuntimeError, match="before the first call of PowerClass"):
             selection.use_simulation()
         assert selection.get() == "real"
+
+
+@pytest.mark.parametrize("outcome, raised", [
+    (calvoro.SettingOutcome.DONE, None),
+    (calvoro.SettingOutcome.NOT_FOUND, calvoro.SettingNotFoundError),
+    (calvoro.SettingOutcome.AMBIGUOUS, calvoro.AmbiguousSettingError),
+    (calvoro.SettingOutcome.OUT_OF_RANGE, ValueError),
+    (calvoro.SettingOutcome.REFUSED, calvoro.RefusedError),
+    (calvoro.SettingOutcome.PINNED_BY_POLICY, calvoro.PinnedByPolicyError),
+    (calvoro.SettingOutcome.UNSUPPORTED, NotImplementedError),
+])
+def test_each_outcome_has_one_exception(outcome, raised):
+    from calvoro._settings import check
+    try:
+        check(outcome, 5, "it")
+        got = None
+    except Exception as error:  # noqa: BLE001 - the type is what is checked
+        got = type(error)
+    assert got is raised
+
+
+def test_the_enumerations_hold_the_c_doors_values():
+    import re
+    from calvoro._plans import _MODES, SOURCES
+    header = pathlib.Path(__file__).resolve().parents[3] / "include" / "calvoro" / "calvoro_c.h"
+    defined = {name: int(value) for name, value in
+               re.findall(r"#define CALVORO_(\w+) \(?(-?\d+)\)?", header.read_text())}
+    # Each binding turns the C door's numbers into members by position.
+    for prefix, ordered in (("SETTING_", list(calvoro.SettingOutcome)), ("", list(calvoro.Activation)),
+                            ("CHANGE_", list(calvoro.DocumentChangeKind)), ("SOURCE_", SOURCES),
+                            ("MODE_", _MODES), ("WATCH_", list(calvoro.WatchAction)),
+                            ("TRIGGER_", list(calvoro.WatchTrigger))):
+        for position, member in enumerate(ordered):
+            assert defined[prefix + member.name] == position, member
+
+
+def test_settings_listed_found_written_shown_and_each_refusal_raised():
+    visible = calvoro.list_settings(BALANCED)
+    assert len(visible) >= 20
+    assert len(calvoro.list_settings(BALANCED, include_hidden=True)) > len(visible)
+    most = calvoro.find_setting(BALANCED, "procthrottlemax")
+    assert (most.alias, most.range.max, most.range.units, most.subgroup.alias) == (
+        "PROCTHROTTLEMAX", 100, "%", "SUB_PROCESSOR")
+    dc = calvoro.PowerSource.DC
+    assert calvoro.write_setting(BALANCED, most, dc, 70).reapplied is calvoro.Activation.APPLIED
+    assert calvoro.write_setting(POWER_SAVER, most, calvoro.PowerSource.AC, 60).reapplied is None
+    assert calvoro.read_setting(BALANCED, most) == calvoro.SettingValues(100, 70)
+    with pytest.raises(ValueError, match="100"):
+        calvoro.write_setting(BALANCED, most, dc, 101)
+    assert calvoro.read_setting(BALANCED, most).dc == 70
+
+    critical = calvoro.find_setting(BALANCED, "BATACTIONCRIT")
+    assert calvoro.setting_value_from_text(critical, "sleep") == 1
+    with pytest.raises(ValueError, match="Hibernate"):
+        calvoro.setting_value_from_text(critical, "nap")
+    boost = calvoro.find_setting(BALANCED, "PERFBOOSTMODE")
+    calvoro.show_setting(boost)
+    assert not calvoro.find_setting(BALANCED, str(boost.id)).hidden
+    calvoro.hide_setting(boost)
+    assert calvoro.find_setting(BALANCED, "perfboostmode").hidden
+
+    with pytest.raises(calvoro.SettingNotFoundError):
+        calvoro.find_setting(BALANCED, "no such setting")
+    with pytest.raises(calvoro.SettingNotFoundError):
+        calvoro.read_setting(uuid.uuid4(), most)
+    simulation.inject_status(simulation.Operation.PowerWriteDCValueIndex, 5)
+    with pytest.raises(calvoro.RefusedError) as refused:
+        calvoro.write_setting(POWER_SAVER, most, dc, 50)
+    assert refused.value.status == 5
+    simulation.inject_status(simulation.Operation.PowerReadACValueIndex, 127)
+    with pytest.raises(NotImplementedError):
+        calvoro.read_setting(BALANCED, most)
+    simulation.inject_status(simulation.Operation.PowerSettingAccessCheckEx, 1260,
+                             simulation.Repeat.ALWAYS)
+    with pytest.raises(calvoro.PinnedByPolicyError):
+        calvoro.write_setting(BALANCED, most, calvoro.PowerSource.AC, 50)
+    simulation.clear_faults()
+    simulation.inject_status(simulation.Operation.PowerGetUserConfiguredPowerMode, 5)
+    with pytest.raises(calvoro.RefusedError):
+        calvoro.power_mode(calvoro.PowerSource.AC)
+
+
+def test_a_document_carries_every_setting_and_imports_back_change_by_change():
+    import json
+    most = calvoro.find_setting(POWER_SAVER, "PROCTHROTTLEMAX")
+    document = json.loads(calvoro.export_plans(POWER_SAVER))
+    assert document["version"] == 2
+    rows = {row.get("alias"): row for row in document["plans"][0]["settings"]}
+    assert "PERFBOOSTMODE" in rows  # hidden, yet carried
+    rows["PROCTHROTTLEMAX"]["dc"] = 70
+    [said] = calvoro.import_plans(json.dumps(document), dry_run=True)
+    assert (said.change.key, said.change.from_value, said.change.to_value, said.made) == (
+        "PROCTHROTTLEMAX.dc", 100, 70, None)
+    assert calvoro.read_setting(POWER_SAVER, most).dc == 100
+    [made] = calvoro.import_plans(json.dumps(document))
+    assert made.refusal is None and calvoro.read_setting(POWER_SAVER, most).dc == 70
+
+    rows["PROCTHROTTLEMAX"]["dc"] = 101
+    with pytest.raises(calvoro.DocumentError, match="PROCTHROTTLEMAX"):
+        calvoro.import_plans(json.dumps(document))
+    rows["PROCTHROTTLEMAX"].update(dc=50, id="{01234567-89ab-cdef-0102-030405060708}")
+    with pytest.raises(calvoro.DocumentError):
+        calvoro.import_plans(json.dumps(document))
+    [skipped] = calvoro.import_plans(json.dumps(document), skip_unknown=True)
+    assert skipped.change.kind is calvoro.DocumentChangeKind.SKIPPED
+    assert calvoro.read_setting(POWER_SAVER, most).dc == 70
+
+    rows["VIDEOIDLE"]["dc"] = 60
+    simulation.inject_status(simulation.Operation.PowerWriteDCValueIndex, 5)
+    refused = [each for each in calvoro.import_plans(json.dumps(document), skip_unknown=True)
+               if each.change.key == "VIDEOIDLE.dc"]
+    assert refused[0].refusal.status == 5
+    with calvoro.PlanDocument(calvoro.export_plans()) as unchanged:
+        assert unchanged.changes == []
+    with pytest.raises(ValueError, match="closed"):
+        unchanged.apply(said.change)
