@@ -117,13 +117,18 @@ namespace Calvoro
         /// <param name="skipUnknown">Skip the settings this machine does not have, rather than refuse the document.</param>
         /// <returns>What it asks for.</returns>
         /// <exception cref="DocumentException">It cannot be imported; the message names the place.</exception>
-        public static unsafe PlanDocument Read(string document, bool skipUnknown = false)
+        public static PlanDocument Read(string document, bool skipUnknown = false) =>
+            Read(Encoding.UTF8.GetBytes(document ?? throw new ArgumentNullException(nameof(document))), skipUnknown);
+
+        /// <summary>Reads a document as a file holds it, in UTF-8 (text that is not UTF-8 is
+        /// refused), and checks all of it against this machine; reads only.</summary>
+        /// <param name="document">The document's bytes.</param>
+        /// <param name="skipUnknown">Skip the settings this machine does not have, rather than refuse the document.</param>
+        /// <returns>What it asks for.</returns>
+        /// <exception cref="DocumentException">It cannot be imported; the message names the place.</exception>
+        public static unsafe PlanDocument Read(byte[] document, bool skipUnknown = false)
         {
-            if (document is null)
-            {
-                throw new ArgumentNullException(nameof(document));
-            }
-            byte[] text = Encoding.UTF8.GetBytes(document);
+            byte[] text = document ?? throw new ArgumentNullException(nameof(document));
             IntPtr opened;
             fixed (byte* bytes = text)
             {

@@ -47,6 +47,10 @@ namespace Calvoro
         public uint Increment { get; }
         /// <summary>The unit, as the platform names it: "Seconds", "%", "MHz".</summary>
         public string Units { get; }
+
+        /// <inheritdoc/>
+        public override string ToString() =>
+            $"{Min} to {Max}" + (Increment > 1 ? $" in steps of {Increment}" : "") + (Units.Length > 0 ? " " + Units : "");
     }
 
     /// <summary>One of the values of a setting without a range; a plan stores its index.</summary>
@@ -89,6 +93,9 @@ namespace Calvoro
         public string Name { get; }
         /// <summary>Windows' description.</summary>
         public string Description { get; }
+
+        /// <inheritdoc/>
+        public override string ToString() => Alias is null ? Name : $"{Name} ({Alias})";
     }
 
     /// <summary>A setting of a plan as the platform describes it. Immutable.</summary>

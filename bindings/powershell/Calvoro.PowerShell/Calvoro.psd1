@@ -5,7 +5,7 @@
     Author               = 'the Calvoro authors'
     CompanyName          = 'Calvoro'
     Copyright            = 'Copyright (c) 2026 the Calvoro authors. MIT licence, in the file LICENSE.'
-    Description          = 'Windows power plans for admins: list plans with their timeouts, change sleep, hibernate and display-off timeouts, rename and activate plans, read the default plan per power source, and export and import plans as JSON. Calls the power API directly, so it works on every Windows language. Where Windows'' power API is not there, or with CALVORO_SIMULATION=1, it runs on a simulated machine, to try scripts safely.'
+    Description          = 'Windows power plans for admins: list plans with their timeouts, read and change every setting of a plan (hidden ones too), show and hide settings, rename and activate plans, read the default plan per power source, and export and import plans as JSON. Calls the power API directly, so it works on every Windows language. Where Windows'' power API is not there, or with CALVORO_SIMULATION=1, it runs on a simulated machine, to try scripts safely.'
     PowerShellVersion    = '5.1'
     CompatiblePSEditions = @('Desktop', 'Core')
     DotNetFrameworkVersion = '4.7.2'
@@ -21,6 +21,10 @@
         'Get-PowerSource'
         'Get-PowerMode'
         'Set-PowerMode'
+        'Get-PowerSetting'
+        'Set-PowerSetting'
+        'Show-PowerSetting'
+        'Hide-PowerSetting'
         'Export-PowerPlan'
         'Import-PowerPlan'
     )

@@ -3,14 +3,15 @@ using System.Collections.Generic;
 using System.IO;
 using System.Linq;
 using System.Management.Automation;
+using System.Text;
 
 namespace Calvoro.PowerShell
 {
     /// <summary>
     /// <para type="synopsis">Writes power plans to a JSON document.</para>
     /// <para type="description">The document is the one that `calvoro export` writes: each
-    /// plan's identifier, name, description and six timeouts. Import-PowerPlan and `calvoro
-    /// import` read it back, on this machine or another.</para>
+    /// plan's identifier, name, description and every setting, hidden ones included.
+    /// Import-PowerPlan and `calvoro import` read it back, on this machine or another.</para>
     /// </summary>
     [Cmdlet(VerbsData.Export, "PowerPlan", SupportsShouldProcess = true)]
     public sealed class ExportPowerPlanCommand : PlanCmdlet
@@ -44,19 +45,19 @@ namespace Calvoro.PowerShell
             {
                 return;
             }
-            byte[] document;
+            string document;
             try
             {
-                document = PlanDocument.Write(plans.Select(PlanDocument.Entry));
+                document = PlanDocument.Export(plans.Select(plan => plan.Id).ToArray());
             }
-            catch (DocumentException error)
+            catch (Exception error) when (error is ArgumentException || error is PlatformException)
             {
                 ThrowTerminatingError(new ErrorRecord(error, "PlanNotWritable", ErrorCategory.InvalidData, path));
                 return;
             }
             try
             {
-                File.WriteAllBytes(path, document);
+                File.WriteAllText(path, document, new UTF8Encoding(false));
             }
             catch (Exception error) when (error is IOException || error is UnauthorizedAccessException)
             {
@@ -68,9 +69,11 @@ namespace Calvoro.PowerShell
     /// <summary>
     /// <para type="synopsis">Changes the installed plans as a JSON document has them.</para>
     /// <para type="description">Reads a document that Export-PowerPlan or `calvoro export`
-    /// wrote and checks all of it before it changes anything: a fault stops the import and
-    /// names its place. Then it changes each timeout, name and description that differs. A
-    /// change the platform refuses is an error, and the others are still made.</para>
+    /// wrote (either version) and checks all of it before it changes anything: a value the
+    /// setting does not take, or a setting this machine does not have, stops the import and
+    /// names its place. With -SkipUnknown such a setting is skipped, with a warning. Then it
+    /// changes each setting, name and description that differs. A change the platform
+    /// refuses is an error, and the others are still made.</para>
     /// </summary>
     [Cmdlet(VerbsData.Import, "PowerPlan", SupportsShouldProcess = true)]
     [OutputType(typeof(PowerPlan))]
@@ -81,7 +84,11 @@ namespace Calvoro.PowerShell
         [ValidateNotNullOrEmpty]
         public string Path { get; set; } = string.Empty;
 
-        /// <summary>Writes the plans of the document as they are afterwards.</summary>
+        /// <summary>Skips the settings that this machine does not have, rather than refuse the document.</summary>
+        [Parameter]
+        public SwitchParameter SkipUnknown { get; set; }
+
+        /// <summary>Writes the plans that it changed, as they are afterwards.</summary>
         [Parameter]
         public SwitchParameter PassThru { get; set; }
 
@@ -89,11 +96,10 @@ namespace Calvoro.PowerShell
         protected override void EndProcessing()
         {
             string path = SessionState.Path.GetUnresolvedProviderPathFromPSPath(Path);
-            PlanCatalog catalog = PlanCatalog.Read();
-            List<PlanEntry> entries;
+            PlanDocument document;
             try
             {
-                entries = PlanDocument.Read(ReadAll(path), catalog.Plans);
+                document = PlanDocument.Read(ReadAll(path), SkipUnknown);
             }
             catch (DocumentException error)
             {
@@ -101,36 +107,35 @@ namespace Calvoro.PowerShell
                     "DocumentNotValid", ErrorCategory.InvalidData, path));
                 return;
             }
-
-            // Every change, known before the first is made.
-            var changes = new List<PlanChange>();
-            foreach (PlanEntry entry in entries)
+            using (document)
             {
-                PowerPlan plan = catalog.ById(entry.Id)!;
-                for (int i = 0; i < PlanDocument.Timeouts.Length; i++)
+                PlanCatalog catalog = PlanCatalog.Read();
+                var changes = new List<PlanChange>();
+                foreach (DocumentChange change in document.Changes)
                 {
-                    var (setting, source, _, _) = PlanDocument.Timeouts[i];
-                    if (entry.Minutes[i] is uint wanted && wanted != plan.Timeout(setting, source))
+                    if (change.Kind == DocumentChangeKind.Skipped)
                     {
-                        changes.Add(PlanChange.Timeout(plan, setting, source, wanted));
+                        WriteWarning($"Skipped {change.Key}: this machine has no such setting.");
+                    }
+                    else if (catalog.ById(change.Plan) is PowerPlan plan)
+                    {
+                        string action = change.Kind == DocumentChangeKind.Name
+                            ? $"Rename to \"{change.Name}\" with the description \"{change.Description}\""
+                            : $"Set {change.Label} from {change.FromText} to {change.ToText}";
+                        changes.Add(new PlanChange(plan, action, () => document.Apply(change)));
                     }
                 }
-                if (entry.Name != null && entry.Description != null &&
-                    (entry.Name != plan.Name || entry.Description != PlanCatalog.Face.GetDescription(plan.Id)))
+                if (changes.Count == 0)
                 {
-                    changes.Add(PlanChange.Rename(plan, entry.Name, entry.Description));
+                    WriteVerbose($"Nothing to change: the plans are as {path} has them.");
                 }
-            }
-            if (changes.Count == 0)
-            {
-                WriteVerbose($"Nothing to change: the plans are as {path} has them.");
-            }
-            Apply(changes);
-            if (PassThru)
-            {
-                foreach (PlanEntry entry in entries)
+                HashSet<Guid> changed = Apply(changes);
+                foreach (Guid plan in changes.Select(change => change.Plan.Id).Distinct().Where(changed.Contains))
                 {
-                    WritePlan(entry.Id);
+                    if (PassThru)
+                    {
+                        WritePlan(plan);
+                    }
                 }
             }
         }

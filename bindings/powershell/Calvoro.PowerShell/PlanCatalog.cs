@@ -15,8 +15,7 @@ namespace Calvoro.PowerShell
     }
 
     /// <summary>
-    /// The installed plans as one cmdlet call sees them, read once: the plans with their
-    /// timeouts, the active plan and the recorded defaults. Plans are named as Windows' own
+    /// The installed plans as one cmdlet call sees them, read once, with their timeouts. Plans are named as Windows' own
     /// tool names them: by name, by identifier, or by the aliases of the standard plans.
     /// </summary>
     internal sealed class PlanCatalog
@@ -27,11 +26,15 @@ namespace Calvoro.PowerShell
 
         private PlanCatalog(IReadOnlyList<PowerPlan> plans) => Plans = plans;
 
-        /// <summary>The class every cmdlet calls, and its idiomatic face.</summary>
+        /// <summary>The class, for the calls that only it has: a plan's name with its
+        /// description, and the recorded defaults.</summary>
         internal static PowerClass Power { get; } = new PowerClass();
 
         /// <summary>The idiomatic face over <see cref="Power"/>.</summary>
         internal static PowerPlans Face { get; } = new PowerPlans(Power);
+
+        /// <summary>Every setting of a plan.</summary>
+        internal static PowerSettings Settings { get; } = new PowerSettings();
 
         /// <summary>The installed plans, in the platform's order.</summary>
         internal IReadOnlyList<PowerPlan> Plans { get; }
@@ -226,16 +229,23 @@ namespace Calvoro.PowerShell
         public IEnumerable<CompletionResult> CompleteArgument(string commandName, string parameterName,
             string wordToComplete, CommandAst commandAst, IDictionary fakeBoundParameters)
         {
-            string typed = (wordToComplete ?? string.Empty).Trim('\'', '"');
             IEnumerable<string> names = PlanCatalog.Read().Plans
                 .Select(plan => plan.Name)
                 .OfType<string>()
                 .Concat(PlanCatalog.AliasNames);
-            foreach (string name in names.Where(name => name.StartsWith(typed, StringComparison.OrdinalIgnoreCase)).Distinct())
+            return Complete(names, wordToComplete);
+        }
+
+        /// <summary>The words that start with what was typed (ignoring quotes and letter case),
+        /// once each, quoted where PowerShell needs it.</summary>
+        internal static IEnumerable<CompletionResult> Complete(IEnumerable<string> words, string? typedWord)
+        {
+            string typed = (typedWord ?? string.Empty).Trim('\'', '"');
+            foreach (string word in words.Where(word => word.StartsWith(typed, StringComparison.OrdinalIgnoreCase)).Distinct())
             {
-                bool plain = name.All(c => char.IsLetterOrDigit(c) || c == '_' || c == '-' || c == '.');
-                string text = plain ? name : "'" + name.Replace("'", "''") + "'";
-                yield return new CompletionResult(text, name, CompletionResultType.ParameterValue, name);
+                bool plain = word.All(c => char.IsLetterOrDigit(c) || c == '_' || c == '-' || c == '.');
+                string text = plain ? word : "'" + word.Replace("'", "''") + "'";
+                yield return new CompletionResult(text, word, CompletionResultType.ParameterValue, word);
             }
         }
     }

@@ -33,16 +33,15 @@ namespace Calvoro.PowerShell
 
         /// <summary>
         /// Makes each change the caller confirms (-WhatIf makes none). A change the platform
-        /// refuses is a non-terminating error, and the others are still made. A new timeout of
-        /// the active plan takes effect only once the plan is applied again, as Windows' own
-        /// tool does, so the active plan is applied again when its timeouts changed.
+        /// refuses, or Group Policy sets, is a non-terminating error that names it, and the
+        /// others are still made. A change to a setting of the active plan takes effect once
+        /// the plan is applied again, which the library does; how that went is said here.
         /// </summary>
         /// <returns>The plans whose changes were all made.</returns>
         private protected HashSet<Guid> Apply(IEnumerable<PlanChange> changes)
         {
             var changed = new HashSet<Guid>();
             var refused = new HashSet<Guid>();
-            var retimed = new HashSet<Guid>();
             foreach (PlanChange change in changes)
             {
                 if (!ShouldProcess(PlanCatalog.Describe(change.Plan), change.Action))
@@ -50,65 +49,66 @@ namespace Calvoro.PowerShell
                     refused.Add(change.Plan.Id);
                     continue;
                 }
-                if (!change.Make())
+                SettingChange? made;
+                try
+                {
+                    made = change.Make();
+                }
+                catch (Exception error) when (error is PlatformRefusedException || error is PinnedByPolicyException ||
+                                              error is ArgumentOutOfRangeException || error is SettingNotFoundException)
                 {
                     refused.Add(change.Plan.Id);
                     WriteError(new ErrorRecord(
-                        new InvalidOperationException($"The platform refused to {Lower(change.Action)} for {PlanCatalog.Describe(change.Plan)}."),
-                        "ChangeRefused", ErrorCategory.WriteError, change.Plan));
+                        new InvalidOperationException($"Could not {Lower(change.Action)} for {PlanCatalog.Describe(change.Plan)}: {error.Message}", error),
+                        "ChangeRefused", Category(error), change.Plan));
                     continue;
                 }
                 changed.Add(change.Plan.Id);
-                if (change.Retimes)
-                {
-                    retimed.Add(change.Plan.Id);
-                }
+                Report(made);
             }
-            Reapply(retimed);
             changed.ExceptWith(refused);
             return changed;
         }
 
-        private void Reapply(HashSet<Guid> retimed)
+        private static ErrorCategory Category(Exception error) => error switch
         {
-            if (retimed.Count == 0)
+            PinnedByPolicyException _ => ErrorCategory.PermissionDenied,
+            ArgumentOutOfRangeException _ => ErrorCategory.InvalidArgument,
+            SettingNotFoundException _ => ErrorCategory.ObjectNotFound,
+            _ => ErrorCategory.WriteError,
+        };
+
+        private void Report(SettingChange? made)
+        {
+            if (made?.ActivePlanUnknown == true)
             {
-                return;
+                WriteWarning("The platform cannot tell the active plan; a changed setting is stored and takes effect when the plan is next applied.");
             }
-            Guid? active = PlanCatalog.Face.GetActive();
-            if (active == null)
+            switch (made?.Reapplied)
             {
-                WriteWarning("The platform cannot tell the active plan; a changed timeout is stored and takes effect when the plan is next applied.");
-            }
-            else if (retimed.Contains(active.Value))
-            {
-                Activation applied = PlanCatalog.Face.Activate(active.Value);
-                if (applied == Activation.Applied)
-                {
-                    WriteVerbose($"Applied the active plan {active} again, so that its new timeouts take effect.");
-                }
-                else if (applied == Activation.PinnedByPolicy)
-                {
-                    WriteWarning("Group Policy sets the active plan; its changed timeouts are stored and take effect when policy applies it.");
-                }
-                else
-                {
-                    WriteWarning("The active plan could not be applied again; its changed timeouts are stored and take effect when the plan is next applied.");
-                }
+                case Activation.Applied:
+                    WriteVerbose("Applied the active plan again, so that the change takes effect.");
+                    break;
+                case Activation.PinnedByPolicy:
+                    WriteWarning("Group Policy sets the active plan; the change is stored and takes effect when policy applies it.");
+                    break;
+                case Activation.Refused:
+                    WriteWarning("The active plan could not be applied again; the change is stored and takes effect when the plan is next applied.");
+                    break;
             }
         }
 
         private static string Lower(string action) => char.ToLowerInvariant(action[0]) + action.Substring(1);
     }
 
-    /// <summary>One change to a plan: what ShouldProcess shows, and the call that makes it.</summary>
+    /// <summary>One change to a plan: what ShouldProcess shows, and the call that makes it,
+    /// which throws when it is refused.</summary>
     internal sealed class PlanChange
     {
-        internal PlanChange(PowerPlan plan, string action, bool retimes, Func<bool> make)
+        internal PlanChange(PowerPlan plan, string action, Func<SettingChange?> make)
         {
             Plan = plan;
             Action = action;
-            Retimes = retimes;
             Make = make;
         }
 
@@ -116,18 +116,32 @@ namespace Calvoro.PowerShell
 
         internal string Action { get; }
 
-        /// <summary>Whether it changes a timeout, which the active plan applies only when applied again.</summary>
-        internal bool Retimes { get; }
+        internal Func<SettingChange?> Make { get; }
 
-        internal Func<bool> Make { get; }
+        // The timeouts are settings like any other, found by powercfg's aliases.
+        private static readonly Dictionary<TimeoutSetting, string> TimeoutAliases = new Dictionary<TimeoutSetting, string>
+        {
+            [TimeoutSetting.Sleep] = "STANDBYIDLE",
+            [TimeoutSetting.Hibernate] = "HIBERNATEIDLE",
+            [TimeoutSetting.Display] = "VIDEOIDLE",
+        };
 
         internal static PlanChange Timeout(PowerPlan plan, TimeoutSetting setting, PowerSource source, uint minutes) =>
-            new PlanChange(plan, $"Set the {setting.ToString().ToLowerInvariant()} timeout on {source} to {Minutes(minutes)}", true,
-                () => PlanCatalog.Face.SetTimeout(plan.Id, setting, source, minutes));
+            new PlanChange(plan, $"Set the {setting.ToString().ToLowerInvariant()} timeout on {source} to {Minutes(minutes)}", () =>
+            {
+                PowerSetting timeout = PlanCatalog.Settings.Find(plan.Id, TimeoutAliases[setting]);
+                return PlanCatalog.Settings.Write(plan.Id, timeout, source, minutes * 60);
+            });
+
+        internal static PlanChange Setting(PowerPlan plan, PowerSetting setting, PowerSource source, uint value) =>
+            new PlanChange(plan, $"Set {setting} on {source} to {SettingRecord.ValueText(setting, value)}",
+                () => PlanCatalog.Settings.Write(plan.Id, setting, source, value));
 
         internal static PlanChange Rename(PowerPlan plan, string name, string description) =>
-            new PlanChange(plan, $"Rename to \"{name}\" with the description \"{description}\"", false,
-                () => PlanCatalog.Power.WritePowerSchemeNameDescription(plan.Id, name, description) == 1);
+            new PlanChange(plan, $"Rename to \"{name}\" with the description \"{description}\"", () =>
+                PlanCatalog.Power.WritePowerSchemeNameDescription(plan.Id, name, description) == 1
+                    ? null
+                    : throw new PlatformRefusedException("The platform refused the name.", 0));
 
         private static string Minutes(uint minutes) => minutes == 0 ? "never" : minutes == 1 ? "1 minute" : $"{minutes} minutes";
     }
@@ -292,7 +306,12 @@ namespace Calvoro.PowerShell
             {
                 return;
             }
-            Apply(new[] { new PlanChange(plan, "Make it the active plan", false, () => PlanCatalog.Face.Activate(plan.Id) == Activation.Applied) });
+            Apply(new[] { new PlanChange(plan, "Make it the active plan", () => PlanCatalog.Face.Activate(plan.Id) switch
+            {
+                Activation.Applied => null,
+                Activation.PinnedByPolicy => throw new PinnedByPolicyException("Group Policy sets the active plan."),
+                _ => throw new PlatformRefusedException("The platform refused.", 0),
+            }) });
         }
     }
 }

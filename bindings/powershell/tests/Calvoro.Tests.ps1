@@ -40,8 +40,9 @@ Describe 'Calvoro' {
             $module.CompatiblePSEditions | Should -Be @('Desktop', 'Core')
             $module.ExportedCmdlets.Keys | Sort-Object | Should -Be @(
                 'Clear-PowerPlanDefault', 'Enable-PowerPlan', 'Export-PowerPlan', 'Get-PowerMode',
-                'Get-PowerPlan', 'Get-PowerPlanDefault', 'Get-PowerSource', 'Import-PowerPlan',
-                'Rename-PowerPlan', 'Set-PowerMode', 'Set-PowerPlanDefault', 'Set-PowerPlanTimeout')
+                'Get-PowerPlan', 'Get-PowerPlanDefault', 'Get-PowerSetting', 'Get-PowerSource',
+                'Hide-PowerSetting', 'Import-PowerPlan', 'Rename-PowerPlan', 'Set-PowerMode',
+                'Set-PowerPlanDefault', 'Set-PowerPlanTimeout', 'Set-PowerSetting', 'Show-PowerSetting')
         }
     }
 
@@ -114,6 +115,8 @@ Describe 'Calvoro' {
             @{ Line = 'Get-PowerPlan -Name bal'; Expected = @('Balanced') }
             @{ Line = 'Set-PowerPlanTimeout hi'; Expected = @("'High performance'") }
             @{ Line = 'Export-PowerPlan -Name scheme_m'; Expected = @('SCHEME_MIN', 'SCHEME_MAX') }
+            @{ Line = 'Set-PowerSetting -Plan Balanced -Setting procthrottlema'; Expected = @('PROCTHROTTLEMAX') }
+            @{ Line = 'Get-PowerSetting Maximum'; Expected = @("'Maximum Power Level'", "'Maximum processor frequency'", "'Maximum processor state'") }
         ) {
             (TabExpansion2 -inputScript $Line -cursorColumn $Line.Length).CompletionMatches.CompletionText |
                 Should -Be $Expected
@@ -133,7 +136,7 @@ Describe 'Calvoro' {
             $verbose = Set-PowerPlanTimeout SCHEME_CURRENT -Setting Hibernate -PowerSource AC -Minutes 7 -PassThru -Verbose 4>&1
             ($verbose | Where-Object { $_ -is [Calvoro.PowerPlan] }).HibernateAC | Should -Be 7
             ($verbose | Where-Object { $_ -is [System.Management.Automation.VerboseRecord] }).Message |
-                Should -Contain "Applied the active plan $Balanced again, so that its new timeouts take effect."
+                Should -Contain 'Applied the active plan again, so that the change takes effect.'
         }
 
         It 'refuses more minutes than a timeout holds, as InvalidArgument, writing nothing' {
@@ -161,6 +164,7 @@ Describe 'Calvoro' {
             @{ Command = { Enable-PowerPlan SCHEME_MIN -WhatIf } }
             @{ Command = { Import-PowerPlan (Join-Path $TestDrive 'changed.json') -WhatIf } }
             @{ Command = { Export-PowerPlan -Path (Join-Path $TestDrive 'changed.json') -WhatIf } }
+            @{ Command = { Set-PowerSetting -Plan Balanced -Setting PROCTHROTTLEMAX -PowerSource DC -Value 70 -WhatIf } }
         ) {
             Set-PowerPlanTimeout Balanced -Setting Display -PowerSource AC -Minutes 3
             Export-PowerPlan -Path (Join-Path $TestDrive 'changed.json')
@@ -169,6 +173,58 @@ Describe 'Calvoro' {
             & $Command
             Get-MachineText | Should -Be $before
             (Get-PowerPlan -Active).Id | Should -Be $Balanced
+        }
+    }
+
+    Describe 'every setting of a plan' {
+        It 'lists the visible settings, the hidden ones with -IncludeHidden, as a table' {
+            $visible = @(Get-PowerSetting -Plan Balanced)
+            $visible.Count | Should -BeGreaterOrEqual 20
+            @(Get-PowerSetting -Plan Balanced -IncludeHidden).Count | Should -BeGreaterThan $visible.Count
+            $max = Get-PowerSetting PROCTHROTTLEMAX
+            $max.Subgroup.Alias, $max.Alias, $max.AC, $max.Units, $max.Range.Max, $max.Hidden |
+                Should -Be 'SUB_PROCESSOR', 'PROCTHROTTLEMAX', 100, '%', 100, $false
+            (Get-PowerSetting 'Maximum processor*' -Plan Balanced | Format-Table | Out-String) |
+                Should -Match 'SUB_PROCESSOR\s+PROCTHROTTLEMAX\s+Maximum processor state\s+100 %\s+100 %'
+        }
+
+        It 'sets a number for one source, and a possible value by its name from the pipeline' {
+            Set-PowerSetting -Plan Balanced -Setting PROCTHROTTLEMAX -PowerSource DC -Value 70
+            (Get-PowerSetting PROCTHROTTLEMAX -Plan Balanced).DC | Should -Be 70
+            Get-PowerSetting BATACTIONCRIT -Plan SCHEME_MAX | Set-PowerSetting -PowerSource Both -Value sleep
+            $critical = Get-PowerSetting BATACTIONCRIT -Plan SCHEME_MAX
+            $critical.AC, $critical.DC, $critical.DCText | Should -Be 1, 1, 'Sleep'
+        }
+
+        It 'refuses <Value> for <Setting> as <ErrorId>, naming <Names>, writing nothing' -TestCases @(
+            @{ Setting = 'PROCTHROTTLEMAX'; Value = '101'; Names = '*0 to 100 %*'; ErrorId = 'ChangeRefused' }
+            @{ Setting = 'BATACTIONCRIT'; Value = 'Nap'; Names = '*Hibernate*'; ErrorId = 'ValueNotTaken' }
+            @{ Setting = 'NOSUCHSETTING'; Value = '1'; Names = '*"NOSUCHSETTING"*'; ErrorId = 'SettingNotFound' }
+        ) {
+            $before = Get-MachineText
+            Set-PowerSetting -Plan Balanced -Setting $Setting -PowerSource Both -Value $Value -ErrorVariable problems -ErrorAction SilentlyContinue
+            $problems[0].Exception.Message | Should -BeLike $Names
+            $problems[0].FullyQualifiedErrorId | Should -BeLike "$ErrorId,*"
+            Get-MachineText | Should -Be $before
+        }
+
+        It 'with Both, reports the source refused and keeps the other' {
+            [Calvoro.Simulation]::InjectStatus('PowerWriteACValueIndex', 5, 'Always')
+            Set-PowerSetting -Plan Balanced -Setting PROCTHROTTLEMAX -PowerSource Both -Value 80 -ErrorVariable problems -ErrorAction SilentlyContinue
+            [Calvoro.Simulation]::ClearFaults()
+            $problems.Count | Should -Be 1
+            $problems[0].Exception.Message | Should -BeLike '*on AC*status 5*'
+            $max = Get-PowerSetting PROCTHROTTLEMAX -Plan Balanced
+            $max.AC, $max.DC | Should -Be 100, 80
+        }
+
+        It 'shows and hides a setting, not under -WhatIf' {
+            Show-PowerSetting PERFBOOSTMODE -WhatIf
+            (Get-PowerSetting).Alias | Should -Not -Contain 'PERFBOOSTMODE'
+            Show-PowerSetting PERFBOOSTMODE
+            (Get-PowerSetting).Alias | Should -Contain 'PERFBOOSTMODE'
+            Get-PowerSetting PERFBOOSTMODE | Hide-PowerSetting
+            (Get-PowerSetting).Alias | Should -Not -Contain 'PERFBOOSTMODE'
         }
     }
 
@@ -301,16 +357,20 @@ Describe 'Calvoro' {
         It 'imports what the program exported, and the program imports what it exported' {
             Invoke-Program rename SCHEME_MIN $Sunny 'Fast, loud' | Out-Null
             Invoke-Program set SCHEME_MIN sleep dc 77 | Out-Null
+            Invoke-Program set SCHEME_MIN PROCTHROTTLEMAX dc 60 | Out-Null
             Invoke-Program export --output (Join-Path $TestDrive 'program.json') | Out-Null
             $plan = Import-PowerPlan (Join-Path $TestDrive 'program.json') -PassThru | Where-Object Id -EQ $High
             $plan.Name, $plan.Description, $plan.SleepDC | Should -Be $Sunny, 'Fast, loud', 77
+            (Get-PowerSetting PROCTHROTTLEMAX -Plan SCHEME_MIN).DC | Should -Be 60
 
             Remove-Item (Join-Path $TestDrive 'state.json')
             Set-PowerPlanTimeout SCHEME_MAX -Setting Hibernate -PowerSource DC -Minutes 12
+            Set-PowerSetting -Plan SCHEME_MAX -Setting BATACTIONCRIT -PowerSource AC -Value 'shut down'
             Export-PowerPlan -Path (Join-Path $TestDrive 'module.json')
             Invoke-Program import (Join-Path $TestDrive 'module.json') | Out-Null
             $listed = (Invoke-Program query SCHEME_MAX --json | ConvertFrom-Json).plans[0]
             $listed.timeouts.hibernate.dc | Should -Be 12
+            (Invoke-Program settings SCHEME_MAX BATACTIONCRIT --json | ConvertFrom-Json).settings[0].ac | Should -Be 3
             (Invoke-Program query SCHEME_MIN --json | ConvertFrom-Json).plans[0].name | Should -Be $Sunny
         }
 
@@ -323,6 +383,9 @@ Describe 'Calvoro' {
             $thrown = { Import-PowerPlan $path } | Should -Throw -PassThru
             $thrown.Exception.Message | Should -BeLike ([WildcardPattern]::Escape("$path`: $Place") + '*')
             $thrown.CategoryInfo.Category | Should -Be 'InvalidData'
+            $said = & $env:CALVORO_PROGRAM --state (Join-Path $TestDrive 'state.json') import $path 2>&1
+            $LASTEXITCODE | Should -Be 2  # a usage error, as the program says it, from the same reader
+            "$said".Contains($Place) | Should -BeTrue
             Get-MachineText | Should -Be $before
         }
 
