@@ -1,6 +1,6 @@
 """Lists each plan with its sleep timeout on mains power, then changes Balanced's; then finds a
 plan as a person names it, applies it, and records it as the default on battery; then tells
-the power source and the power mode."""
+the power source and the power mode; then a setting of a plan, and a backup of every plan."""
 import uuid
 
 import calvoro
@@ -21,4 +21,10 @@ now = calvoro.power_source()  # AC, DC, SHORT_TERM (a UPS) or UNKNOWN, and Moder
 print(f"on {now.source.name}; on battery the power mode is {calvoro.power_mode(calvoro.PowerSource.DC).name}")
 with calvoro.Watcher(lambda decision: print("watcher:", decision.action.value), debounce=2):
     pass  # while the block runs, the plan recorded for the power source follows it
+# Every setting, as Windows describes it: found as a person names it, checked, written, read.
+cap = calvoro.find_setting(balanced, "PROCTHROTTLEMAX")  # or its name, or its identifier
+calvoro.write_setting(balanced, cap, calvoro.PowerSource.DC, 70)  # 101: ValueError, nothing written
+print(f"{cap.name}: {calvoro.read_setting(balanced, cap).dc} on DC, takes {cap.allowed}")
+backup = calvoro.export_plans()  # every plan and setting: the document of `calvoro export`
+print(f"{len(calvoro.import_plans(backup))} changes to restore the backup")
 # In a test: calvoro.simulation.use(), .reset(), .inject_exception(...), .set_registry_value(...)

@@ -7,6 +7,8 @@ Get-PowerPlan -Active | Format-List
 Export-PowerPlan -Path plans.json
 Set-PowerPlanTimeout Quiet -Setting Hibernate -PowerSource AC -Minutes 0
 Import-PowerPlan plans.json -Verbose
+Get-PowerSetting PROCTHROTTLEMAX, BATACTIONCRIT -Plan Quiet
+Set-PowerSetting -Plan Quiet -Setting BATACTIONCRIT -PowerSource DC -Value Sleep -PassThru
 Rename-PowerPlan SCHEME_MIN -NewName 'Υψηλή απόδοση' -Description 'Για παιχνίδια.'
 Get-PowerPlan 'ΥΨΗΛΉ ΑΠΌΔΟΣΗ' | Enable-PowerPlan
 Get-PowerPlan -Active

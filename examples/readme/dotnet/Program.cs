@@ -1,5 +1,5 @@
 // Lists each plan with its sleep timeout on mains power and changes Balanced's; then the same
-// plans as objects, and the library's operations beside the class.
+// plans as objects, the library's operations beside the class, a setting and a backup.
 using System;
 using Calvoro;
 
@@ -32,4 +32,12 @@ using (var watcher = new PowerWatcher(TimeSpan.FromSeconds(2)))
     watcher.Decided += (_, decision) => Console.WriteLine($"watcher: {decision.Action}");
     watcher.Start();  // until Dispose, the plan recorded for the power source follows it
 }
+// Every setting, as Windows describes it: found as a person names it, checked, written, read.
+var settings = new PowerSettings();
+var balanced = new Guid("381B4222-F694-41F0-9685-FF5BB260DF2E");
+PowerSetting cap = settings.Find(balanced, "PROCTHROTTLEMAX");  // or its name, or its identifier
+settings.Write(balanced, cap, PowerSource.DC, 70);  // 101: ArgumentOutOfRangeException, nothing written
+Console.WriteLine($"{cap}: {settings.Read(balanced, cap).DC} on DC, takes {cap.Allowed}");
+string backup = plans.Export();  // every plan and setting: the document of `calvoro export`
+Console.WriteLine($"{plans.Import(backup).Count} changes to restore the backup");
 // In a test: Simulation.Use(); Simulation.Reset(); Simulation.InjectException(Simulation.Operation.PowerReadACValueIndex, "boom");
