@@ -30,7 +30,8 @@ enum class WatchAction {
     NotInstalled,   ///< the recorded `plan` is not installed
     Refused,        ///< the platform refused to apply `plan`
     Policy,         ///< Group Policy sets the active plan: `plan` was not applied
-    Stopped         ///< the watcher stopped: its last decision
+    Stopped,        ///< the watcher stopped: its last decision
+    RecordRefused   ///< the registry refused access to the record of the source
 };
 
 /// What made the watcher decide.
@@ -53,7 +54,8 @@ struct WatchDecision {
 
 /// The watcher's decision at start, made once: reads the source and its record, and applies
 /// the recorded plan when it is installed and not already active. Does not throw for the
-/// platform's failures: a record that cannot be read counts as none.
+/// platform's failures: a record whose access is refused is RecordRefused, and one that holds
+/// no identifier counts as none.
 CALVORO_API WatchDecision ApplyRecordedPlan();
 
 /// A running watcher. Starting makes the start decision and subscribes to the platform's
@@ -70,7 +72,9 @@ public:
     /// thread cannot start.
     PowerWatcher(std::chrono::milliseconds debounce, Callback callback);
 
-    /// Stops, as Stop does.
+    /// Stops, as Stop does. Inside the callback, where Stop cannot wait for the watcher's own
+    /// thread, it neither blocks nor throws: the callback is not called again (not even with
+    /// Stopped), and the thread ends and releases what it holds once the callback returns.
     ~PowerWatcher();
     PowerWatcher(const PowerWatcher&) = delete;
     PowerWatcher& operator=(const PowerWatcher&) = delete;
@@ -81,7 +85,8 @@ public:
     void Stop();
 
     /// True when the platform tells the watcher of changes of the source (not under Wine's
-    /// own powrprof, nor before Windows 8): else it only decides at start.
+    /// own powrprof, nor before Windows 8): else it decides only at start, and after resume
+    /// where the platform tells of that.
     bool Notified() const;
 
 private:

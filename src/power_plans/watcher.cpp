@@ -11,16 +11,16 @@
 
 #include "platform/platform.h"
 #include "platform/power_settings.h"
+#include "power_plans/watch_core.h"
 
 namespace Calvoro {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The source as the record knows it: a UPS runs on batteries, so it counts as DC.
-PowerSource Counted(PowerSource source) {
-    return source == PowerSource::ShortTerm ? PowerSource::DC : source;
-}
+using watching::Answer;
+using watching::Clock;
+using watching::Counted;
+using watching::Facts;
+using watching::Record;
 
 bool Installed(const Guid& plan) {
     const PowerClass power;
@@ -32,47 +32,38 @@ bool Installed(const Guid& plan) {
     }
 }
 
-std::optional<Guid> RecordedPlan(PowerSource counted) {
+// What the platform says now, for one decision: the source, the active plan, and the record
+// of the source with whether its plan is installed.
+Facts ReadFacts() {
+    Facts facts;
+    facts.source = ReadPowerSource().source;
+    facts.active = ActivePlan();
+    const PowerSource counted = Counted(facts.source);
+    if (counted == PowerSource::Unknown) {
+        return facts;
+    }
     try {
         const Guid recorded = PowerClass().GetDefaultPlaneGUID(counted == PowerSource::AC);
-        return recorded == NoPowerSchemeGuid ? std::nullopt : std::optional(recorded);
+        if (recorded != NoPowerSchemeGuid) {
+            facts.record = Record::Plan;
+            facts.recorded = recorded;
+            facts.installed = Installed(recorded);
+        }
+    } catch (const RegistryAccessError&) {
+        facts.record = Record::Refused;
     } catch (const std::exception&) {
-        return std::nullopt;  // a record that cannot be read is no record to apply
+        // A value that is no plan's identifier, or a platform's failure: no record to apply.
     }
+    return facts;
 }
 
-WatchDecision Decision(WatchTrigger trigger, PowerSource source, std::optional<Guid> plan,
-                       WatchAction action) {
-    return {std::chrono::system_clock::now(), trigger, source, plan, action};
+// Carries out an answer: applies its plan when it says so. The action to report.
+WatchAction Carry(const Answer& answer) {
+    return answer.apply ? watching::WatchCore::Applied(ActivatePlan(*answer.plan)) : answer.action;
 }
 
-// Applies `plan` unless it is active already.
-WatchAction Apply(const Guid& plan) {
-    if (ActivePlan() == plan) {
-        return WatchAction::AlreadyActive;
-    }
-    switch (ActivatePlan(plan)) {
-    case Activation::Applied:
-        return WatchAction::Applied;
-    case Activation::PinnedByPolicy:
-        return WatchAction::Policy;
-    case Activation::Refused:
-        break;
-    }
-    return WatchAction::Refused;
-}
-
-// The decision for the recorded plan of `source`, as read.
-WatchDecision ApplyRecorded(WatchTrigger trigger, PowerSource source) {
-    const std::optional<Guid> recorded =
-        Counted(source) == PowerSource::Unknown ? std::nullopt : RecordedPlan(Counted(source));
-    if (!recorded) {
-        return Decision(trigger, source, std::nullopt, WatchAction::NoneRecorded);
-    }
-    if (!Installed(*recorded)) {
-        return Decision(trigger, source, recorded, WatchAction::NotInstalled);
-    }
-    return Decision(trigger, source, recorded, Apply(*recorded));
+WatchDecision Decision(const Answer& answer, WatchAction action) {
+    return {std::chrono::system_clock::now(), answer.trigger, answer.source, answer.plan, action};
 }
 
 // The watchers whose notifications may still come. A notification for one that has gone
@@ -83,7 +74,9 @@ std::set<const void*> live;
 }  // namespace
 
 WatchDecision ApplyRecordedPlan() {
-    return ApplyRecorded(WatchTrigger::Start, ReadPowerSource().source);
+    watching::WatchCore core(std::chrono::milliseconds(0));
+    const Answer answer = core.Start(ReadFacts());
+    return Decision(answer, Carry(answer));
 }
 
 struct PowerWatcher::Running {
@@ -151,92 +144,33 @@ struct PowerWatcher::Running {
     }
 
     void Tell(const WatchDecision& decision) {
+        if (orphaned) {
+            return;  // its owner has gone: nobody is told any more
+        }
         try {
             callback(decision);
         } catch (...) {  // NOLINT(bugprone-empty-catch): the callback's failure is its own
         }
     }
 
-    // Remembers what a decision left running: the plan applied or found, else what is active.
-    void Made(const WatchDecision& decision) {
-        const bool running = decision.action == WatchAction::Applied ||
-                             decision.action == WatchAction::AlreadyActive ||
-                             decision.action == WatchAction::KeptManual;
-        wanted = running ? decision.plan : ActivePlan();
-        Tell(decision);
-    }
-
-    void SourceSignalled(Clock::time_point now) {
-        const PowerSource read = Counted(ReadPowerSource().source);
-        if (read == PowerSource::Unknown || read == settled) {
-            pendingSource.reset();  // back where it was: the change did nothing
-        } else if (pendingSource != read) {
-            pendingSource = read;
-            changeAt = now + debounce;
-        }
-    }
-
-    void PlanSignalled() {
-        const std::optional<Guid> active = ActivePlan();
-        // At a resume, Windows may reset the plan itself: the resume's decision looks at it.
-        if (!active || active == wanted || resumeAt) {
-            return;
-        }
-        manual = true;
-        Made(Decision(WatchTrigger::PlanChange, ReadPowerSource().source, active,
-                      WatchAction::KeptManual));
-    }
-
-    void ChangeDue() {
-        const PowerSourceState read = ReadPowerSource();
-        if (Counted(read.source) != pendingSource) {
-            // It changed again meanwhile: that change's own notification says what to do.
-            pendingSource.reset();
-            SourceSignalled(Clock::now());
-            return;
-        }
-        pendingSource.reset();
-        settled = Counted(read.source);
-        manual = false;
-        Made(ApplyRecorded(WatchTrigger::SourceChange, read.source));
-    }
-
-    void ResumeDue() {
-        resumeAt.reset();
-        const PowerSourceState read = ReadPowerSource();
-        if (Counted(read.source) != PowerSource::Unknown && Counted(read.source) != settled) {
-            settled = Counted(read.source);  // it changed during sleep
-            pendingSource.reset();
-            manual = false;
-        }
-        if (!manual || !wanted) {
-            Made(ApplyRecorded(WatchTrigger::Resume, read.source));
-            return;
-        }
-        // The person's plan stays; Windows may have reset it during sleep.
-        const WatchAction action = Apply(*wanted);
-        Made(Decision(WatchTrigger::Resume, read.source, wanted,
-                      action == WatchAction::AlreadyActive ? WatchAction::KeptManual : action));
+    // Carries out an answer and tells it; the core remembers what it left running.
+    void Carried(const Answer& answer, const Facts& facts) {
+        const WatchAction action = Carry(answer);
+        core.Reported(answer, action, facts.active);
+        Tell(Decision(answer, action));
     }
 
     void Run() {
-        const PowerSourceState start = ReadPowerSource();
-        settled = Counted(start.source);
-        Made(ApplyRecorded(WatchTrigger::Start, start.source));
-
+        {
+            const Facts facts = ReadFacts();
+            Carried(core.Start(facts), facts);
+        }
         std::unique_lock<std::mutex> lock(mutex);
         for (;;) {
             const auto signalled = [this] {
                 return signals.source || signals.plan || signals.resume || signals.stop;
             };
-            std::optional<Clock::time_point> due;
-            if (pendingSource) {
-                due = changeAt;
-            }
-            if (resumeAt && (!due || *resumeAt < *due)) {
-                due = resumeAt;
-            }
-            if (due) {
+            if (const std::optional<Clock::time_point> due = core.Due()) {
                 wake.wait_until(lock, *due, signalled);
             } else {
                 wake.wait(lock, signalled);
@@ -249,24 +183,33 @@ struct PowerWatcher::Running {
             lock.unlock();
             const Clock::time_point now = Clock::now();
             if (taken.resume) {
-                resumeAt = now + debounce;
+                core.ResumeSignalled(now);
             }
             if (taken.source) {
-                SourceSignalled(now);
+                core.SourceSignalled(ReadPowerSource().source, now);
             }
             if (taken.plan) {
-                PlanSignalled();
+                const Facts facts = ReadFacts();
+                if (const std::optional<Answer> answer = core.PlanSignalled(facts)) {
+                    Carried(*answer, facts);
+                }
             }
-            if (pendingSource && Clock::now() >= changeAt) {
-                ChangeDue();
-            }
-            if (resumeAt && Clock::now() >= *resumeAt) {
-                ResumeDue();
+            while (core.Due() && Clock::now() >= *core.Due()) {
+                const Facts facts = ReadFacts();
+                const std::optional<Answer> answer = core.DueDecision(facts, Clock::now());
+                if (!answer) {
+                    break;
+                }
+                Carried(*answer, facts);
             }
             lock.lock();
         }
         lock.unlock();
-        Tell(Decision(WatchTrigger::Stop, ReadPowerSource().source, wanted, WatchAction::Stopped));
+        if (!orphaned) {
+            Tell(Decision(Answer{WatchTrigger::Stop, ReadPowerSource().source, core.Wanted(),
+                                 WatchAction::Stopped, false},
+                          WatchAction::Stopped));
+        }
     }
 
     const std::chrono::milliseconds debounce;
@@ -281,12 +224,8 @@ struct PowerWatcher::Running {
     std::thread thread;
 
     // The watcher's thread's own.
-    PowerSource settled = PowerSource::Unknown;  // as counted
-    std::optional<Guid> wanted;                  // what the last decision left running
-    bool manual = false;                         // `wanted` is the person's choice
-    std::optional<PowerSource> pendingSource;
-    Clock::time_point changeAt;
-    std::optional<Clock::time_point> resumeAt;
+    watching::WatchCore core{debounce};
+    bool orphaned = false;  // the watcher was destroyed inside its callback: stop, tell nobody
 };
 
 PowerWatcher::PowerWatcher(std::chrono::milliseconds debounce, Callback callback) {
@@ -300,7 +239,12 @@ PowerWatcher::PowerWatcher(std::chrono::milliseconds debounce, Callback callback
     // Subscribed before the start decision, so that no change falls between the two.
     running->Subscribe();
     try {
-        running->thread = std::thread([raw = running.get()] { raw->Run(); });
+        running->thread = std::thread([raw = running.get()] {
+            raw->Run();
+            if (raw->orphaned) {
+                delete raw;  // NOLINT(cppcoreguidelines-owning-memory): its owner has gone
+            }
+        });
     } catch (...) {
         running->Unsubscribe();
         throw;
@@ -309,10 +253,19 @@ PowerWatcher::PowerWatcher(std::chrono::milliseconds debounce, Callback callback
 }
 
 PowerWatcher::~PowerWatcher() {
-    try {
-        Stop();
-    } catch (...) {  // NOLINT(bugprone-empty-catch): only from inside the callback, not here
+    if (running_->thread.joinable() && running_->thread.get_id() == std::this_thread::get_id()) {
+        // Destroyed inside its own callback: the thread cannot wait for itself. It stops once
+        // the callback returns, tells nobody any more, and frees what it holds itself.
+        running_->Unsubscribe();
+        {
+            std::lock_guard<std::mutex> lock(running_->mutex);
+            running_->signals.stop = true;
+        }
+        running_->orphaned = true;
+        running_->thread.detach();
+        return;
     }
+    Stop();
     delete running_;
 }
 
