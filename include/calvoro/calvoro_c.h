@@ -445,6 +445,7 @@ CALVORO_API calvoro_status calvoro_ApplyDocumentChange(const calvoro_document* r
 #define CALVORO_WATCH_REFUSED 5
 #define CALVORO_WATCH_POLICY 6
 #define CALVORO_WATCH_STOPPED 7 /* the last decision */
+#define CALVORO_WATCH_RECORD_REFUSED 8 /* the registry refused access to the record */
 
 /* What made it decide (calvoro_watch_decision.trigger). */
 #define CALVORO_TRIGGER_START 0

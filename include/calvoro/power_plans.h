@@ -5,8 +5,9 @@
 // Windows' power API and registry, or the simulated machine.
 //
 // Every function may be called from any thread. Failures of the platform are results, as in
-// the class; only the default-plan record's writers raise, and only the errors of
-// <calvoro/errors.h> (or std::runtime_error for a registry failure other than refusal).
+// the class. Two kinds of call raise: the default-plan record's writers, with the errors of
+// <calvoro/errors.h> (or std::runtime_error for a registry failure other than refusal), and
+// a call given a power source it does not take, with std::invalid_argument.
 #pragma once
 
 #include <calvoro/export.h>

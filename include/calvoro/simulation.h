@@ -1,5 +1,6 @@
-// Control of the simulated platform: the in-memory machine that stands in for Windows'
-// power plans in every non-Windows build of Calvoro.
+// Control of the simulated platform: the in-memory machine (the plans with every setting, the
+// current user's registry, the power source and modes, resume) that stands in for Windows in
+// every non-Windows build of Calvoro, and in the calvoro_simulated library on every platform.
 //
 // Applications built on Calvoro can use it to test themselves: put the machine into a known
 // state, then call PowerClass as usual. The machine is one per process and safe to use from
@@ -186,6 +187,15 @@ CALVORO_API void RefuseKeyAccess(std::u16string_view keyPath);
 /// Makes reading one value of the key fail with access denied (creating the key when
 /// needed); the value itself may or may not exist.
 CALVORO_API void RefuseValueAccess(std::u16string_view keyPath, std::u16string_view valueName);
+
+/// A refusal in force: of a whole key, or of one value of it.
+struct RefusedAccess {
+    std::u16string keyPath;
+    std::optional<std::u16string> valueName;  ///< none: the whole key
+};
+
+/// The refusals that RefuseKeyAccess and RefuseValueAccess made, key by key.
+CALVORO_API std::vector<RefusedAccess> RefusedAccesses();
 
 // ---- The power source and the power modes ----
 

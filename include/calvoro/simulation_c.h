@@ -195,7 +195,11 @@ CALVORO_API calvoro_status calvoro_sim_PlanAt(const calvoro_sim_state* state, ui
                                               uint32_t descriptionCapacity,
                                               uint32_t* descriptionLength, int32_t* found);
 
-/** Puts a taken state back: plans and registry; refused access is lifted, faults stay. */
+/** Puts a taken state back, as Calvoro::Simulation::Restore does: the plans, the active plan,
+ * the registry, the power state, the resume count and the settings' attributes; watchers are
+ * told of a changed source, active plan or resume count. Refused access is lifted, faults
+ * stay. CALVORO_E_INVALID_ARGUMENT, changing nothing, for a state that does not hold together
+ * (two plans with one identifier, an active plan that is not among them). */
 CALVORO_API calvoro_status calvoro_sim_Restore(const calvoro_sim_state* state);
 
 /** Releases a taken state; null is allowed. */

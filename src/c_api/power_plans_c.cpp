@@ -30,8 +30,8 @@ static_assert(CountUpTo({CALVORO_MODE_DONE, CALVORO_MODE_UNSUPPORTED, CALVORO_MO
 static_assert(CountUpTo({CALVORO_WATCH_APPLIED, CALVORO_WATCH_ALREADY_ACTIVE,
                          CALVORO_WATCH_KEPT_MANUAL, CALVORO_WATCH_NONE_RECORDED,
                          CALVORO_WATCH_NOT_INSTALLED, CALVORO_WATCH_REFUSED, CALVORO_WATCH_POLICY,
-                         CALVORO_WATCH_STOPPED},
-                        Calvoro::WatchAction::Stopped));
+                         CALVORO_WATCH_STOPPED, CALVORO_WATCH_RECORD_REFUSED},
+                        Calvoro::WatchAction::RecordRefused));
 static_assert(CountUpTo({CALVORO_TRIGGER_START, CALVORO_TRIGGER_SOURCE_CHANGE,
                          CALVORO_TRIGGER_RESUME, CALVORO_TRIGGER_PLAN_CHANGE,
                          CALVORO_TRIGGER_STOP},

@@ -592,6 +592,17 @@ TEST_F(Program, SourceRecordAndModesInTextAndJson) {
     EXPECT_EQ(RunJson({"source", "--json"}),
               json::parse(R"({"source": "ac", "battery": true, "modern_standby": false})"));
     EXPECT_EQ(RunJson({"mode", "--json"}), json::parse(R"({"ac": "balanced", "dc": "balanced"})"));
+
+    // A record the registry refuses is said as such, never as no record, and kept in the file.
+    ASSERT_EQ(Run({"simulation", "refuse-record", "ac"}).status, 0);
+    const Result refused = Run({"watch", "--once"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.out.find("AC, at start: access to the record of the default plan for AC "
+                               "was refused; nothing applied"),
+              std::string::npos);
+    const Result said = Run({"watch", "--once", "--json"});
+    EXPECT_EQ(said.status, 1);
+    EXPECT_EQ(json::parse(said.out)["action"], "record-refused");
 }
 
 TEST_F(Program, EverySettingListedWrittenAndReadBackShownAndHidden) {

@@ -2,12 +2,16 @@
 #include <calvoro/power_class.h>
 #include <calvoro/power_plans.h>
 #include <calvoro/simulation.h>
+#include <calvoro/watcher.h>
 
 #include "known_ids.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <future>
+#include <thread>
 
 namespace {
 
@@ -62,11 +66,50 @@ void Expect(Outcome outcome, bool onAC) {
     }
 }
 
+// What the watcher's start decision makes of the record for AC (the simulated machine's source).
+Calvoro::WatchAction Watched(Outcome outcome) {
+    switch (outcome) {
+    case Outcome::Plan:
+        return Calvoro::WatchAction::Applied;
+    case Outcome::NotInstalled:
+        return Calvoro::WatchAction::NotInstalled;
+    case Outcome::AccessError:
+        return Calvoro::WatchAction::RecordRefused;
+    case Outcome::NoPlan:
+    case Outcome::ParseError:
+        break;
+    }
+    return Calvoro::WatchAction::NoneRecorded;
+}
+
 TEST_P(SimulatedDefaultPlan, RegistryStateGivesResultAndClosesTheKey) {
     GetParam().arrange();
     Expect(GetParam().ac, true);
     Expect(GetParam().dc, false);
+    EXPECT_EQ(Calvoro::ApplyRecordedPlan().action, Watched(GetParam().ac));
     EXPECT_EQ(Sim::RegistryKeys().open, 0u);
+}
+
+TEST(SimulatedWatcher, DestroyedInsideItsFirstCallbackItStopsAndTellsNothingMore) {
+    Sim::Reset();
+    std::promise<Calvoro::PowerWatcher*> made;
+    std::shared_future<Calvoro::PowerWatcher*> watcher = made.get_future().share();
+    std::promise<void> destroyed;
+    std::atomic<int> calls{0};
+    made.set_value(new Calvoro::PowerWatcher(std::chrono::milliseconds(0),
+                                             [&, watcher](const Calvoro::WatchDecision&) {
+                                                 if (calls++ == 0) {
+                                                     delete watcher.get();
+                                                     destroyed.set_value();
+                                                 }
+                                             }));
+    ASSERT_EQ(destroyed.get_future().wait_for(std::chrono::seconds(30)),
+              std::future_status::ready);
+    Sim::SetPower({Calvoro::PowerSource::DC, true, false, {}, {}});
+    Sim::Resume();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // what a live watcher would tell
+    EXPECT_EQ(calls, 1);
+    Sim::Reset();
 }
 
 INSTANTIATE_TEST_SUITE_P(

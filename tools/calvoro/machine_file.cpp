@@ -17,6 +17,7 @@
 
 #include "errors.h"
 #include "state_json.h"
+#include "text.h"
 
 namespace calvoro_cli {
 namespace {
@@ -46,14 +47,49 @@ void WriteAll(int fd, const std::string& text, const fs::path& path) {
 
 namespace Sim = Calvoro::Simulation;
 
-// The machine as the file keeps it: its state, and the statuses injected and not used up.
+// The machine as the file keeps it: its state, the statuses injected and not used up, and
+// the registry's refusals.
 nlohmann::json MachineJson() {
     nlohmann::json document = StateToJson(Sim::Snapshot());
     const std::vector<Sim::InjectedStatus> faults = Sim::InjectedStatuses();
     if (!faults.empty()) {
         document["faults"] = FaultsToJson(faults);
     }
+    for (const Sim::RefusedAccess& refused : Sim::RefusedAccesses()) {
+        nlohmann::json entry{{"key", ToUtf8(refused.keyPath)}};
+        if (refused.valueName) {
+            entry["value"] = ToUtf8(*refused.valueName);
+        }
+        document["refused"].push_back(entry);
+    }
     return document;
+}
+
+// The registry's refusals that the file keeps: each a key, with the value refused or none.
+void RefuseAsKept(const nlohmann::json& document) {
+    if (!document.contains("refused")) {
+        return;
+    }
+    const auto text = [](const nlohmann::json& entry, const char* field) {
+        if (!entry.is_object() || !entry.contains(field) || !entry[field].is_string()) {
+            throw std::invalid_argument(std::string("a refusal without a \"") + field + "\" text");
+        }
+        try {
+            return ToUtf16(entry[field].get<std::string>(), field);
+        } catch (const UsageError& error) {
+            throw std::invalid_argument(std::string("a refusal's ") + error.what());
+        }
+    };
+    if (!document["refused"].is_array()) {
+        throw std::invalid_argument("\"refused\" is not a list");
+    }
+    for (const nlohmann::json& entry : document["refused"]) {
+        if (entry.is_object() && entry.contains("value")) {
+            Sim::RefuseValueAccess(text(entry, "key"), text(entry, "value"));
+        } else {
+            Sim::RefuseKeyAccess(text(entry, "key"));
+        }
+    }
 }
 
 // The injected statuses become `faults`, and only they.
@@ -70,6 +106,7 @@ void LoadMachine(const nlohmann::json& document) {
                                                     : std::vector<Sim::InjectedStatus>{};
     Sim::Restore(state);
     InjectOnly(faults);
+    RefuseAsKept(document);
 }
 
 }  // namespace

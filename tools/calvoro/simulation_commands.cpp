@@ -107,6 +107,15 @@ int InjectFault(const std::string& operation, const std::string& status, bool al
     return 0;
 }
 
+int RefuseRecord(const std::string& source, const Output& output) {
+    const bool onAC = ParseSource(source);
+    Calvoro::Simulation::RefuseValueAccess(Calvoro::Simulation::DefaultPlanKey,
+                                           onAC ? u"AC" : u"DC");
+    output.out << "The registry now refuses access to the default plan for "
+               << SourceName(onAC) << ".\n";
+    return 0;
+}
+
 int SimulateResume(const Output& output) {
     Calvoro::Simulation::Resume();
     output.out << "The simulated machine woke from sleep.\n";
@@ -139,6 +148,12 @@ void AddSimulationCommands(CommandLine& line) {
     clearDefault->add_option("SOURCE", clearing, "ac or dc")->required();
     line.Runs(clearDefault, line.noJson,
               [&](const Output& o) { return ClearDefault(clearing, o); });
+    auto& refusing = line.Keep<std::string>();
+    CLI::App* refuseRecord = simulation->add_subcommand(
+        "refuse-record", "Make the registry refuse access to the default for a source");
+    refuseRecord->add_option("SOURCE", refusing, "ac or dc")->required();
+    line.Runs(refuseRecord, line.noJson,
+              [&](const Output& o) { return RefuseRecord(refusing, o); });
     auto& failing = line.Keep<FailOptions>();
     CLI::App* fail = simulation->add_subcommand(
         "fail", "Make a power API call answer a Windows status (kept in the state file)");

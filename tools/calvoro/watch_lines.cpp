@@ -22,8 +22,9 @@ using Calvoro::WatchTrigger;
 // The words of the JSON lines, in the enumerations' order.
 constexpr const char* kActionWords[] = {"applied",       "already-active", "kept-manual",
                                         "none-recorded", "not-installed",  "refused",
-                                        "policy",        "stopped"};
-static_assert(std::size(kActionWords) == static_cast<std::size_t>(WatchAction::Stopped) + 1);
+                                        "policy",        "stopped",        "record-refused"};
+static_assert(std::size(kActionWords) ==
+              static_cast<std::size_t>(WatchAction::RecordRefused) + 1);
 
 // Each trigger's JSON word, and how a person's line says it.
 struct TriggerNames {
@@ -99,6 +100,9 @@ std::string Sentence(const WatchDecision& decision) {
         return "applying " + plan + " was refused";
     case WatchAction::Policy:
         return "Group Policy sets the active plan; " + plan + " was not applied";
+    case WatchAction::RecordRefused:
+        return "access to the record of the default plan for " + SourceText(decision.source) +
+               " was refused; nothing applied";
     case WatchAction::Stopped:
         break;
     }

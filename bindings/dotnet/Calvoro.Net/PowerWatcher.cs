@@ -22,6 +22,8 @@ namespace Calvoro
         Policy,
         /// <summary>The watcher stopped: its last decision.</summary>
         Stopped,
+        /// <summary>The registry refused access to the record of the source.</summary>
+        RecordRefused,
     }
 
     /// <summary>What made the watcher decide.</summary>

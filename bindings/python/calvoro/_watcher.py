@@ -23,6 +23,7 @@ class WatchAction(enum.Enum):
     REFUSED = "refused"
     POLICY = "policy"  #: Group Policy sets the active plan
     STOPPED = "stopped"  #: the last decision
+    RECORD_REFUSED = "record-refused"  #: the registry refused access to the record
 
 
 class WatchTrigger(enum.Enum):

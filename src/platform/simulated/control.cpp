@@ -197,6 +197,21 @@ void RefuseValueAccess(std::u16string_view keyPath, std::u16string_view valueNam
     });
 }
 
+std::vector<RefusedAccess> RefusedAccesses() {
+    return simulated::TheMachine().Locked([](const State& state) {
+        std::vector<RefusedAccess> refused;
+        for (const auto& [path, key] : state.registry) {
+            if (key.refuseOpen) {
+                refused.push_back({path, std::nullopt});
+            }
+            for (const std::u16string& value : key.refusedValues) {
+                refused.push_back({path, value});
+            }
+        }
+        return refused;
+    });
+}
+
 PowerState Power() {
     return simulated::TheMachine().Locked([](const State& state) { return state.power; });
 }
