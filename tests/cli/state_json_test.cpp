@@ -7,21 +7,37 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <calvoro/power_plans.h>
+#include <calvoro/watcher.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
 #include "commands.h"
 #include "errors.h"
 #include "machine_file.h"
 #include "plans.h"
 #include "text.h"
+#include "watch.h"
 
 namespace {
 
 namespace Sim = Calvoro::Simulation;
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 TEST(StateJson, SavedStateLoadsBackUnchanged) {
     Sim::Reset();
@@ -123,6 +139,54 @@ TEST(StateFile, DefaultPlaceFollowsXdgStateHomeThenHome) {
 
     restore("XDG_STATE_HOME", keptState ? keptState->c_str() : nullptr);
     restore("HOME", keptHome ? keptHome->c_str() : nullptr);
+}
+
+// watch follows the state file on one thread while its watcher applies plans on another. The
+// seam: the callback rewrites the file and follows it between the watcher's apply and its
+// write-back, as a reload can happen to fall there. The applied plan must stay applied, and
+// never read as the person's.
+TEST(StateFile, AReloadBetweenTheWatchersApplyAndItsWriteBackKeepsTheAppliedPlan) {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("calvoro-race-" + std::to_string(::getpid()));
+    const Calvoro::Guid saver = *Calvoro::Guid::TryParse("a1841308-3541-4fab-bc81-f71556f20b4a");
+    for (int round = 0; round < 200; ++round) {
+        std::filesystem::remove(path);
+        {
+            calvoro_cli::MachineFile file(path);  // Balanced active, Power saver recorded for AC
+            Calvoro::SetDefaultPlan(Calvoro::PowerSource::AC, saver);
+            file.SaveIfChanged();
+        }
+        calvoro_cli::FollowedMachineFile followed(path);
+        std::mutex mutex;
+        std::vector<Calvoro::WatchDecision> told;
+        {
+            Calvoro::PowerWatcher watcher(
+                std::chrono::milliseconds(0), [&](const Calvoro::WatchDecision& decision) {
+                    if (decision.action == Calvoro::WatchAction::Applied) {
+                        const std::string kept = ReadAll(path);
+                        std::ofstream(path, std::ios::trunc | std::ios::binary) << kept << ' ';
+                        followed.Follow();  // the file as it was: Balanced active
+                    }
+                    followed.KeepDecision(calvoro_cli::Running(decision));
+                    const std::lock_guard<std::mutex> lock(mutex);
+                    told.push_back(decision);
+                });
+            for (int wait = 0; wait < 1000 && Calvoro::ActivePlan() != saver; ++wait) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+        ASSERT_FALSE(told.empty());
+        EXPECT_EQ(told.front().action, Calvoro::WatchAction::Applied) << "round " << round;
+        for (const Calvoro::WatchDecision& decision : told) {
+            ASSERT_NE(decision.action, Calvoro::WatchAction::KeptManual) << "round " << round;
+        }
+        EXPECT_EQ(Calvoro::ActivePlan(), saver) << "round " << round;
+        Sim::Reset();
+        calvoro_cli::MachineFile reread(path);
+        ASSERT_EQ(Calvoro::ActivePlan(), saver) << "round " << round;  // and so the file says
+    }
+    std::filesystem::remove(path);
+    Sim::Reset();
 }
 
 TEST(DisplayText, LoneSurrogatesShowAsReplacementAndNothingIsReadPastTheEnd) {

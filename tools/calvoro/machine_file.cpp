@@ -270,8 +270,8 @@ void FollowedMachineFile::Follow() {
     }
 }
 
-void FollowedMachineFile::KeepDecision() {
-    const std::optional<Calvoro::Guid> active = Sim::Snapshot().activePlan;
+void FollowedMachineFile::KeepDecision(const std::optional<Calvoro::Guid>& running) {
+    const std::optional<Calvoro::Guid>& active = running;
     const std::vector<Sim::InjectedStatus> faults = Sim::InjectedStatuses();
     MachineFile file(path_);  // the machine is now what the file holds
     Sim::MachineState state = Sim::Snapshot();

@@ -3,7 +3,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <calvoro/guid.h>
+
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 namespace calvoro_cli {
@@ -72,8 +75,10 @@ public:
     void Follow();
 
     /// Writes what a decision of the watcher changes into the file, leaving the rest of it as
-    /// other runs left it: the active plan, and the injected statuses it used up.
-    void KeepDecision();
+    /// other runs left it: `running`, the plan the decision left active (none when it changed
+    /// no plan), and the injected statuses it used up. The plan is the decision's, not read
+    /// back from the machine: Follow may have reloaded the file since the watcher applied it.
+    void KeepDecision(const std::optional<Calvoro::Guid>& running);
 
 private:
     struct Stamp {

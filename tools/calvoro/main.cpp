@@ -92,7 +92,10 @@ int Run(int argc, char** argv) {
             statePath.empty() ? DefaultStatePath() : PathArgument(statePath);
         if (watch->parsed()) {
             auto file = std::make_shared<FollowedMachineFile>(state);
-            followed = {[file] { file->Follow(); }, [file] { file->KeepDecision(); }};
+            followed = {[file] { file->Follow(); },
+                        [file](const Calvoro::WatchDecision& decision) {
+                            file->KeepDecision(Running(decision));
+                        }};
             status = command(chosen);
         } else {
             MachineFile machine(state);

@@ -203,7 +203,7 @@ int Watch(const WatchRequest& request, const Followed& followed, const Output& g
     if (once) {
         const WatchDecision decision = Calvoro::ApplyRecordedPlan();
         if (followed.keep) {
-            followed.keep();
+            followed.keep(decision);
         }
         say(decision);
         const bool done = decision.action == WatchAction::Applied ||
@@ -216,7 +216,7 @@ int Watch(const WatchRequest& request, const Followed& followed, const Output& g
     Calvoro::PowerWatcher watcher(debounce, [&](const WatchDecision& decision) {
         if (decision.action != WatchAction::Stopped && followed.keep) {
             try {
-                followed.keep();
+                followed.keep(decision);
             } catch (const std::exception& error) {
                 std::lock_guard<std::mutex> lock(lines);
                 output.err << "calvoro: " << error.what() << '\n';

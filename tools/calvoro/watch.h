@@ -21,8 +21,13 @@ namespace calvoro_cli {
 /// state file, which other runs change. Empty functions on Windows, which keeps everything.
 struct Followed {
     std::function<void()> follow;  ///< takes in what other runs changed; called 4 times a second
-    std::function<void()> keep;    ///< keeps what a decision changed
+    /// Keeps what a decision changed: its plan, when it left that plan running.
+    std::function<void(const Calvoro::WatchDecision&)> keep;
 };
+
+/// The plan that a decision left running: its plan when it applied it, found it active or
+/// kept the person's; none when it changed no plan.
+std::optional<Calvoro::Guid> Running(const Calvoro::WatchDecision& decision);
 
 /// SECONDS as a debounce time: a decimal number from 0 to 3600. Throws UsageError otherwise.
 std::chrono::milliseconds ParseDebounce(const std::string& seconds);

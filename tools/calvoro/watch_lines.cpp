@@ -111,6 +111,13 @@ std::string Sentence(const WatchDecision& decision) {
 
 }  // namespace
 
+std::optional<Calvoro::Guid> Running(const WatchDecision& decision) {
+    const bool running = decision.action == WatchAction::Applied ||
+                         decision.action == WatchAction::AlreadyActive ||
+                         decision.action == WatchAction::KeptManual;
+    return running ? decision.plan : std::nullopt;
+}
+
 std::chrono::milliseconds ParseDebounce(const std::string& seconds) {
     std::istringstream in(seconds);
     in.imbue(std::locale::classic());
