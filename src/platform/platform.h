@@ -147,7 +147,10 @@ struct NotifyRecipient {
 using NotifyHandle = void*;  ///< HPOWERNOTIFY
 
 /// Tells `Recipient` of every change of the setting (GUID_ACDC_POWER_SOURCE,
-/// GUID_ACTIVE_POWERSCHEME) until unregistered.
+/// GUID_ACTIVE_POWERSCHEME) until unregistered. As on Windows, a callback may still come
+/// after unregistering returned (Windows does not say that it waits for one in flight): the
+/// recipient guards against that itself (the watcher's set of live watchers). `Recipient` is
+/// copied; it need not outlive the call.
 Status PowerSettingRegisterNotification(const GUID* SettingGuid, const NotifyRecipient* Recipient,
                                         NotifyHandle* RegistrationHandle);
 Status PowerSettingUnregisterNotification(NotifyHandle RegistrationHandle);

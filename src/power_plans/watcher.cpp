@@ -57,6 +57,9 @@ Facts ReadFacts() {
     return facts;
 }
 
+// The one place where the watcher's thread reads the time (the core takes it as an input).
+Clock::time_point Now() { return Clock::now(); }
+
 // Carries out an answer: applies its plan when it says so. The action to report.
 WatchAction Carry(const Answer& answer) {
     return answer.apply ? watching::WatchCore::Applied(ActivatePlan(*answer.plan)) : answer.action;
@@ -66,8 +69,12 @@ WatchDecision Decision(const Answer& answer, WatchAction action) {
     return {std::chrono::system_clock::now(), answer.trigger, answer.source, answer.plan, action};
 }
 
-// The watchers whose notifications may still come. A notification for one that has gone
-// finds it missing, so that a late callback from the platform touches nothing freed.
+// The one guard against late notifications. The platform may call a recipient after it
+// unregistered: Windows does not say that unregistering waits for a callback in flight, and
+// the simulated machine tells its recipients without holding a lock. So a watcher is in
+// `live` from before it subscribes until it has unsubscribed, Notify touches a watcher only
+// while it holds `liveMutex` and finds it there, and Unsubscribe takes it out under the same
+// mutex: once Unsubscribe returns, no notification touches the watcher, which may then go.
 std::mutex liveMutex;
 std::set<const void*> live;
 
@@ -181,7 +188,7 @@ struct PowerWatcher::Running {
                 break;
             }
             lock.unlock();
-            const Clock::time_point now = Clock::now();
+            const Clock::time_point now = Now();
             if (taken.resume) {
                 core.ResumeSignalled(now);
             }
@@ -194,9 +201,9 @@ struct PowerWatcher::Running {
                     Carried(*answer, facts);
                 }
             }
-            while (core.Due() && Clock::now() >= *core.Due()) {
+            while (core.Due() && Now() >= *core.Due()) {
                 const Facts facts = ReadFacts();
-                const std::optional<Answer> answer = core.DueDecision(facts, Clock::now());
+                const std::optional<Answer> answer = core.DueDecision(facts, Now());
                 if (!answer) {
                     break;
                 }

@@ -79,6 +79,8 @@ struct Case {
     std::vector<Step> steps;
 };
 
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
 std::string Words(const Answer& answer, WatchAction action) {
     static const char* const kTriggers[] = {"start", "source", "resume", "plan", "stop"};
     static const char* const kActions[] = {"applied", "already-active", "kept-manual",

@@ -83,23 +83,28 @@ State SeededState() {
     return state;
 }
 
-Machine::Compared::~Compared() {
-    const Watched after(state_);
-    changes_.due[static_cast<std::size_t>(Notice::Source)] = after.source != before_.source;
-    changes_.due[static_cast<std::size_t>(Notice::ActivePlan)] =
-        after.activePlan != before_.activePlan;
-    changes_.due[static_cast<std::size_t>(Notice::Resume)] = after.resumes != before_.resumes;
+Machine::Session::~Session() {
+    const Watched after(machine_.state_);
+    std::array<bool, 3> due{};
+    due[static_cast<std::size_t>(Notice::Source)] = after.source != before_.source;
+    due[static_cast<std::size_t>(Notice::ActivePlan)] = after.activePlan != before_.activePlan;
+    due[static_cast<std::size_t>(Notice::Resume)] = after.resumes != before_.resumes;
+    lock_.unlock();
+    try {
+        machine_.Tell(due);
+    } catch (...) {  // NOLINT(bugprone-empty-catch): out of memory while copying; nobody told
+    }
 }
 
 platform::NotifyHandle Machine::Register(Notice notice,
                                          const platform::NotifyRecipient& recipient) {
-    std::lock_guard<std::recursive_mutex> lock(registrationsMutex_);
+    std::lock_guard<std::mutex> lock(registrationsMutex_);
     registrations_.push_back(std::make_unique<Registration>(Registration{notice, recipient}));
     return registrations_.back().get();
 }
 
 bool Machine::Unregister(platform::NotifyHandle handle) {
-    std::lock_guard<std::recursive_mutex> lock(registrationsMutex_);
+    std::lock_guard<std::mutex> lock(registrationsMutex_);
     const auto found = std::find_if(registrations_.begin(), registrations_.end(),
                                     [&](const auto& entry) { return entry.get() == handle; });
     if (found == registrations_.end()) {
@@ -113,12 +118,15 @@ void Machine::Tell(const std::array<bool, 3>& due) {
     if (std::none_of(due.begin(), due.end(), [](bool one) { return one; })) {
         return;
     }
-    std::lock_guard<std::recursive_mutex> lock(registrationsMutex_);
-    // A recipient that unregisters another while it is told changes the list: tell a copy.
+    // The recipients as registered now, told without the lock: a recipient may register,
+    // unregister or change the machine meanwhile.
     std::vector<Registration> told;
-    for (const auto& entry : registrations_) {
-        if (due[static_cast<std::size_t>(entry->notice)]) {
-            told.push_back(*entry);
+    {
+        std::lock_guard<std::mutex> lock(registrationsMutex_);
+        for (const auto& entry : registrations_) {
+            if (due[static_cast<std::size_t>(entry->notice)]) {
+                told.push_back(*entry);
+            }
         }
     }
     for (const Registration& registration : told) {

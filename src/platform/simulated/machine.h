@@ -73,15 +73,14 @@ public:
     /// tells them on threads of its own: a change of source, of the active plan, a resume.
     template <typename Work>
     auto Locked(Work&& work) {
-        Changes changes(*this);
-        std::lock_guard<std::mutex> lock(mutex_);
-        const Compared compared(state_, changes);
+        Session session(*this);
         return work(state_);
     }
 
     /// Registers `recipient` for `notice`; the handle unregisters it.
     platform::NotifyHandle Register(Notice notice, const platform::NotifyRecipient& recipient);
-    /// Unregisters, once any notification in flight has returned. False for an unknown handle.
+    /// Unregisters. False for an unknown handle. As on Windows, a recipient being told at
+    /// that moment may still be called once.
     bool Unregister(platform::NotifyHandle handle);
 
 private:
@@ -92,30 +91,21 @@ private:
         explicit Watched(const State& state)
             : source(state.power.source), activePlan(state.activePlan), resumes(state.resumes) {}
     };
-    // Which notices are due; sent when it goes, after the lock is released.
-    struct Changes {
-        explicit Changes(Machine& machine) : machine_(machine) {}
-        ~Changes() {
-            try {
-                machine_.Tell(due);
-            } catch (...) {  // NOLINT(bugprone-empty-catch): out of memory while unwinding
-            }
-        }
-        Changes(const Changes&) = delete;
-        Changes& operator=(const Changes&) = delete;
+    // One use of the state: holds the lock from its start; when it ends, however `work`
+    // ended, it compares the state with how it began (under the lock), releases the lock,
+    // and only then tells the registrations, so that a recipient may use the machine.
+    class Session {
+    public:
+        explicit Session(Machine& machine)
+            : machine_(machine), lock_(machine.mutex_), before_(machine.state_) {}
+        ~Session();
+        Session(const Session&) = delete;
+        Session& operator=(const Session&) = delete;
+
+    private:
         Machine& machine_;
-        std::array<bool, 3> due{};
-    };
-    // Compares the state as it was with the state as it is when it goes, under the lock.
-    struct Compared {
-        Compared(const State& state, Changes& changes)
-            : state_(state), before_(state), changes_(changes) {}
-        ~Compared();
-        Compared(const Compared&) = delete;
-        Compared& operator=(const Compared&) = delete;
-        const State& state_;
+        std::unique_lock<std::mutex> lock_;  // taken before `before_` is read
         Watched before_;
-        Changes& changes_;
     };
     struct Registration {
         Notice notice;
@@ -126,9 +116,7 @@ private:
 
     std::mutex mutex_;
     State state_ = SeededState();
-    // Held while recipients are told, so that unregistering waits for them; recursive, so
-    // that a recipient may itself change the machine.
-    std::recursive_mutex registrationsMutex_;
+    std::mutex registrationsMutex_;  // guards `registrations_` only; never held while telling
     std::vector<std::unique_ptr<Registration>> registrations_;
 };
 

@@ -385,7 +385,9 @@ using UnregisterNotification = DWORD(WINAPI*)(HPOWERNOTIFY);
 
 // One registration: Windows calls Forward (__stdcall) with it, which calls the recipient.
 // Windows does not say that unregistering waits for a callback in flight, so a record is
-// never freed: once unregistered it forwards nothing, and a late callback finds it intact.
+// never freed: a late callback finds it intact. Once unregistered it forwards nothing new;
+// one that was already past the check reaches the recipient, whose own guard (the
+// watcher's set of live watchers) turns it away.
 struct Subscription {
     DeviceNotifySubscribeParameters parameters{};
     NotifyRecipient recipient{};
