@@ -260,20 +260,28 @@ PowerWatcher::PowerWatcher(std::chrono::milliseconds debounce, Callback callback
 }
 
 PowerWatcher::~PowerWatcher() {
-    if (running_->thread.joinable() && running_->thread.get_id() == std::this_thread::get_id()) {
-        // Destroyed inside its own callback: the thread cannot wait for itself. It stops once
-        // the callback returns, tells nobody any more, and frees what it holds itself.
-        running_->Unsubscribe();
-        {
-            std::lock_guard<std::mutex> lock(running_->mutex);
-            running_->signals.stop = true;
+    bool orphaned = false;
+    try {
+        if (running_->thread.joinable() &&
+            running_->thread.get_id() == std::this_thread::get_id()) {
+            // Destroyed inside its own callback: the thread cannot wait for itself. It stops
+            // once the callback returns, tells nobody any more, and frees what it holds itself.
+            running_->Unsubscribe();
+            {
+                std::lock_guard<std::mutex> lock(running_->mutex);
+                running_->signals.stop = true;
+            }
+            running_->orphaned = true;
+            running_->thread.detach();
+            orphaned = true;
+        } else {
+            Stop();  // not on the watcher's own thread: it does not throw logic_error here
         }
-        running_->orphaned = true;
-        running_->thread.detach();
-        return;
+    } catch (...) {  // NOLINT(bugprone-empty-catch): only a mutex's system error is left
     }
-    Stop();
-    delete running_;
+    if (!orphaned) {
+        delete running_;
+    }
 }
 
 void PowerWatcher::Stop() {
