@@ -189,6 +189,32 @@ Status PowerSettingAccessCheckEx(std::uint32_t flags, const GUID* guid, std::uin
     return Answer("PowerSettingAccessCheckEx");
 }
 
+// Plans are made, removed and restored in the simulated machine's tests; here only recorded.
+Status PowerDuplicateScheme(RootKey, const GUID* source, GUID**) {
+    Record("PowerDuplicateScheme", nullptr, source, nullptr, nullptr);
+    return Answer("PowerDuplicateScheme");
+}
+
+Status PowerDeleteScheme(RootKey, const GUID* scheme) {
+    Record("PowerDeleteScheme", nullptr, scheme, nullptr, nullptr);
+    return Answer("PowerDeleteScheme");
+}
+
+Status PowerRestoreDefaultPowerSchemes() {
+    Record("PowerRestoreDefaultPowerSchemes", nullptr, nullptr, nullptr, nullptr);
+    return Answer("PowerRestoreDefaultPowerSchemes");
+}
+
+Status PowerCanRestoreIndividualDefaultPowerScheme(const GUID* scheme) {
+    Record("PowerCanRestoreIndividualDefaultPowerScheme", nullptr, scheme, nullptr, nullptr);
+    return Answer("PowerCanRestoreIndividualDefaultPowerScheme");
+}
+
+Status PowerRestoreIndividualDefaultPowerScheme(const GUID* scheme) {
+    Record("PowerRestoreIndividualDefaultPowerScheme", nullptr, scheme, nullptr, nullptr);
+    return Answer("PowerRestoreIndividualDefaultPowerScheme");
+}
+
 // The watcher's registrations are recorded only; the fake never notifies.
 Status PowerSettingRegisterNotification(const GUID* setting, const NotifyRecipient*,
                                         NotifyHandle*) {

@@ -13,6 +13,7 @@
 #include <calvoro/errors.h>
 #include <calvoro/export.h>
 #include <calvoro/guid.h>
+#include <calvoro/power_plans.h>
 #include <calvoro/power_settings.h>
 
 #include <cstdint>
@@ -34,11 +35,13 @@ struct DocumentChange {
     enum class Kind {
         Setting,  ///< a setting's value for AC or DC
         Name,     ///< the plan's name and description
-        Skipped   ///< a setting this machine does not have (with skipUnknown)
+        Skipped,  ///< a setting this machine does not have (with skipUnknown)
+        Create    ///< a plan that is not installed, made as a copy of `source` (createMissing)
     };
     Kind kind = Kind::Setting;
     Guid plan;
     std::optional<std::u16string> planName;  ///< the plan's name now
+    Guid source;                             ///< Create: the plan copied
     Guid subgroup;                           ///< Setting, Skipped
     Guid setting;                            ///< Setting, Skipped
     bool onAC = true;                        ///< Setting
@@ -53,7 +56,7 @@ struct DocumentChange {
     std::u16string label;
     std::u16string fromText;
     std::u16string toText;
-    std::u16string name;         ///< Name: the new name...
+    std::u16string name;         ///< Name, Create: the new name...
     std::u16string description;  ///< ...and description
 };
 
@@ -66,14 +69,22 @@ struct DocumentPlan {
 /// from <calvoro/errors.h> when it cannot be imported), and says what it would change: every
 /// setting whose value differs, and a name (with its description) that differs. Throws
 /// DocumentError naming the place for a document that is not JSON, has a key twice, is not of this
-/// format, names a plan that is not installed or twice, a setting this machine does not have
-/// (unless `skipUnknown`: then that setting is Skipped), or a value the setting does not take.
-/// Reads only.
-CALVORO_API DocumentPlan ReadDocument(std::string_view document, bool skipUnknown = false);
+/// format, names a plan twice, a plan that is not installed (unless `createMissing`), a
+/// setting this machine does not have (unless `skipUnknown`: then that setting is Skipped),
+/// or a value the setting does not take. Reads only.
+///
+/// With `createMissing`, each plan that is not installed is made first (a Create change, all
+/// of them before the other changes): a copy of Balanced, or of the active plan where Balanced
+/// is not installed, under the document's identifier, name and description; its settings
+/// are then the changes from the copy's values.
+CALVORO_API DocumentPlan ReadDocument(std::string_view document, bool skipUnknown = false,
+                                      bool createMissing = false);
 
 /// How applying one change of a document went: a setting's as WriteSetting answers (the
-/// active plan applied again after it), a name's Done or Refused. A skipped setting is
-/// NotFound, with nothing written.
+/// active plan applied again after it), a name's Done or Refused. A plan's creation as
+/// DuplicatePlan answers: Done, PinnedByPolicy when Group Policy forbids new plans,
+/// Unsupported, or Refused with the platform's status. A skipped setting is NotFound, with
+/// nothing written.
 CALVORO_API SettingChange ApplyDocumentChange(const DocumentChange& change);
 
 }  // namespace Calvoro

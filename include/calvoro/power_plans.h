@@ -88,6 +88,90 @@ struct PlanLookup {
 /// (SameIgnoringCase).
 CALVORO_API PlanLookup FindPlan(std::u16string_view text);
 
+// ---- A plan's whole life: templates, duplicate, delete, restore ----
+
+/// One of Windows' published plan templates, which Windows copies by identifier whether it
+/// lists the plan or not.
+struct PlanTemplate {
+    Guid id;
+    std::u16string name;  ///< Windows' English name
+    /// Windows lists the plan on a machine like this one, and restoring the defaults brings
+    /// it back: Balanced always, High performance and Power saver except on a Modern Standby
+    /// machine, Ultimate Performance never.
+    bool standard = false;
+};
+
+/// Windows' published templates: Balanced, High performance, Power saver and Ultimate
+/// Performance (E9A42B02-D5DF-448D-AA00-03F14749EB61).
+CALVORO_API std::vector<PlanTemplate> PlanTemplates();
+
+/// As FindPlan, and where no installed plan matches, a template by identifier or by name
+/// (ignoring letter case): then `candidates` holds the template and `isTemplate` is true. An
+/// installed plan's name wins over a template's.
+struct PlanSourceLookup {
+    PlanLookup lookup;
+    bool isTemplate = false;
+};
+CALVORO_API PlanSourceLookup FindPlanOrTemplate(std::u16string_view text);
+
+/// How making, removing or restoring a plan went.
+enum class PlanOutcome {
+    Done,
+    NotFound,            ///< no such plan (nor template, for a copy)
+    AlreadyExists,       ///< the new identifier is installed already; nothing was made
+    IsActive,            ///< the active plan is not deleted: apply another plan first
+    NotStandard,         ///< a custom plan has no Windows defaults to restore
+    ForbiddenByPolicy,   ///< Group Policy forbids creating or restoring plans; nothing tried
+    NeedsAdministrator,  ///< the platform refused access: an administrator may do it
+    Unsupported,         ///< the platform lacks the call (before Windows Vista, or Wine)
+    Failed               ///< another status: `status` says which
+};
+
+/// What a plan operation did.
+struct PlanResult {
+    PlanOutcome outcome = PlanOutcome::Failed;
+    Guid plan;                 ///< the plan made, removed or restored
+    std::uint32_t status = 0;  ///< the platform's status, for Failed
+    /// DeletePlan: the sources whose default record still names the removed plan (a record is
+    /// the person's and stays: the watcher will say that its plan is not installed).
+    std::vector<PowerSource> recordsNamingIt;
+};
+
+/// True when Group Policy forbids creating and restoring plans (PowerSettingAccessCheckEx
+/// with ACCESS_CREATE_SCHEME answers ERROR_ACCESS_DISABLED_BY_POLICY).
+CALVORO_API bool NewPlansForbiddenByPolicy();
+
+/// Copies `source`, an installed plan or a template, with every setting, its description
+/// and personality (PowerDuplicateScheme). The copy takes `id` when given (AlreadyExists
+/// when that is installed), else one that Windows picks. It takes `name` when given, with
+/// `description` or else the source's, in the same operation: should naming fail, the copy
+/// is deleted again. Without a name it keeps the source's name, as Windows does.
+CALVORO_API PlanResult DuplicatePlan(const Guid& source, const std::optional<Guid>& id = {},
+                                     const std::optional<std::u16string>& name = {},
+                                     const std::optional<std::u16string>& description = {});
+
+/// Removes the plan (PowerDeleteScheme). The active plan is refused (IsActive) before
+/// anything is tried. The default records are left as they are.
+CALVORO_API PlanResult DeletePlan(const Guid& plan);
+
+/// Removes every plan but the standard ones and gives those Windows' default settings
+/// (PowerRestoreDefaultPowerSchemes). Balanced is active afterwards if the active plan went.
+/// Windows asks an administrator for it (NeedsAdministrator).
+CALVORO_API PlanResult RestoreDefaultPlans();
+
+/// What RestoreDefaultPlans would do now: the installed plans it removes, and the standard
+/// plans it gives their defaults (those not installed by their template's name).
+struct RestoreOutline {
+    std::vector<InstalledPlan> removed;
+    std::vector<InstalledPlan> reset;
+};
+CALVORO_API RestoreOutline OutlineRestoreDefaults();
+
+/// Gives one of Windows' own plans its default settings, name and description again
+/// (PowerRestoreIndividualDefaultPowerScheme); a custom plan is NotStandard. With
+/// `checkOnly`, answers as it would and changes nothing.
+CALVORO_API PlanResult RestorePlanDefaults(const Guid& plan, bool checkOnly = false);
+
 /// What the machine runs on (CallNtPowerInformation), and whether it is a Modern Standby
 /// machine, on which Windows offers only Balanced and the power mode is what changes.
 struct PowerSourceState {

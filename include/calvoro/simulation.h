@@ -38,7 +38,10 @@ enum class Operation {
     CallNtPowerInformation,           ///< its status answers both levels (an NTSTATUS)
     PowerGetUserConfiguredPowerMode,  ///< for AC and DC alike; 127: no power modes here
     PowerSetUserConfiguredPowerMode,  ///< for AC and DC alike; 50: not for the active plan
-    PowerSettingAccessCheckEx,        ///< 1260: Group Policy sets the active plan
+    PowerSettingAccessCheckEx,        ///< 1260: Group Policy sets the plan, or forbids new ones
+    PowerDuplicateScheme,
+    PowerDeleteScheme,
+    PowerRestoreDefaultPowerSchemes,  ///< for every plan and for one alike; 5: not an administrator
 };
 
 enum class Timeout { Sleep, Hibernate, Display };
@@ -89,7 +92,18 @@ enum class Repeat {
 /// Back to the seeded machine: Windows' standard plans Balanced, High performance and Power
 /// saver, in that order, with their usual names, descriptions and timeouts and Windows'
 /// defaults for every other setting; Balanced active; no faults; no attributes written.
+/// The power state goes back to its seed too, a machine without Modern Standby.
 CALVORO_API void Reset();
+
+/// As Reset, but a Modern Standby machine as Windows ships one: Balanced is its only plan,
+/// and High performance and Power saver are templates that a duplicate brings back.
+CALVORO_API void ResetModernStandby();
+
+/// The plans Windows holds as templates, listed or not, with Windows' defaults: Balanced,
+/// High performance, Power saver and Ultimate Performance. PowerDuplicateScheme copies them
+/// by identifier; restoring the defaults brings back those the machine lists when seeded
+/// (Balanced only on a Modern Standby machine).
+CALVORO_API std::vector<Plan> Templates();
 
 /// The plans in the platform's order.
 CALVORO_API std::vector<Plan> Plans();

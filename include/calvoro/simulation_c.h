@@ -33,6 +33,9 @@ extern "C" {
 #define CALVORO_SIM_POWER_GET_USER_CONFIGURED_POWER_MODE 13 /* AC and DC; 127: no modes */
 #define CALVORO_SIM_POWER_SET_USER_CONFIGURED_POWER_MODE 14 /* AC and DC */
 #define CALVORO_SIM_POWER_SETTING_ACCESS_CHECK_EX 15 /* 1260: policy sets the plan */
+#define CALVORO_SIM_POWER_DUPLICATE_SCHEME 16
+#define CALVORO_SIM_POWER_DELETE_SCHEME 17
+#define CALVORO_SIM_POWER_RESTORE_DEFAULT_POWER_SCHEMES 18 /* all and one; 5: no administrator */
 
 /* The timeouts, for calvoro_sim_ReadSeconds and calvoro_sim_WriteSeconds. */
 #define CALVORO_SIM_SLEEP 0

@@ -24,8 +24,10 @@ static_assert(CountUpTo(
      CALVORO_SIM_LOCAL_ALLOC, CALVORO_SIM_POWER_GET_ACTIVE_SCHEME,
      CALVORO_SIM_POWER_SET_ACTIVE_SCHEME, CALVORO_SIM_POWER_READ_DESCRIPTION,
      CALVORO_SIM_CALL_NT_POWER_INFORMATION, CALVORO_SIM_POWER_GET_USER_CONFIGURED_POWER_MODE,
-     CALVORO_SIM_POWER_SET_USER_CONFIGURED_POWER_MODE, CALVORO_SIM_POWER_SETTING_ACCESS_CHECK_EX},
-    Sim::Operation::PowerSettingAccessCheckEx));
+     CALVORO_SIM_POWER_SET_USER_CONFIGURED_POWER_MODE, CALVORO_SIM_POWER_SETTING_ACCESS_CHECK_EX,
+     CALVORO_SIM_POWER_DUPLICATE_SCHEME, CALVORO_SIM_POWER_DELETE_SCHEME,
+     CALVORO_SIM_POWER_RESTORE_DEFAULT_POWER_SCHEMES},
+    Sim::Operation::PowerRestoreDefaultPowerSchemes));
 static_assert(CountUpTo({CALVORO_SIM_SLEEP, CALVORO_SIM_HIBERNATE, CALVORO_SIM_DISPLAY},
                         Sim::Timeout::Display));
 static_assert(CountUpTo({CALVORO_SIM_ONCE, CALVORO_SIM_ALWAYS}, Sim::Repeat::Always));
@@ -42,7 +44,7 @@ Enumeration InRange(int32_t value, int32_t last, const char* function, const cha
     return static_cast<Enumeration>(value);
 }
 Sim::Operation OperationArgument(int32_t operation, const char* function) {
-    return InRange<Sim::Operation>(operation, CALVORO_SIM_POWER_SETTING_ACCESS_CHECK_EX, function,
+    return InRange<Sim::Operation>(operation, CALVORO_SIM_POWER_RESTORE_DEFAULT_POWER_SCHEMES, function,
                                    "operation");
 }
 Sim::Repeat RepeatArgument(int32_t repeat, const char* function) {

@@ -150,7 +150,7 @@ DocumentChange SettingValueChange(const InstalledPlan& plan, bool onAC, std::uin
 }
 
 // Version 1: the six timeouts, in whole minutes.
-void ReadTimeouts(const Reader& timeouts, const InstalledPlan& plan,
+void ReadTimeouts(const Reader& timeouts, const InstalledPlan& plan, const Guid& readFrom,
                   std::vector<DocumentChange>& changes) {
     timeouts.OnlyFields({"sleep", "hibernate", "display"});
     for (const Timeout& timeout : kTimeouts) {
@@ -168,7 +168,7 @@ void ReadTimeouts(const Reader& timeouts, const InstalledPlan& plan,
             field->Fail("minutes must be from 0 to " + std::to_string(MaxTimerMinutes) + ", not " +
                         std::to_string(minutes));
         }
-        const SettingValues read = ReadSetting(plan.id, timeout.subgroup, timeout.setting);
+        const SettingValues read = ReadSetting(readFrom, timeout.subgroup, timeout.setting);
         const std::uint32_t now = detail::SecondsToMinutes(timeout.onAC ? read.ac : read.dc);
         if (now == minutes) {
             continue;
@@ -187,10 +187,11 @@ void ReadTimeouts(const Reader& timeouts, const InstalledPlan& plan,
     }
 }
 
-// Version 2: any settings, by subgroup and identifier, in each one's own unit.
-void ReadSettings(const Reader& settings, const InstalledPlan& plan, bool skipUnknown,
-                  std::vector<DocumentChange>& changes) {
-    const SettingsAnswer described = ListSettings(plan.id);
+// Version 2: any settings, by subgroup and identifier, in each one's own unit. The values now
+// are read from `readFrom`: the plan itself, or the plan that a new one is copied from.
+void ReadSettings(const Reader& settings, const InstalledPlan& plan, const Guid& readFrom,
+                  bool skipUnknown, std::vector<DocumentChange>& changes) {
+    const SettingsAnswer described = ListSettings(readFrom);
     if (described.outcome != SettingOutcome::Done) {
         settings.Fail("the settings of " + plan.id.ToString() + " cannot be read here");
     }
@@ -232,7 +233,7 @@ void ReadSettings(const Reader& settings, const InstalledPlan& plan, bool skipUn
             continue;
         }
         const PowerSetting& setting = *found;
-        const SettingValues now = ReadSetting(plan.id, subgroup, id);
+        const SettingValues now = ReadSetting(readFrom, subgroup, id);
         for (const bool onAC : {true, false}) {
             const auto field = entry.OptionalField(onAC ? "ac" : "dc");
             if (!field) {
@@ -296,6 +297,46 @@ void ReadName(const Reader& entry, const InstalledPlan& plan,
     changes.push_back(std::move(change));
 }
 
+// The plan that a plan of the document that is not installed is copied from: Balanced, or
+// the active plan where Balanced is not installed.
+InstalledPlan CopiedPlan(const Reader& where, const std::vector<InstalledPlan>& installed) {
+    constexpr Guid kBalanced{
+        0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}};
+    const std::optional<Guid> active = ActivePlan();
+    for (const std::optional<Guid>& wanted : {std::optional(kBalanced), active}) {
+        const auto found = std::find_if(installed.begin(), installed.end(),
+                                        [&](const InstalledPlan& one) { return one.id == wanted; });
+        if (found != installed.end()) {
+            return *found;
+        }
+    }
+    where.Fail("a new plan is copied from Balanced or the active plan, and neither is here");
+}
+
+// A plan of the document that is not installed, made as a copy of `source` with the
+// document's name and description (the source's where the document has none).
+DocumentChange CreationOf(const Reader& entry, const Guid& id, const InstalledPlan& source) {
+    const auto name = entry.OptionalField("name");
+    const auto description = entry.OptionalField("description");
+    if (description && !name) {
+        description->Fail("a description is written together with a name; add \"name\"");
+    }
+    DocumentChange change;
+    change.kind = DocumentChange::Kind::Create;
+    change.plan = id;
+    change.source = source.id;
+    change.name = name ? name->Utf16() : source.name.value_or(u"");
+    change.description = description ? description->Utf16()
+                                     : ReadPlanDescription(source.id).value_or(u"");
+    change.planName = change.name;
+    change.key = "create";
+    change.label = u"plan";
+    change.fromText = u"not installed";
+    change.toText = u"a copy of " + source.name.value_or(Utf16(source.id.ToString())) +
+                    u" named " + Utf16(json(Utf8(change.name)).dump());
+    return change;
+}
+
 }  // namespace
 
 std::string ExportPlans(const std::vector<Guid>& plans) {
@@ -340,7 +381,7 @@ std::string ExportPlans(const std::vector<Guid>& plans) {
     return document.dump(2) + "\n";
 }
 
-DocumentPlan ReadDocument(std::string_view text, bool skipUnknown) {
+DocumentPlan ReadDocument(std::string_view text, bool skipUnknown, bool createMissing) {
     const json document = Parse(text);
     const Reader root(document, "document", ThrowDocumentError);
     root.OnlyFields({"format", "version", "plans"});
@@ -355,34 +396,67 @@ DocumentPlan ReadDocument(std::string_view text, bool skipUnknown) {
 
     const std::vector<InstalledPlan> installed = InstalledPlans();
     DocumentPlan read;
+    std::vector<DocumentChange> creations;  // made before any other change
     std::set<std::array<std::uint8_t, 16>> seen;
     const Reader plans = root.Field("plans");
     for (std::size_t i = 0; i < plans.Array().size(); ++i) {
         const Reader entry = plans.Element(i);
         entry.OnlyFields({"id", "name", "description", version == 1 ? "timeouts" : "settings"});
         const Guid id = entry.Field("id").Id();
-        const auto plan = std::find_if(installed.begin(), installed.end(),
-                                       [&](const InstalledPlan& one) { return one.id == id; });
-        if (plan == installed.end()) {
-            entry.Field("id").Fail("no installed plan has the identifier " + id.ToString());
-        }
         if (!seen.insert(id.Bytes()).second) {
             entry.Field("id").Fail("the plan " + id.ToString() + " appears a second time");
+        }
+        const auto found = std::find_if(installed.begin(), installed.end(),
+                                        [&](const InstalledPlan& one) { return one.id == id; });
+        InstalledPlan plan{id, std::nullopt};
+        Guid readFrom = id;
+        if (found != installed.end()) {
+            plan = *found;
+        } else if (createMissing) {
+            const InstalledPlan source = CopiedPlan(entry.Field("id"), installed);
+            creations.push_back(CreationOf(entry, id, source));
+            plan.name = creations.back().name;
+            readFrom = source.id;
+        } else {
+            entry.Field("id").Fail("no installed plan has the identifier " + id.ToString() +
+                                   "; --create makes it");
         }
         std::vector<DocumentChange> changes;
         if (version == 1) {
             if (const auto timeouts = entry.OptionalField("timeouts")) {
-                ReadTimeouts(*timeouts, *plan, changes);
+                ReadTimeouts(*timeouts, plan, readFrom, changes);
             }
         } else if (const auto settings = entry.OptionalField("settings")) {
-            ReadSettings(*settings, *plan, skipUnknown, changes);
+            ReadSettings(*settings, plan, readFrom, skipUnknown, changes);
         }
-        ReadName(entry, *plan, changes);
+        if (found != installed.end()) {
+            ReadName(entry, plan, changes);
+        }
         read.changes.insert(read.changes.end(), std::make_move_iterator(changes.begin()),
                             std::make_move_iterator(changes.end()));
     }
+    read.changes.insert(read.changes.begin(), std::make_move_iterator(creations.begin()),
+                        std::make_move_iterator(creations.end()));
     return read;
 }
+
+namespace {
+
+// A plan made for a document, as a change's answer.
+SettingChange CreationResult(const PlanResult& made) {
+    switch (made.outcome) {
+    case PlanOutcome::Done:
+        return {};
+    case PlanOutcome::ForbiddenByPolicy:
+        return {SettingOutcome::PinnedByPolicy, made.status, std::nullopt, false};
+    case PlanOutcome::Unsupported:
+        return {SettingOutcome::Unsupported, made.status, std::nullopt, false};
+    default:
+        return {SettingOutcome::Refused, made.status, std::nullopt, false};
+    }
+}
+
+}  // namespace
 
 SettingChange ApplyDocumentChange(const DocumentChange& change) {
     switch (change.kind) {
@@ -395,6 +469,9 @@ SettingChange ApplyDocumentChange(const DocumentChange& change) {
             return {};
         }
         return {SettingOutcome::Refused, 0, std::nullopt, false};
+    case DocumentChange::Kind::Create:
+        return CreationResult(
+            DuplicatePlan(change.source, change.plan, change.name, change.description));
     case DocumentChange::Kind::Skipped:
         break;
     }

@@ -38,6 +38,7 @@ inline constexpr Status MoreData = 234;            // ERROR_MORE_DATA
 inline constexpr Status NoMoreItems = 259;         // ERROR_NO_MORE_ITEMS
 inline constexpr Status NotSupported = 50;         // ERROR_NOT_SUPPORTED
 inline constexpr Status ProcNotFound = 127;        // ERROR_PROC_NOT_FOUND: no such export
+inline constexpr Status AlreadyExists = 183;       // ERROR_ALREADY_EXISTS
 inline constexpr Status DisabledByPolicy = 1260;   // ERROR_ACCESS_DISABLED_BY_POLICY
 }  // namespace status
 
@@ -128,6 +129,31 @@ inline constexpr std::uint32_t kKeyWrite = 0x20006;
 /// sets it (Windows 8+; ProcNotFound elsewhere).
 Status PowerSettingAccessCheckEx(std::uint32_t AccessFlags, const GUID* PowerGuid,
                                  std::uint32_t AccessType);
+
+// ---- Making, removing and restoring plans (powrprof) ----
+//
+// The Windows binding resolves these at run time: Wine's powrprof lacks them (ProcNotFound).
+
+/// PowerSettingAccessCheckEx's accessor for creating plans (ACCESS_CREATE_SCHEME).
+inline constexpr std::uint32_t kAccessCreateScheme = 20;
+
+/// Copies the plan (a listed plan or one of Windows' hidden templates) with every setting,
+/// its name and description. When `*DestinationSchemeGuid` is null, the platform picks the
+/// new identifier and hands it out in a block that the caller releases with LocalFree;
+/// otherwise the copy takes the identifier given there (AlreadyExists when it is installed).
+Status PowerDuplicateScheme(RootKey RootPowerKey, const GUID* SourceSchemeGuid,
+                            GUID** DestinationSchemeGuid);
+
+/// Removes the plan.
+Status PowerDeleteScheme(RootKey RootPowerKey, const GUID* SchemeGuid);
+
+/// Removes every plan but Windows' standard ones and gives those their default settings.
+Status PowerRestoreDefaultPowerSchemes();
+
+/// Success when the plan is one of Windows' own, whose defaults can be restored.
+Status PowerCanRestoreIndividualDefaultPowerScheme(const GUID* SchemeGuid);
+/// Gives one of Windows' own plans its default settings, name and description again.
+Status PowerRestoreIndividualDefaultPowerScheme(const GUID* SchemeGuid);
 
 // ---- Notifications (powrprof, Windows 8+; ProcNotFound elsewhere) ----
 //

@@ -1,11 +1,13 @@
 // Listing plans, reading their names and renaming them on the simulated machine.
 #include <calvoro/power_class.h>
+#include <calvoro/power_plans.h>
 #include <calvoro/simulation.h>
 
 #include "known_ids.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 
 namespace {
 
@@ -114,6 +116,60 @@ TEST_F(SimulatedPlans, FailuresWhileReadingANameGiveNoName) {
     Sim::InjectStatus(Sim::Operation::PowerReadFriendlyName, 2, Sim::Repeat::Once, 1);
     EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), std::nullopt);
     EXPECT_EQ(power.ReadPowerSchemeName(kBalanced), u"Balanced");
+}
+
+TEST_F(SimulatedPlans, ACopyKeepsTheNameUntilRenamedAndRestoringBringsBalancedBack) {
+    const Calvoro::PlanResult copy = Calvoro::DuplicatePlan(kBalanced);
+    ASSERT_EQ(copy.outcome, Calvoro::PlanOutcome::Done);
+    EXPECT_EQ(ListPlans(power).back(), copy.plan);
+    EXPECT_EQ(Calvoro::FindPlan(u"Balanced").outcome, Calvoro::PlanLookup::Outcome::Several);
+    ASSERT_EQ(Calvoro::ActivatePlan(copy.plan), Calvoro::Activation::Applied);
+    EXPECT_EQ(Calvoro::RestoreDefaultPlans().outcome, Calvoro::PlanOutcome::Done);
+    EXPECT_EQ(ListPlans(power), (std::vector<Guid>{kBalanced, kHighPerformance, kPowerSaver}));
+    EXPECT_EQ(Calvoro::ActivePlan(), kBalanced);
+}
+
+// A refused step of a plan operation is said as such, and leaves no plan made or lost.
+TEST_F(SimulatedPlans, ARefusedPlanOperationChangesNoPlan) {
+    using Calvoro::PlanOutcome;
+    using Operation = Sim::Operation;
+    struct Case {
+        const char* what;
+        std::optional<Operation> operation;  // and the status it answers
+        std::uint32_t status;
+        std::function<Calvoro::PlanResult()> call;
+        PlanOutcome outcome;
+    };
+    const std::vector<Case> cases = {
+        {"copy refused", Operation::PowerDuplicateScheme, 5,
+         [] { return Calvoro::DuplicatePlan(kBalanced); }, PlanOutcome::NeedsAdministrator},
+        {"copy not named", Operation::PowerWriteFriendlyName, 5,
+         [] { return Calvoro::DuplicatePlan(kBalanced, kUnknown, u"Meeting"); },
+         PlanOutcome::Failed},
+        {"copy forbidden", Operation::PowerSettingAccessCheckEx, 1260,
+         [] { return Calvoro::DuplicatePlan(kBalanced); }, PlanOutcome::ForbiddenByPolicy},
+        {"restore refused", Operation::PowerRestoreDefaultPowerSchemes, 5,
+         [] { return Calvoro::RestoreDefaultPlans(); }, PlanOutcome::NeedsAdministrator},
+        {"restore one refused", Operation::PowerRestoreDefaultPowerSchemes, 5,
+         [] { return Calvoro::RestorePlanDefaults(kPowerSaver); },
+         PlanOutcome::NeedsAdministrator},
+        {"delete failed", Operation::PowerDeleteScheme, 31,
+         [] { return Calvoro::DeletePlan(kPowerSaver); }, PlanOutcome::Failed},
+        {"no such plan", std::nullopt, 0,
+         [] { return Calvoro::DeletePlan(kUnknown); }, PlanOutcome::NotFound},
+    };
+    for (const Case& each : cases) {
+        Sim::Reset();
+        ASSERT_EQ(power.WritePowerSchemeNameDescription(kPowerSaver, u"Mine", u"Kept"), 1);
+        const std::vector<Guid> before = ListPlans(power);
+        if (each.operation) {
+            Sim::InjectStatus(*each.operation, each.status);
+        }
+        EXPECT_EQ(each.call().outcome, each.outcome) << each.what;
+        Sim::ClearFaults();
+        EXPECT_EQ(ListPlans(power), before) << each.what;
+        EXPECT_EQ(power.ReadPowerSchemeName(kPowerSaver), u"Mine") << each.what;
+    }
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 //                           does; otherwise the machine's active plan answers
 //   CALVORO_STANDIN_LOG     a file that gets a line for each PowerSetActiveScheme
 //   CALVORO_STANDIN_POLICY  "pinned" makes PowerSettingAccessCheckEx say that Group Policy sets
-//                           the active plan
+//                           the active plan; "no-new-plans" that it forbids creating plans
 #include <calvoro/simulation.h>
 
 #include "platform/platform.h"
@@ -296,6 +296,49 @@ STANDIN_EXPORT PowerSetActiveScheme(HKEY UserRootPowerKey, const GUID* SchemeGui
     return Saved(p::PowerSetActiveScheme(UserRootPowerKey, SchemeGuid));
 }
 
+STANDIN_EXPORT PowerDuplicateScheme(HKEY RootPowerKey, const GUID* SourceSchemeGuid,
+                                    GUID** DestinationSchemeGuid) {
+    LoadState();
+    if (DestinationSchemeGuid == nullptr || *DestinationSchemeGuid != nullptr) {
+        return Saved(p::PowerDuplicateScheme(RootPowerKey, SourceSchemeGuid, DestinationSchemeGuid));
+    }
+    // As PowerGetActiveScheme: a new identifier goes out in one of Windows' blocks.
+    auto* record = static_cast<GUID*>(::LocalAlloc(LPTR, sizeof(GUID)));
+    if (record == nullptr) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    GUID* simulated = nullptr;
+    const DWORD status = Saved(p::PowerDuplicateScheme(RootPowerKey, SourceSchemeGuid, &simulated));
+    if (status != ERROR_SUCCESS) {
+        ::LocalFree(record);
+        return status;
+    }
+    *record = *simulated;
+    (void)p::LocalFree(simulated);
+    *DestinationSchemeGuid = record;
+    return ERROR_SUCCESS;
+}
+
+STANDIN_EXPORT PowerDeleteScheme(HKEY RootPowerKey, const GUID* SchemeGuid) {
+    LoadState();
+    return Saved(p::PowerDeleteScheme(RootPowerKey, SchemeGuid));
+}
+
+STANDIN_EXPORT PowerRestoreDefaultPowerSchemes() {
+    LoadState();
+    return Saved(p::PowerRestoreDefaultPowerSchemes());
+}
+
+STANDIN_EXPORT PowerCanRestoreIndividualDefaultPowerScheme(const GUID* SchemeGuid) {
+    LoadState();
+    return p::PowerCanRestoreIndividualDefaultPowerScheme(SchemeGuid);
+}
+
+STANDIN_EXPORT PowerRestoreIndividualDefaultPowerScheme(const GUID* SchemeGuid) {
+    LoadState();
+    return Saved(p::PowerRestoreIndividualDefaultPowerScheme(SchemeGuid));
+}
+
 STANDIN_EXPORT PowerReadDescription(HKEY RootPowerKey, const GUID* SchemeGuid,
                                     const GUID* SubGroupOfPowerSettingsGuid,
                                     const GUID* PowerSettingGuid, UCHAR* Buffer,
@@ -474,8 +517,10 @@ STANDIN_EXPORT PowerSetUserConfiguredDCPowerMode(const GUID* PowerModeGuid) {
 STANDIN_EXPORT PowerSettingAccessCheckEx(int AccessFlags, const GUID* PowerGuid,
                                          REGSAM AccessType) {
     LoadState();
-    if (Variable("CALVORO_STANDIN_POLICY") == "pinned" &&
-        static_cast<std::uint32_t>(AccessFlags) == p::kAccessActiveScheme) {
+    const std::string policy = Variable("CALVORO_STANDIN_POLICY");
+    const auto accessor = static_cast<std::uint32_t>(AccessFlags);
+    if ((policy == "pinned" && accessor == p::kAccessActiveScheme) ||
+        (policy == "no-new-plans" && accessor == p::kAccessCreateScheme)) {
         return ERROR_ACCESS_DISABLED_BY_POLICY;
     }
     return p::PowerSettingAccessCheckEx(static_cast<std::uint32_t>(AccessFlags), PowerGuid,

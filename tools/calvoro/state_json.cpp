@@ -86,9 +86,12 @@ constexpr const char* kOperationNames[] = {"PowerEnumerate",
                                            "CallNtPowerInformation",
                                            "PowerGetUserConfiguredPowerMode",
                                            "PowerSetUserConfiguredPowerMode",
-                                           "PowerSettingAccessCheckEx"};
+                                           "PowerSettingAccessCheckEx",
+                                           "PowerDuplicateScheme",
+                                           "PowerDeleteScheme",
+                                           "PowerRestoreDefaultPowerSchemes"};
 static_assert(std::size(kOperationNames) ==
-              static_cast<std::size_t>(Sim::Operation::PowerSettingAccessCheckEx) + 1);
+              static_cast<std::size_t>(Sim::Operation::PowerRestoreDefaultPowerSchemes) + 1);
 
 }  // namespace
 

@@ -33,16 +33,32 @@ void SetFault(Operation operation, simulated::Fault fault) {
 
 }  // namespace
 
-void Reset() {
-    simulated::TheMachine().Locked([](State& state) {
+namespace {
+
+void ResetTo(bool modernStandby) {
+    simulated::TheMachine().Locked([&](State& state) {
         // Blocks still handed out stay counted: they are the caller's to release. The count
         // of resumes stays too: going back to the seeded machine is no wake from sleep.
         const AllocationCounts allocations = state.allocations;
         const std::uint32_t resumes = state.resumes;
-        state = simulated::SeededState();
+        state = simulated::SeededState(modernStandby);
         state.allocations = allocations;
         state.resumes = resumes;
     });
+}
+
+}  // namespace
+
+void Reset() { ResetTo(false); }
+
+void ResetModernStandby() { ResetTo(true); }
+
+std::vector<Plan> Templates() {
+    std::vector<Plan> templates;
+    for (const Plan& plan : simulated::TemplatePlans()) {
+        templates.push_back(simulated::WithoutDefaults(plan));
+    }
+    return templates;
 }
 
 std::vector<Plan> Plans() {

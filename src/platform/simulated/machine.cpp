@@ -53,6 +53,13 @@ Plan StandardPlan(Guid id, std::u16string name, std::u16string description,
     return plan;
 }
 
+const Guid kBalanced =
+    Id(0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E});
+const Guid kHighPerformance =
+    Id(0x8C5E7FDA, 0xE8BF, 0x4A96, {0x9A, 0x85, 0xA6, 0xE2, 0x3A, 0x8C, 0x63, 0x5C});
+const Guid kPowerSaver =
+    Id(0xA1841308, 0x3541, 0x4FAB, {0xBC, 0x81, 0xF7, 0x15, 0x56, 0xF2, 0x0B, 0x4A});
+
 }  // namespace
 
 bool NoCaseLess::operator()(std::u16string_view a, std::u16string_view b) const {
@@ -63,23 +70,34 @@ bool NoCaseLess::operator()(std::u16string_view a, std::u16string_view b) const 
                                         [&](char16_t x, char16_t y) { return fold(x) < fold(y); });
 }
 
-State SeededState() {
-    State state;
+std::vector<Plan> TemplatePlans() {
     // Personalities: 0 power saver, 1 high performance, 2 balanced.
-    state.plans = {
+    return {
+        StandardPlan(kBalanced, u"Balanced",
+                     u"Automatically balances performance with energy consumption on capable "
+                     u"hardware.",
+                     2),
+        StandardPlan(kHighPerformance, u"High performance",
+                     u"Favors performance, but may use more energy.", 1),
+        StandardPlan(kPowerSaver, u"Power saver",
+                     u"Saves energy by reducing your computer's performance where possible.", 0),
         StandardPlan(
-            Id(0x381B4222, 0xF694, 0x41F0, {0x96, 0x85, 0xFF, 0x5B, 0xB2, 0x60, 0xDF, 0x2E}),
-            u"Balanced",
-            u"Automatically balances performance with energy consumption on capable hardware.", 2),
-        StandardPlan(
-            Id(0x8C5E7FDA, 0xE8BF, 0x4A96, {0x9A, 0x85, 0xA6, 0xE2, 0x3A, 0x8C, 0x63, 0x5C}),
-            u"High performance", u"Favors performance, but may use more energy.", 1),
-        StandardPlan(
-            Id(0xA1841308, 0x3541, 0x4FAB, {0xBC, 0x81, 0xF7, 0x15, 0x56, 0xF2, 0x0B, 0x4A}),
-            u"Power saver", u"Saves energy by reducing your computer's performance where possible.",
-            0),
+            Id(0xE9A42B02, 0xD5DF, 0x448D, {0xAA, 0x00, 0x03, 0xF1, 0x47, 0x49, 0xEB, 0x61}),
+            u"Ultimate Performance", u"Provides ultimate performance on higher end PCs.", 1),
     };
-    state.activePlan = state.plans.front().id;
+}
+
+std::vector<Plan> SeededPlans(bool modernStandby) {
+    std::vector<Plan> plans = TemplatePlans();
+    plans.resize(modernStandby ? 1 : 3);  // Balanced; or Balanced, High performance, Power saver
+    return plans;
+}
+
+State SeededState(bool modernStandby) {
+    State state;
+    state.plans = SeededPlans(modernStandby);
+    state.activePlan = kBalanced;
+    state.power.modernStandby = modernStandby;
     return state;
 }
 

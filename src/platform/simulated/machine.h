@@ -25,7 +25,7 @@ using Simulation::SettingValue;
 using Simulation::TimeoutSeconds;
 
 inline constexpr std::size_t kOperationCount =
-    static_cast<std::size_t>(Operation::PowerSettingAccessCheckEx) + 1;
+    static_cast<std::size_t>(Operation::PowerRestoreDefaultPowerSchemes) + 1;
 
 struct Fault {
     bool raises = false;  // raise std::runtime_error(message) instead of returning status
@@ -59,8 +59,15 @@ struct State {
     std::vector<SettingAttributes> attributes;  // written by PowerWriteSettingAttributes
 };
 
-/// The seeded machine.
-State SeededState();
+/// Windows' plan templates with their defaults (Simulation::Templates), in full.
+std::vector<Plan> TemplatePlans();
+
+/// The plans a machine lists when seeded: the first three templates, or Balanced only on a
+/// Modern Standby machine.
+std::vector<Plan> SeededPlans(bool modernStandby);
+
+/// The seeded machine, with Modern Standby or without.
+State SeededState(bool modernStandby = false);
 
 /// What a registration is told of: the power source, the active plan, or resume.
 enum class Notice { Source, ActivePlan, Resume };

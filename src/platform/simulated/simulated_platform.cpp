@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <random>
 
 #include "catalogue.h"
 #include "machine.h"
@@ -574,6 +575,126 @@ Status PowerSetUserConfiguredDCPowerMode(const GUID* PowerModeGuid) {
 Status PowerSettingAccessCheckEx(std::uint32_t, const GUID*, std::uint32_t) {
     // Nothing is pinned unless a test injects ERROR_ACCESS_DISABLED_BY_POLICY.
     return Run(Operation::PowerSettingAccessCheckEx, [](State&) { return status::Success; });
+}
+
+namespace {
+
+// The template with this identifier, or none.
+std::optional<simulated::Plan> TemplateOf(const Guid& id) {
+    for (simulated::Plan& plan : simulated::TemplatePlans()) {
+        if (plan.id == id) {
+            return std::move(plan);
+        }
+    }
+    return std::nullopt;
+}
+
+// A fresh identifier of version 4, as Windows picks one for a copy.
+Guid NewPlanId() {
+    static std::mt19937_64 generator{std::random_device{}()};
+    const std::uint64_t high = generator();
+    const std::uint64_t low = generator();
+    Guid id;
+    id.Data1 = static_cast<std::uint32_t>(high >> 32);
+    id.Data2 = static_cast<std::uint16_t>(high >> 16);
+    id.Data3 = static_cast<std::uint16_t>((high & 0x0FFF) | 0x4000);  // version 4
+    for (std::size_t i = 0; i < id.Data4.size(); ++i) {
+        id.Data4[i] = static_cast<std::uint8_t>(low >> (8 * i));
+    }
+    id.Data4[0] = static_cast<std::uint8_t>((id.Data4[0] & 0x3F) | 0x80);  // the variant
+    return id;
+}
+
+}  // namespace
+
+Status PowerDuplicateScheme(RootKey, const GUID* SourceSchemeGuid, GUID** DestinationSchemeGuid) {
+    if (SourceSchemeGuid == nullptr || DestinationSchemeGuid == nullptr) {
+        return status::InvalidParameter;
+    }
+    // The block for a new identifier is taken before the lock, for LocalAlloc takes it too.
+    const bool picks = *DestinationSchemeGuid == nullptr;
+    void* block = picks ? LocalAlloc(kZeroFilledFixed, sizeof(GUID)) : nullptr;
+    if (picks && block == nullptr) {
+        return status::NotEnoughMemory;
+    }
+    Guid made;
+    const Status copied = Run(Operation::PowerDuplicateScheme, [&](State& state) {
+        const Guid source = detail::FromPlatformRecord(*SourceSchemeGuid);
+        const simulated::Plan* listed = simulated::FindPlan(state, source);
+        std::optional<simulated::Plan> copy = listed ? std::optional(*listed) : TemplateOf(source);
+        if (!copy) {
+            return status::FileNotFound;
+        }
+        do {
+            made = picks ? NewPlanId() : detail::FromPlatformRecord(**DestinationSchemeGuid);
+        } while (picks && simulated::FindPlan(state, made) != nullptr);
+        if (simulated::FindPlan(state, made) != nullptr) {
+            return status::AlreadyExists;
+        }
+        copy->id = made;
+        state.plans.push_back(std::move(*copy));
+        return status::Success;
+    });
+    if (picks) {
+        if (copied != status::Success) {
+            LocalFree(block);
+            return copied;
+        }
+        const GUID record = detail::ToPlatformRecord(made);
+        std::memcpy(block, &record, sizeof record);
+        *DestinationSchemeGuid = static_cast<GUID*>(block);
+    }
+    return copied;
+}
+
+Status PowerDeleteScheme(RootKey, const GUID* SchemeGuid) {
+    return Run(Operation::PowerDeleteScheme, [&](State& state) {
+        const simulated::Plan* plan = simulated::FindPlan(state, SchemeGuid);
+        if (plan == nullptr) {
+            return SchemeGuid == nullptr ? status::InvalidParameter : status::FileNotFound;
+        }
+        if (state.activePlan == plan->id) {
+            state.activePlan.reset();
+        }
+        state.plans.erase(state.plans.begin() + (plan - state.plans.data()));
+        return status::Success;
+    });
+}
+
+Status PowerRestoreDefaultPowerSchemes() {
+    return Run(Operation::PowerRestoreDefaultPowerSchemes, [](State& state) {
+        // The records, the power state and the settings' attributes stay as they are.
+        state.plans = simulated::SeededPlans(state.power.modernStandby);
+        if (!state.activePlan || simulated::FindPlan(state, *state.activePlan) == nullptr) {
+            state.activePlan = state.plans.front().id;  // Balanced
+        }
+        return status::Success;
+    });
+}
+
+Status PowerCanRestoreIndividualDefaultPowerScheme(const GUID* SchemeGuid) {
+    return simulated::TheMachine().Locked([&](State& state) {
+        const simulated::Plan* plan = simulated::FindPlan(state, SchemeGuid);
+        if (plan == nullptr) {
+            return SchemeGuid == nullptr ? status::InvalidParameter : status::FileNotFound;
+        }
+        return TemplateOf(plan->id) ? status::Success : status::NotSupported;
+    });
+}
+
+Status PowerRestoreIndividualDefaultPowerScheme(const GUID* SchemeGuid) {
+    return Run(Operation::PowerRestoreDefaultPowerSchemes, [&](State& state) {
+        simulated::Plan* plan = simulated::FindPlan(state, SchemeGuid);
+        if (plan == nullptr) {
+            return SchemeGuid == nullptr ? status::InvalidParameter : status::FileNotFound;
+        }
+        std::optional<simulated::Plan> defaults = TemplateOf(plan->id);
+        if (!defaults) {
+            return status::NotSupported;
+        }
+        *plan = std::move(*defaults);
+        return status::Success;
+    });
 }
 
 namespace {

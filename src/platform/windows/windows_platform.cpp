@@ -235,6 +235,42 @@ Status PowerSettingAccessCheckEx(std::uint32_t AccessFlags, const GUID* PowerGui
                       static_cast<REGSAM>(AccessType));
 }
 
+// ---- Making, removing and restoring plans: resolved at run time, as Wine lacks them ----
+
+namespace {
+using DuplicateScheme = DWORD(WINAPI*)(HKEY, const GUID*, GUID**);
+using SchemeCall = DWORD(WINAPI*)(HKEY, const GUID*);
+using RestoreAll = DWORD(WINAPI*)();
+using RestoreOne = DWORD(WINAPI*)(const GUID*);
+}  // namespace
+
+Status PowerDuplicateScheme(RootKey RootPowerKey, const GUID* SourceSchemeGuid,
+                            GUID** DestinationSchemeGuid) {
+    static const auto call = PowrprofExport<DuplicateScheme>("PowerDuplicateScheme");
+    return CallExport(call, AsKey(RootPowerKey), SourceSchemeGuid, DestinationSchemeGuid);
+}
+
+Status PowerDeleteScheme(RootKey RootPowerKey, const GUID* SchemeGuid) {
+    static const auto call = PowrprofExport<SchemeCall>("PowerDeleteScheme");
+    return CallExport(call, AsKey(RootPowerKey), SchemeGuid);
+}
+
+Status PowerRestoreDefaultPowerSchemes() {
+    static const auto call = PowrprofExport<RestoreAll>("PowerRestoreDefaultPowerSchemes");
+    return CallExport(call);
+}
+
+Status PowerCanRestoreIndividualDefaultPowerScheme(const GUID* SchemeGuid) {
+    static const auto call =
+        PowrprofExport<RestoreOne>("PowerCanRestoreIndividualDefaultPowerScheme");
+    return CallExport(call, SchemeGuid);
+}
+
+Status PowerRestoreIndividualDefaultPowerScheme(const GUID* SchemeGuid) {
+    static const auto call = PowrprofExport<RestoreOne>("PowerRestoreIndividualDefaultPowerScheme");
+    return CallExport(call, SchemeGuid);
+}
+
 // ---- Every setting of a plan: resolved at run time, as Wine's powrprof lacks them ----
 
 namespace {
