@@ -234,6 +234,77 @@ CALVORO_API calvoro_status calvoro_SetDefaultPlan(int32_t onAC, const calvoro_gu
  *  CALVORO_E_REGISTRY_ACCESS when refused. */
 CALVORO_API calvoro_status calvoro_ClearDefaultPlan(int32_t onAC, int32_t* cleared);
 
+/* ---- A plan's whole life: templates, duplicate, delete, restore ---- */
+
+/** One of Windows' published plan templates (calvoro_PlanTemplates). */
+typedef struct calvoro_plan_template {
+    calvoro_guid id;
+    int32_t standard; /* 1: Windows lists it here, and restoring the defaults brings it back */
+} calvoro_plan_template;
+
+/** Windows' templates (Balanced, High performance, Power saver, Ultimate Performance) into
+ *  the caller's array, as calvoro_FindPlan writes its candidates. */
+CALVORO_API calvoro_status calvoro_PlanTemplates(calvoro_plan_template* templates,
+                                                 uint32_t capacity, uint32_t* count);
+
+/** The English name of the template at `index` (CALVORO_E_INVALID_ARGUMENT past the last),
+ *  as calvoro_SettingText writes a text. */
+CALVORO_API calvoro_status calvoro_PlanTemplateName(uint32_t index, uint16_t* name,
+                                                    uint32_t capacity, uint32_t* length);
+
+/** As calvoro_FindPlan; where no installed plan matches, a template by identifier or name
+ *  is the one candidate, and *isTemplate is 1. */
+CALVORO_API calvoro_status calvoro_FindPlanOrTemplate(const uint16_t* text, uint32_t textLength,
+                                                      calvoro_plan_lookup* lookup,
+                                                      calvoro_guid* candidates,
+                                                      uint32_t capacity, uint32_t* count,
+                                                      int32_t* isTemplate);
+
+/* How making, removing or restoring a plan went (calvoro_plan_result.outcome). */
+#define CALVORO_PLAN_DONE 0
+#define CALVORO_PLAN_NOT_FOUND 1
+#define CALVORO_PLAN_ALREADY_EXISTS 2       /* the new identifier is installed; nothing made */
+#define CALVORO_PLAN_IS_ACTIVE 3            /* not deleted: apply another plan first */
+#define CALVORO_PLAN_NOT_STANDARD 4         /* a custom plan has no Windows defaults */
+#define CALVORO_PLAN_FORBIDDEN_BY_POLICY 5  /* Group Policy forbids creating plans */
+#define CALVORO_PLAN_NEEDS_ADMINISTRATOR 6  /* the platform refused access */
+#define CALVORO_PLAN_UNSUPPORTED 7          /* the platform lacks the call */
+#define CALVORO_PLAN_FAILED 8               /* another status: `status` says which */
+
+/* The default records that still name a deleted plan (calvoro_plan_result.records). */
+#define CALVORO_RECORD_AC 1
+#define CALVORO_RECORD_DC 2
+
+/** What a plan operation did. */
+typedef struct calvoro_plan_result {
+    int32_t outcome;   /* CALVORO_PLAN_DONE ... */
+    calvoro_guid plan; /* the plan made, removed or restored */
+    uint32_t status;   /* the platform's status, for CALVORO_PLAN_FAILED */
+    int32_t records;   /* calvoro_DeletePlan: CALVORO_RECORD_AC | CALVORO_RECORD_DC */
+} calvoro_plan_result;
+
+/** Copies an installed plan or a template with every setting. `newId` NULL lets Windows
+ *  pick the identifier; `name` NULL keeps the source's name, else the copy is named (with
+ *  `description`, or the source's when it is NULL) in the same operation. */
+CALVORO_API calvoro_status calvoro_DuplicatePlan(const calvoro_guid* source,
+                                                 const calvoro_guid* newId, const uint16_t* name,
+                                                 uint32_t nameLength, const uint16_t* description,
+                                                 uint32_t descriptionLength,
+                                                 calvoro_plan_result* result);
+
+/** Removes a plan; the active plan is refused (CALVORO_PLAN_IS_ACTIVE). */
+CALVORO_API calvoro_status calvoro_DeletePlan(const calvoro_guid* plan,
+                                              calvoro_plan_result* result);
+
+/** Removes every custom plan and gives Windows' plans their defaults. */
+CALVORO_API calvoro_status calvoro_RestoreDefaultPlans(calvoro_plan_result* result);
+
+/** Gives one of Windows' plans its defaults again; with `checkOnly` nonzero, answers as it
+ *  would and changes nothing. */
+CALVORO_API calvoro_status calvoro_RestorePlanDefaults(const calvoro_guid* plan,
+                                                       int32_t checkOnly,
+                                                       calvoro_plan_result* result);
+
 /* ---- Every setting of a plan (<calvoro/power_settings.h>) ----
  *
  * A setting is named by its subgroup's identifier and its own. Its description (names,
@@ -379,11 +450,14 @@ CALVORO_API calvoro_status calvoro_ExportPlans(const calvoro_guid* plans, uint32
 /** What a document asks of this machine. */
 typedef struct calvoro_document calvoro_document;
 
+/* How calvoro_ReadDocument reads (`options`, or-ed). */
+#define CALVORO_DOCUMENT_SKIP_UNKNOWN 1 /* a setting this machine lacks is a SKIPPED change */
+#define CALVORO_DOCUMENT_CREATE 2       /* a plan not installed is a CREATE change, first */
+
 /** Reads `length` bytes of a document and checks all of it: CALVORO_E_DOCUMENT, with the
- *  place in the message, for one that cannot be imported (with `skipUnknown` nonzero, a
- *  setting this machine does not have is a SKIPPED change instead). Reads only. */
+ *  place in the message, for one that cannot be imported. Reads only. */
 CALVORO_API calvoro_status calvoro_ReadDocument(const char* document, uint32_t length,
-                                                int32_t skipUnknown, calvoro_document** read);
+                                                int32_t options, calvoro_document** read);
 
 /** Frees what calvoro_ReadDocument handed out; NULL does nothing. */
 CALVORO_API calvoro_status calvoro_FreeDocument(calvoro_document* read);
@@ -392,6 +466,7 @@ CALVORO_API calvoro_status calvoro_FreeDocument(calvoro_document* read);
 #define CALVORO_CHANGE_SETTING 0 /* a setting's value for AC or DC */
 #define CALVORO_CHANGE_NAME 1    /* the plan's name with its description */
 #define CALVORO_CHANGE_SKIPPED 2 /* a setting this machine does not have */
+#define CALVORO_CHANGE_CREATE 3  /* a plan made as a copy of `source`, named as the texts say */
 
 /** One change of a document. */
 typedef struct calvoro_document_change {
@@ -403,6 +478,7 @@ typedef struct calvoro_document_change {
     uint32_t value; /* what is written, in the setting's unit */
     uint32_t from;  /* the value now and then, as the document speaks (minutes for a timeout */
     uint32_t to;    /*   of a version 1 document) */
+    calvoro_guid source; /* a CREATE change's plan copied */
 } calvoro_document_change;
 
 /* The texts of a change (calvoro_DocumentText). */
@@ -429,7 +505,8 @@ CALVORO_API calvoro_status calvoro_DocumentText(const calvoro_document* read, ui
                                                 uint32_t capacity, uint32_t* length);
 
 /** Applies the change at `position`: a setting as calvoro_WriteSetting does (and the active
- *  plan again), a name with its description; a skipped one is NOT_FOUND, writing nothing. */
+ *  plan again), a name with its description, a creation as calvoro_DuplicatePlan (PINNED_BY_
+ *  POLICY when policy forbids new plans); a skipped one is NOT_FOUND, writing nothing. */
 CALVORO_API calvoro_status calvoro_ApplyDocumentChange(const calvoro_document* read,
                                                        uint32_t position,
                                                        calvoro_setting_result* result);

@@ -12,8 +12,9 @@
 
 using namespace Calvoro::c_api;
 
-static_assert(CountUpTo({CALVORO_CHANGE_SETTING, CALVORO_CHANGE_NAME, CALVORO_CHANGE_SKIPPED},
-                        Calvoro::DocumentChange::Kind::Skipped));
+static_assert(CountUpTo({CALVORO_CHANGE_SETTING, CALVORO_CHANGE_NAME, CALVORO_CHANGE_SKIPPED,
+                         CALVORO_CHANGE_CREATE},
+                        Calvoro::DocumentChange::Kind::Create));
 
 // The C handle holds the changes.
 struct calvoro_document {
@@ -70,13 +71,14 @@ calvoro_status calvoro_ExportPlans(const calvoro_guid* plans, uint32_t count, ch
     });
 }
 
-calvoro_status calvoro_ReadDocument(const char* document, uint32_t length, int32_t skipUnknown,
+calvoro_status calvoro_ReadDocument(const char* document, uint32_t length, int32_t options,
                                     calvoro_document** read) {
     return Call(__func__, {Input(document, length), read}, [&] {
         auto made = std::make_unique<calvoro_document>();
         made->changes = Calvoro::ReadDocument(
                             length == 0 ? std::string_view() : std::string_view(document, length),
-                            skipUnknown != 0)
+                            (options & CALVORO_DOCUMENT_SKIP_UNKNOWN) != 0,
+                            (options & CALVORO_DOCUMENT_CREATE) != 0)
                             .changes;
         *read = made.release();
     });
@@ -104,7 +106,8 @@ calvoro_status calvoro_DocumentChange(const calvoro_document* read, uint32_t pos
                    one.onAC ? 1 : 0,
                    one.value,
                    one.from,
-                   one.to};
+                   one.to,
+                   ToC(one.source)};
     });
 }
 

@@ -36,6 +36,40 @@ static_assert(CountUpTo({CALVORO_TRIGGER_START, CALVORO_TRIGGER_SOURCE_CHANGE,
                          CALVORO_TRIGGER_RESUME, CALVORO_TRIGGER_PLAN_CHANGE,
                          CALVORO_TRIGGER_STOP},
                         Calvoro::WatchTrigger::Stop));
+static_assert(CountUpTo({CALVORO_PLAN_DONE, CALVORO_PLAN_NOT_FOUND, CALVORO_PLAN_ALREADY_EXISTS,
+                         CALVORO_PLAN_IS_ACTIVE, CALVORO_PLAN_NOT_STANDARD,
+                         CALVORO_PLAN_FORBIDDEN_BY_POLICY, CALVORO_PLAN_NEEDS_ADMINISTRATOR,
+                         CALVORO_PLAN_UNSUPPORTED, CALVORO_PLAN_FAILED},
+                        Calvoro::PlanOutcome::Failed));
+
+namespace {
+
+calvoro_plan_result PlanResultToC(const Calvoro::PlanResult& result) {
+    int32_t records = 0;
+    for (const Calvoro::PowerSource source : result.recordsNamingIt) {
+        records |= source == Calvoro::PowerSource::AC ? CALVORO_RECORD_AC : CALVORO_RECORD_DC;
+    }
+    return {static_cast<int32_t>(result.outcome), ToC(result.plan), result.status, records};
+}
+
+// A lookup's answer and its candidates, as calvoro_FindPlan writes them.
+calvoro_status LookupToC(const Calvoro::PlanLookup& found, calvoro_plan_lookup* lookup,
+                         calvoro_guid* candidates, uint32_t capacity, uint32_t* count,
+                         const char* function) {
+    lookup->outcome = static_cast<int32_t>(found.outcome);
+    lookup->reading = static_cast<int32_t>(found.reading);
+    lookup->identified = found.identifier ? 1 : 0;
+    lookup->identifier = ToC(found.identifier.value_or(Calvoro::Guid{}));
+    std::vector<calvoro_guid> ids;
+    ids.reserve(found.candidates.size());
+    for (const Calvoro::InstalledPlan& plan : found.candidates) {
+        ids.push_back(ToC(plan.id));
+    }
+    return CopyOut(ids.data(), ids.size(), false, candidates, capacity, count, function);
+}
+
+}  // namespace
+
 
 // The C handle is the C++ watcher.
 struct calvoro_watcher {
@@ -123,17 +157,8 @@ calvoro_status calvoro_FindPlan(const uint16_t* text, uint32_t textLength,
                                 uint32_t capacity, uint32_t* count) {
     const char* const function = __func__;
     return Call(function, {Input(text, textLength), lookup, count}, [&] {
-        const Calvoro::PlanLookup found = Calvoro::FindPlan(TextFromC(text, textLength));
-        lookup->outcome = static_cast<int32_t>(found.outcome);
-        lookup->reading = static_cast<int32_t>(found.reading);
-        lookup->identified = found.identifier ? 1 : 0;
-        lookup->identifier = ToC(found.identifier.value_or(Calvoro::Guid{}));
-        std::vector<calvoro_guid> ids;
-        ids.reserve(found.candidates.size());
-        for (const Calvoro::InstalledPlan& plan : found.candidates) {
-            ids.push_back(ToC(plan.id));
-        }
-        return CopyOut(ids.data(), ids.size(), false, candidates, capacity, count, function);
+        return LookupToC(Calvoro::FindPlan(TextFromC(text, textLength)), lookup, candidates,
+                         capacity, count, function);
     });
 }
 
@@ -188,6 +213,74 @@ calvoro_status calvoro_StopWatcher(calvoro_watcher* watcher) {
         }
         delete watcher;
         return CALVORO_OK;
+    });
+}
+
+calvoro_status calvoro_PlanTemplates(calvoro_plan_template* templates, uint32_t capacity,
+                                     uint32_t* count) {
+    const char* const function = __func__;
+    return Call(function, {count}, [&] {
+        std::vector<calvoro_plan_template> list;
+        for (const Calvoro::PlanTemplate& known : Calvoro::PlanTemplates()) {
+            list.push_back({ToC(known.id), known.standard ? 1 : 0});
+        }
+        return CopyOut(list.data(), list.size(), false, templates, capacity, count, function);
+    });
+}
+
+calvoro_status calvoro_PlanTemplateName(uint32_t index, uint16_t* name, uint32_t capacity,
+                                        uint32_t* length) {
+    const char* const function = __func__;
+    return Call(function, {length}, [&] {
+        const std::vector<Calvoro::PlanTemplate> templates = Calvoro::PlanTemplates();
+        if (index >= templates.size()) {
+            throw ArgumentOutOfRange(std::string(function) + ": index is past the last template");
+        }
+        return TextToC(templates[index].name, name, capacity, length, function);
+    });
+}
+
+calvoro_status calvoro_FindPlanOrTemplate(const uint16_t* text, uint32_t textLength,
+                                          calvoro_plan_lookup* lookup, calvoro_guid* candidates,
+                                          uint32_t capacity, uint32_t* count,
+                                          int32_t* isTemplate) {
+    const char* const function = __func__;
+    return Call(function, {Input(text, textLength), lookup, count, isTemplate}, [&] {
+        const Calvoro::PlanSourceLookup found =
+            Calvoro::FindPlanOrTemplate(TextFromC(text, textLength));
+        *isTemplate = found.isTemplate ? 1 : 0;
+        return LookupToC(found.lookup, lookup, candidates, capacity, count, function);
+    });
+}
+
+calvoro_status calvoro_DuplicatePlan(const calvoro_guid* source, const calvoro_guid* newId,
+                                     const uint16_t* name, uint32_t nameLength,
+                                     const uint16_t* description, uint32_t descriptionLength,
+                                     calvoro_plan_result* result) {
+    return Call(__func__, {source, result}, [&] {
+        const auto text = [](const uint16_t* units, uint32_t length) {
+            return units != nullptr ? std::optional(TextFromC(units, length)) : std::nullopt;
+        };
+        *result = PlanResultToC(Calvoro::DuplicatePlan(
+            FromC(*source), newId != nullptr ? std::optional(FromC(*newId)) : std::nullopt,
+            text(name, nameLength), text(description, descriptionLength)));
+    });
+}
+
+calvoro_status calvoro_DeletePlan(const calvoro_guid* plan, calvoro_plan_result* result) {
+    return Call(__func__, {plan, result},
+                [&] { *result = PlanResultToC(Calvoro::DeletePlan(FromC(*plan))); });
+}
+
+calvoro_status calvoro_RestoreDefaultPlans(calvoro_plan_result* result) {
+    return Call(__func__, {result},
+                [&] { *result = PlanResultToC(Calvoro::RestoreDefaultPlans()); });
+}
+
+calvoro_status calvoro_RestorePlanDefaults(const calvoro_guid* plan, int32_t checkOnly,
+                                           calvoro_plan_result* result) {
+    return Call(__func__, {plan, result}, [&] {
+        *result = PlanResultToC(Calvoro::RestorePlanDefaults(FromC(*plan), checkOnly != 0));
     });
 }
 

@@ -98,5 +98,8 @@ template calvoro_status CopyOut(const calvoro_guid*, std::size_t, bool, calvoro_
                                 std::uint32_t, std::uint32_t*, const char*) noexcept;
 template calvoro_status CopyOut(const std::uint8_t*, std::size_t, bool, std::uint8_t*,
                                 std::uint32_t, std::uint32_t*, const char*) noexcept;
+template calvoro_status CopyOut(const calvoro_plan_template*, std::size_t, bool,
+                                calvoro_plan_template*, std::uint32_t, std::uint32_t*,
+                                const char*) noexcept;
 
 }  // namespace Calvoro::c_api

@@ -307,6 +307,34 @@ static void BesideTheClass(void) {
               CALVORO_OK &&
           flag == 1);
 
+    /* A plan's life: a template copied under a given identifier and name, that identifier
+     * refused a second time; the active plan kept; the copy deleted, with the record that
+     * still names it said; the defaults restored. */
+    {
+        const calvoro_guid kCopy = {0x1234, 0, 0, {0}};
+        calvoro_plan_result made;
+        int32_t isTemplate = 0;
+        CHECK(calvoro_FindPlanOrTemplate(text, Units("ultimate PERFORMANCE", text), &lookup,
+                                         candidates, 4, &count, &isTemplate) == CALVORO_OK &&
+              isTemplate == 1 && count == 1);
+        CHECK(calvoro_DuplicatePlan(&candidates[0], &kCopy, text, Units("Game", text), NULL, 0,
+                                    &made) == CALVORO_OK &&
+              made.outcome == CALVORO_PLAN_DONE && Same(&made.plan, &kCopy));
+        CHECK(calvoro_DuplicatePlan(&kBalanced, &kCopy, NULL, 0, NULL, 0, &made) == CALVORO_OK &&
+              made.outcome == CALVORO_PLAN_ALREADY_EXISTS);
+        CHECK(calvoro_RestorePlanDefaults(&kCopy, 1, &made) == CALVORO_OK &&
+              made.outcome == CALVORO_PLAN_NOT_STANDARD);
+        CHECK(calvoro_DeletePlan(&kPowerSaver, &made) == CALVORO_OK &&
+              made.outcome == CALVORO_PLAN_IS_ACTIVE);
+        CHECK(calvoro_SetDefaultPlan(0, &kCopy) == CALVORO_OK);
+        CHECK(calvoro_DeletePlan(&kCopy, &made) == CALVORO_OK &&
+              made.outcome == CALVORO_PLAN_DONE && made.records == CALVORO_RECORD_DC);
+        CHECK(calvoro_PlanTemplates(NULL, 0, &count) == CALVORO_OK && count == 4);
+        CHECK(calvoro_PlanTemplateName(3, text, 64, &length) == CALVORO_OK && length == 20);
+        CHECK(calvoro_RestoreDefaultPlans(&made) == CALVORO_OK &&
+              made.outcome == CALVORO_PLAN_DONE);
+    }
+
     /* The record: written, read back by the class, and cleared one value at a time. */
     ClearDefaults();
     CHECK(calvoro_ClearDefaultPlan(1, &flag) == CALVORO_OK && flag == 0); /* no key at all */
@@ -562,7 +590,7 @@ static void Simulation(void) {
 
     CHECK(calvoro_sim_InjectStatus(CALVORO_SIM_POWER_ENUMERATE, 5, CALVORO_SIM_ALWAYS, 1) ==
           CALVORO_OK);
-    CHECK_SIM_FAILS(calvoro_sim_InjectStatus(16, 5, CALVORO_SIM_ONCE, 0),
+    CHECK_SIM_FAILS(calvoro_sim_InjectStatus(19, 5, CALVORO_SIM_ONCE, 0),
                     CALVORO_E_INVALID_ARGUMENT, "operation");
     CHECK_SIM_FAILS(calvoro_sim_InjectException(0, "x", 2, 0), CALVORO_E_INVALID_ARGUMENT,
                     "repeat");
