@@ -348,6 +348,88 @@ TEST_F(Program, ExportImportRoundTripsAndABadDocumentChangesNothing) {
               "7 min\n");
 }
 
+TEST_F(Program, APlanIsCopiedRemovedRestoredAndMadeAgainFromADocument) {
+    const std::string kBalanced = "381B4222-F694-41F0-9685-FF5BB260DF2E";
+    const std::string kGame = "00000000-0000-0000-0000-000000001234";
+    const auto settings = [this](const std::string& plan) {
+        json listed = RunJson({"settings", plan, "--json"})["settings"];
+        for (json& setting : listed) {
+            setting.erase("hidden");
+        }
+        return listed;
+    };
+    const json balanced = settings("Balanced");
+
+    // A copy has every setting and the description; changing it leaves the source alone.
+    const json meeting = RunJson({"duplicate", "Balanced", "Meeting", "--json"});
+    EXPECT_EQ(meeting["name"], "Meeting");
+    EXPECT_EQ(settings(meeting["id"]), balanced);
+    ASSERT_EQ(Run({"set", "Meeting", "PROCTHROTTLEMAX", "dc", "40"}).status, 0);
+    EXPECT_EQ(settings("Balanced"), balanced);
+    EXPECT_EQ(RunJson({"duplicate", "Balanced", "Game", "--id", kGame, "--json"})["id"], kGame);
+    std::string before = ReadFile(state_);
+    const Result twice = Run({"duplicate", "Balanced", "Again", "--id", kGame});
+    EXPECT_EQ(twice.status, 2);
+    EXPECT_NE(twice.err.find("installed already"), std::string::npos) << twice.err;
+    EXPECT_EQ(ReadFile(state_), before);
+
+    // A template that is not listed; the active plan is not deleted.
+    const json templates = RunJson({"list", "--templates", "--json"})["templates"];
+    ASSERT_EQ(templates.size(), 4u);
+    EXPECT_EQ(templates[3]["name"], "Ultimate Performance");
+    EXPECT_EQ(templates[3]["listed"], false);
+    EXPECT_EQ(RunJson({"duplicate", "e9a42b02-d5df-448d-aa00-03f14749eb61", "Ultimate Performance",
+                       "--json"})["source"]["name"],
+              "Ultimate Performance");
+    const Result active = Run({"delete", "Balanced"});
+    EXPECT_EQ(active.status, 1);
+    EXPECT_NE(active.err.find("apply another plan first"), std::string::npos) << active.err;
+    EXPECT_EQ(Run({"delete", "Meeting"}).status, 0);
+
+    // A custom plan survives export, delete and import --create whole.
+    const fs::path file = folder_ / "game.json";
+    ASSERT_EQ(Run({"set", "Game", "sleep", "ac", "42"}).status, 0);
+    ASSERT_EQ(Run({"export", "Game", "--output", file.string()}).status, 0);
+    const json game = settings("Game");
+    ASSERT_EQ(Run({"delete", "Game", "--json"}).status, 0);
+    before = ReadFile(state_);
+    const Result missing = Run({"import", file.string()});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find(kGame), std::string::npos) << missing.err;
+    EXPECT_EQ(ReadFile(state_), before);
+    EXPECT_EQ(RunJson({"import", file.string(), "--create", "--dry-run", "--json"})["changes"][0]
+                  ["setting"],
+              "create");
+    EXPECT_EQ(ReadFile(state_), before);
+    ASSERT_EQ(Run({"import", file.string(), "--create"}).status, 0);
+    EXPECT_EQ(settings(kGame), game);
+    EXPECT_EQ(Run({"export", "Game"}).out, ReadFile(file));
+
+    // Restoring: a dry run names what it would remove; one plan; then all of them.
+    before = ReadFile(state_);
+    const json dry = RunJson({"restore-defaults", "--dry-run", "--json"});
+    EXPECT_EQ(dry["removed"].size(), 2u);
+    EXPECT_EQ(ReadFile(state_), before);
+    ASSERT_EQ(Run({"set", "SCHEME_MAX", "sleep", "ac", "1"}).status, 0);
+    ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
+    EXPECT_EQ(Run({"restore-defaults", "Game"}).status, 1);
+    ASSERT_EQ(Run({"restore-defaults", "Balanced"}).status, 0);
+    EXPECT_EQ(settings("Balanced"), balanced);
+    EXPECT_EQ(RunJson({"query", "SCHEME_MAX", "--json"})["plans"][0]["timeouts"]["sleep"]["ac"], 1);
+    ASSERT_EQ(Run({"restore-defaults"}).status, 0);
+    const json plans = RunJson({"list", "--json"})["plans"];
+    ASSERT_EQ(plans.size(), 3u);
+    EXPECT_EQ(plans[0]["id"], kBalanced);
+    EXPECT_EQ(RunJson({"query", "SCHEME_MAX", "--json"})["plans"][0]["timeouts"]["sleep"]["ac"],
+              15);
+
+    // A Modern Standby machine lists Balanced only; a template brings High performance back.
+    ASSERT_EQ(Run({"simulation", "reset", "--modern-standby"}).status, 0);
+    EXPECT_EQ(RunJson({"list", "--json"})["plans"].size(), 1u);
+    EXPECT_EQ(RunJson({"duplicate", "8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c", "--json"})["name"],
+              "High performance");
+}
+
 TEST_F(Program, NothingIsLostAndNothingUnkeptIsReportedDone) {
     ASSERT_EQ(Run({"set", "Balanced", "sleep", "ac", "1"}).status, 0);
     const std::string before = ReadFile(state_);

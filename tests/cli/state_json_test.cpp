@@ -91,7 +91,7 @@ TEST(Import, ARefusedChangeIsReportedTheOthersStayAndNothingUnkeptIsReportedDone
         if (keepFails) {
             output.keep = [] { throw calvoro_cli::StateFileError("state file x: cannot write"); };
         }
-        const int status = calvoro_cli::ImportPlans(file, false, false, output);
+        const int status = calvoro_cli::ImportPlans(file, {}, output);
         const auto report = nlohmann::json::parse(out.str());
         EXPECT_EQ(status, 1);
         EXPECT_NE(

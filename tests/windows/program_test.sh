@@ -2,8 +2,8 @@
 # calvoro.exe under Wine with the stand-in powrprof.dll, as an admin runs it: on an ANSI code
 # page that is not UTF-8, with names and file names in any language on the command line, the
 # aliases, export and import, and the active plan: applied again after its timeouts changed,
-# shown and set; the default-plan record in Wine's registry, the power source and modes, and
-# an active plan that policy pins.
+# shown and set; the default-plan record in Wine's registry, the power source and modes, an
+# active plan that policy pins, and plans copied and deleted.
 # Usage: program_test.sh WINE_RUN PREFIX calvoro.exe code_page.exe calvorow.exe
 set -euo pipefail
 wine_run=$1 prefix=$2 program=$3 code_page=$4 windowless=$5
@@ -96,23 +96,37 @@ check "source answers from the stand-in" \
 calvoro mode set dc performance >/dev/null
 check "a mode set is read back" test "$(calvoro mode --json | field 'd["dc"]')" = performance
 
+# refused PATTERN VARIABLE=VALUE ARGS...: the run, with that variable set, exits with 1 and
+# says PATTERN.
+refused() {
+    local message status=0
+    message=$(env "$2" "$wine_run" --prefix "$prefix" "$program" "${@:3}" 2>&1 >/dev/null) ||
+        status=$?
+    [ "$status" = 1 ] && grep -q "$1" <<<"$message"
+}
+
 # Group Policy pins the active plan: activate says so, with exit 1.
-if message=$(CALVORO_STANDIN_POLICY=pinned "$wine_run" --prefix "$prefix" "$program" \
-    activate SCHEME_BALANCED 2>&1 >/dev/null); then
-    status=0
-else
-    status=$?
-fi
 check "activate on a pinned plan says that policy sets it" \
-    test "$status" = 1 -a -n "$(grep "Group Policy sets the active plan" <<<"$message")"
-if message=$(CALVORO_STANDIN_POLICY=pinned "$wine_run" --prefix "$prefix" "$program" \
-    set SCHEME_CURRENT sleep ac 5 2>&1 >/dev/null); then
-    status=0
-else
-    status=$?
-fi
+    refused "Group Policy sets the active plan" CALVORO_STANDIN_POLICY=pinned activate SCHEME_BALANCED
 check "set on the pinned active plan stores the change and says that policy sets the plan" \
-    test "$status" = 1 -a -n "$(grep "Group Policy sets the active plan" <<<"$message")"
+    refused "Group Policy sets the active plan" CALVORO_STANDIN_POLICY=pinned \
+    set SCHEME_CURRENT sleep ac 5
+
+# A plan's life through the real binding: copies of a plan and of a template that is not
+# listed, one deleted; refused where policy forbids new plans, and on Wine's own powrprof.
+copy=00000000-0000-0000-0000-00000000C0DE
+check "duplicate copies a plan under the identifier given" \
+    test "$(calvoro duplicate SCHEME_BALANCED Meeting --id $copy --json | field 'd["id"]')" = $copy
+check "the copy has its name" test "$(calvoro query $copy --json | field 'd["plans"][0]["name"]')" = Meeting
+check "a template that is not listed is copied" \
+    test "$(calvoro duplicate e9a42b02-d5df-448d-aa00-03f14749eb61 --json | field 'd["name"]')" = "Ultimate Performance"
+calvoro delete Meeting >/dev/null
+check "delete removes the copy" \
+    test "$(calvoro list --json | field "[p['id'] for p in d['plans']].count('$copy')")" = 0
+check "duplicate says that Group Policy forbids new plans" \
+    refused "Group Policy forbids creating" CALVORO_STANDIN_POLICY=no-new-plans duplicate SCHEME_BALANCED
+check "duplicate on Wine's own powrprof says the call is lacking" \
+    refused "lacks the call" WINEDLLOVERRIDES=powrprof=b duplicate SCHEME_BALANCED
 
 # The watcher: the stand-in's source is changed from outside, in its state file.
 edit_state() {  # edit_state PYTHON-STATEMENT: changes the stand-in's machine as d

@@ -56,11 +56,13 @@ private:
     std::vector<std::shared_ptr<void>> kept_;
 };
 
-/// The rooms: plans; every setting of a plan; the power source and modes; the simulated
+/// The rooms: plans; a plan's life; every setting of a plan; the power source and modes; the simulated
 /// machine itself (simulated builds only).
 void AddPlanCommands(CommandLine& line);
 void AddSettingCommands(CommandLine& line);
 void AddSourceCommands(CommandLine& line);
+/// Templates, duplicate, delete, restore-defaults.
+void AddLifeCommands(CommandLine& line);
 void AddSimulationCommands(CommandLine& line);
 
 }  // namespace calvoro_cli

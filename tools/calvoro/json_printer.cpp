@@ -150,6 +150,46 @@ public:
         Print(entry);
     }
 
+    void Templates(const std::vector<TemplateRow>& templates) override {
+        json list = json::array();
+        for (const TemplateRow& row : templates) {
+            list.push_back({{"id", row.plan.id.ToString()},
+                            {"name", ToUtf8ForDisplay(row.plan.name)},
+                            {"listed", row.plan.standard},
+                            {"installed", row.installed}});
+        }
+        Print({{"templates", list}});
+    }
+
+    void Duplicated(const InstalledPlan& source, const InstalledPlan& made) override {
+        json report = PlanJson(made);
+        report["source"] = PlanJson(source);
+        Print(report);
+    }
+
+    void Deleted(const InstalledPlan& plan,
+                 const std::vector<Calvoro::PowerSource>& records) override {
+        json report = PlanJson(plan);
+        json naming = json::array();
+        for (const Calvoro::PowerSource source : records) {
+            naming.push_back(source == Calvoro::PowerSource::AC ? "ac" : "dc");
+        }
+        report["records_naming_it"] = std::move(naming);
+        Print(report);
+    }
+
+    void Restored(const std::vector<InstalledPlan>& removed,
+                  const std::vector<InstalledPlan>& reset, bool dryRun) override {
+        const auto plans = [](const std::vector<InstalledPlan>& list) {
+            json entries = json::array();
+            for (const InstalledPlan& plan : list) {
+                entries.push_back(PlanJson(plan));
+            }
+            return entries;
+        };
+        Print({{"removed", plans(removed)}, {"reset", plans(reset)}, {"dry_run", dryRun}});
+    }
+
 private:
     static json OrNull(const std::u16string& text) {
         return text.empty() ? json(nullptr) : json(ToUtf8ForDisplay(text));

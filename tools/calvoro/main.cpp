@@ -49,6 +49,7 @@ int Run(int argc, char** argv) {
 
     CommandLine line(app);
     AddPlanCommands(line);
+    AddLifeCommands(line);
     AddSettingCommands(line);
     AddSourceCommands(line);
     // `watch` lasts: on the simulated machine it follows the state file rather than holding it.

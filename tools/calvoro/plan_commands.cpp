@@ -62,17 +62,26 @@ Change NameChange(const PowerClass& power, const InstalledPlan& plan, const std:
 
 // A change that a document asks for, made through the library.
 Change DocumentChangeOf(const Calvoro::DocumentChange& change) {
+    using Kind = Calvoro::DocumentChange::Kind;
     const InstalledPlan plan{change.plan, change.planName};
-    const bool named = change.kind == Calvoro::DocumentChange::Kind::Name;
+    const bool named = change.kind == Kind::Name || change.kind == Kind::Create;
     return {plan,
             change.key,
-            named ? NameValue(plan) : nlohmann::json(change.from),
+            change.kind == Kind::Create ? nlohmann::json(nullptr)
+            : named                     ? NameValue(plan)
+                                        : nlohmann::json(change.from),
             named ? nlohmann::json(ToUtf8(change.name)) : nlohmann::json(change.to),
             ToUtf8ForDisplay(change.label),
             ToUtf8ForDisplay(change.fromText),
             ToUtf8ForDisplay(change.toText),
             named ? std::optional(ToUtf8(change.description)) : std::nullopt,
-            [change] { return TriedSetting(Calvoro::ApplyDocumentChange(change)); },
+            [change] {
+                Tried tried = TriedSetting(Calvoro::ApplyDocumentChange(change));
+                if (change.kind == Kind::Create && tried.pinnedByPolicy) {
+                    tried.refusal = "Group Policy forbids creating plans on this machine";
+                }
+                return tried;
+            },
             std::nullopt};
 }
 
@@ -128,26 +137,34 @@ int ExportPlans(const std::vector<std::string>& plans, const std::optional<std::
     return WriteDocument(Calvoro::ExportPlans(chosen), file, output);
 }
 
-int ImportPlans(const std::string& file, bool dryRun, bool skipUnknown, const Output& output) {
+int ImportPlans(const std::string& file, const ImportChoices& choices, const Output& output) {
     const std::string text = ReadDocumentFile(file);
     Calvoro::DocumentPlan read;
     try {
-        read = Calvoro::ReadDocument(text, skipUnknown);
+        read = Calvoro::ReadDocument(text, choices.skipUnknown, choices.create);
     } catch (const Calvoro::DocumentError& problem) {
         throw UsageError(file + ": " + problem.what());
     }
-    // Every change, known before the first is written.
+    // Every change, known before the first is written; the new plans first, for the other
+    // changes are of no use when a plan could not be made.
+    std::vector<Change> creations;
     std::vector<Change> changes;
     std::vector<Calvoro::DocumentChange> skipped;
     for (const Calvoro::DocumentChange& change : read.changes) {
         if (change.kind == Calvoro::DocumentChange::Kind::Skipped) {
             skipped.push_back(change);
         } else {
-            changes.push_back(DocumentChangeOf(change));
+            (change.kind == Calvoro::DocumentChange::Kind::Create ? creations : changes)
+                .push_back(DocumentChangeOf(change));
         }
     }
-    const Outcome outcome = Apply(changes, dryRun, output);
-    MakePrinter(output)->Imported(changes, skipped, outcome, dryRun, file);
+    Outcome outcome = Apply(creations, choices.dryRun, output);
+    if (outcome.refused == 0) {
+        const Outcome changed = Apply(changes, choices.dryRun, output);
+        outcome = {changed.refused, changed.reapplied, changed.pinnedByPolicy};
+    }
+    creations.insert(creations.end(), changes.begin(), changes.end());
+    MakePrinter(output)->Imported(creations, skipped, outcome, choices.dryRun, file);
     return ExitStatus(outcome);
 }
 
@@ -213,6 +230,10 @@ struct PlanOptions {
     std::string plan;
     bool json = false;
 };
+struct ListOptions {
+    bool templates = false;
+    bool json = false;
+};
 struct QueryOptions {
     std::optional<std::string> plan;
     bool json = false;
@@ -227,8 +248,7 @@ struct ExportOptions {
 };
 struct ImportOptions {
     std::string file;
-    bool dryRun = false;
-    bool skipUnknown = false;
+    ImportChoices choices;
     bool json = false;
 };
 struct RecordOptions {
@@ -243,11 +263,15 @@ const PowerClass kPower;
 
 void AddPlanCommands(CommandLine& line) {
     CLI::App& app = line.app;
-    bool& listing = line.Keep<bool>();
+    auto& listing = line.Keep<ListOptions>();
     CLI::App* list =
         app.add_subcommand("list", "List every plan, the active one and the recorded defaults");
-    CommandLine::AddJson(list, listing);
-    line.Runs(list, listing, [](const Output& o) { return ListPlans(kPower, o); });
+    list->add_flag("--templates", listing.templates,
+                   "List Windows' plan templates instead, which duplicate copies");
+    CommandLine::AddJson(list, listing.json);
+    line.Runs(list, listing.json, [&](const Output& o) {
+        return listing.templates ? ListTemplates(o) : ListPlans(kPower, o);
+    });
 
     auto& querying = line.Keep<QueryOptions>();
     CLI::App* query =
@@ -282,12 +306,16 @@ void AddPlanCommands(CommandLine& line) {
     CLI::App* importer = app.add_subcommand(
         "import", "Apply an export document to the installed plans, matched by identifier");
     importer->add_option("FILE", importing.file, "The document, as export writes it")->required();
-    importer->add_flag("--dry-run", importing.dryRun, "Say what would change; write nothing");
-    importer->add_flag("--skip-unknown", importing.skipUnknown,
+    importer->add_flag("--dry-run", importing.choices.dryRun,
+                       "Say what would change; write nothing");
+    importer->add_flag("--skip-unknown", importing.choices.skipUnknown,
                        "Skip, and report, each setting that this machine does not have");
+    importer->add_flag("--create", importing.choices.create,
+                       "Make each plan that is not installed, as a copy of Balanced, under the "
+                       "document's identifier, name and description");
     CommandLine::AddJson(importer, importing.json);
     line.Runs(importer, importing.json, [&](const Output& o) {
-        return ImportPlans(importing.file, importing.dryRun, importing.skipUnknown, o);
+        return ImportPlans(importing.file, importing.choices, o);
     });
 
     auto& defaulting = line.Keep<RecordOptions>();

@@ -17,11 +17,8 @@ std::string Candidates(const std::vector<InstalledPlan>& plans) {
     return list;
 }
 
-}  // namespace
-
-InstalledPlan ResolvePlan(const std::string& word) {
+InstalledPlan Resolved(const Calvoro::PlanLookup& lookup, const std::string& word) {
     using Lookup = Calvoro::PlanLookup;
-    const Lookup lookup = Calvoro::FindPlan(ToUtf16(word, "PLAN"));
     switch (lookup.outcome) {
     case Lookup::Outcome::Found:
         return lookup.candidates.front();
@@ -39,6 +36,16 @@ InstalledPlan ResolvePlan(const std::string& word) {
     }
     throw UsageError("no installed plan has the identifier " + lookup.identifier->ToString() +
                      "; " + Candidates(lookup.candidates));
+}
+
+}  // namespace
+
+InstalledPlan ResolvePlan(const std::string& word) {
+    return Resolved(Calvoro::FindPlan(ToUtf16(word, "PLAN")), word);
+}
+
+InstalledPlan ResolvePlanOrTemplate(const std::string& word) {
+    return Resolved(Calvoro::FindPlanOrTemplate(ToUtf16(word, "PLAN")).lookup, word);
 }
 
 std::optional<InstalledPlan> FindInstalled(const std::vector<InstalledPlan>& plans,

@@ -15,6 +15,10 @@ using Calvoro::InstalledPlan;
 /// Throws UsageError for an unknown or ambiguous plan, listing the candidates.
 InstalledPlan ResolvePlan(const std::string& word);
 
+/// As ResolvePlan, but a word that names no installed plan may name one of Windows'
+/// templates (Calvoro::FindPlanOrTemplate).
+InstalledPlan ResolvePlanOrTemplate(const std::string& word);
+
 /// The plan among `plans` with the identifier `id`, if any: the one place that looks one up.
 std::optional<InstalledPlan> FindInstalled(const std::vector<InstalledPlan>& plans,
                                            const Calvoro::Guid& id);

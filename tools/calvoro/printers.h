@@ -62,6 +62,12 @@ struct SettingsListing {
     std::vector<ShownSetting> settings;
 };
 
+/// One of Windows' templates that `list --templates` shows, and whether it is installed.
+struct TemplateRow {
+    Calvoro::PlanTemplate plan;
+    bool installed = false;
+};
+
 class Printer {
 public:
     virtual ~Printer() = default;
@@ -89,6 +95,14 @@ public:
     /// `settings`; `hide` and `show`.
     virtual void Settings(const SettingsListing& listing) = 0;
     virtual void SettingHidden(const Calvoro::PowerSetting& setting, bool hidden) = 0;
+    /// `list --templates`; `duplicate`, `delete` (with the records that still name the plan)
+    /// and `restore-defaults` (what it removed and reset, or would with --dry-run).
+    virtual void Templates(const std::vector<TemplateRow>& templates) = 0;
+    virtual void Duplicated(const InstalledPlan& source, const InstalledPlan& made) = 0;
+    virtual void Deleted(const InstalledPlan& plan,
+                         const std::vector<Calvoro::PowerSource>& records) = 0;
+    virtual void Restored(const std::vector<InstalledPlan>& removed,
+                          const std::vector<InstalledPlan>& reset, bool dryRun) = 0;
 };
 
 std::unique_ptr<Printer> MakeTextPrinter(std::ostream& out);

@@ -15,9 +15,14 @@
 
 namespace calvoro_cli {
 
-int ResetMachine(const Output& output) {
-    Calvoro::Simulation::Reset();
-    output.out << "The simulated machine is back to Windows' standard plans.\n";
+int ResetMachine(bool modernStandby, const Output& output) {
+    if (modernStandby) {
+        Calvoro::Simulation::ResetModernStandby();
+        output.out << "The simulated machine is a Modern Standby machine with Balanced only.\n";
+    } else {
+        Calvoro::Simulation::Reset();
+        output.out << "The simulated machine is back to Windows' standard plans.\n";
+    }
     return 0;
 }
 
@@ -133,8 +138,11 @@ void AddSimulationCommands(CommandLine& line) {
     CLI::App* simulation =
         line.app.add_subcommand("simulation", "Change the simulated machine itself");
     simulation->require_subcommand(1);
-    line.Runs(simulation->add_subcommand("reset", "Back to Windows' standard plans"), line.noJson,
-              [](const Output& o) { return ResetMachine(o); });
+    bool& modernStandby = line.Keep<bool>();
+    CLI::App* reset = simulation->add_subcommand("reset", "Back to Windows' standard plans");
+    reset->add_flag("--modern-standby", modernStandby,
+                    "A Modern Standby machine as Windows ships one, with Balanced only");
+    line.Runs(reset, line.noJson, [&](const Output& o) { return ResetMachine(modernStandby, o); });
     auto& recording = line.Keep<RecordOptions>();
     CLI::App* setDefault =
         simulation->add_subcommand("set-default", "Record a plan as the default for a source");

@@ -7,7 +7,7 @@
 
 namespace calvoro_cli {
 
-int ResetMachine(const Output& output);
+int ResetMachine(bool modernStandby, const Output& output);
 /// Records PLAN (an installed plan, or any GUID text) as the default for the source.
 int SetDefault(const std::string& source, const std::string& plan, const Output& output);
 int ClearDefault(const std::string& source, const Output& output);

@@ -213,6 +213,42 @@ public:
              << (hidden ? "hidden from" : "shown in") << " Windows' power options\n";
     }
 
+    void Templates(const std::vector<TemplateRow>& templates) override {
+        for (const TemplateRow& row : templates) {
+            out_ << row.plan.id << "  " << ToUtf8ForDisplay(row.plan.name)
+                 << (row.installed ? "  (installed)" : "")
+                 << (row.plan.standard ? "" : "  (not listed by Windows here)") << '\n';
+        }
+        out_ << "calvoro duplicate ID [NAME] makes a plan of a template.\n";
+    }
+
+    void Duplicated(const InstalledPlan& source, const InstalledPlan& made) override {
+        out_ << "Made " << Describe(made) << " as a copy of " << Describe(source) << '\n';
+    }
+
+    void Deleted(const InstalledPlan& plan,
+                 const std::vector<Calvoro::PowerSource>& records) override {
+        out_ << "Deleted " << Describe(plan) << '\n';
+        for (const Calvoro::PowerSource source : records) {
+            const bool onAC = source == Calvoro::PowerSource::AC;
+            out_ << "The default for " << SourceName(onAC)
+                 << " still names it: the watcher will report that the plan is not installed "
+                    "(calvoro set-default "
+                 << (onAC ? "ac" : "dc") << " PLAN records another).\n";
+        }
+    }
+
+    void Restored(const std::vector<InstalledPlan>& removed,
+                  const std::vector<InstalledPlan>& reset, bool dryRun) override {
+        for (const InstalledPlan& plan : removed) {
+            out_ << (dryRun ? "Would remove " : "Removed ") << Describe(plan) << '\n';
+        }
+        for (const InstalledPlan& plan : reset) {
+            out_ << (dryRun ? "Would reset " : "Reset ") << Describe(plan)
+                 << " to Windows' defaults\n";
+        }
+    }
+
 private:
     std::ostream& out_;
 };
