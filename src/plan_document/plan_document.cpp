@@ -419,7 +419,7 @@ DocumentPlan ReadDocument(std::string_view text, bool skipUnknown, bool createMi
             readFrom = source.id;
         } else {
             entry.Field("id").Fail("no installed plan has the identifier " + id.ToString() +
-                                   "; --create makes it");
+                                   "; an import that creates plans makes it");
         }
         std::vector<DocumentChange> changes;
         if (version == 1) {
