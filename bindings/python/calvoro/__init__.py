@@ -20,19 +20,25 @@ export_plans, import_plans and PlanDocument. Their failures are exceptions, one 
 of the library (SettingOutcome): SettingNotFoundError, AmbiguousSettingError, ValueError for a
 value the setting does not take, RefusedError, PinnedByPolicyError and NotImplementedError; a
 document that cannot be imported is DocumentError.
+
+A plan's whole life: Windows' templates (plan_templates, find_plan_or_template),
+duplicate_plan, delete_plan, restore_default_plans and restore_plan_defaults; each outcome
+of the library (PlanOutcome) but success is one exception.
 """
 import ctypes
 import uuid
 from typing import Optional
 
 from . import _native
-from ._errors import (AmbiguousSettingError, DocumentError, GuidParseError, LibraryNotFoundError,
+from ._errors import (ActivePlanError, AmbiguousSettingError, DocumentError, GuidParseError, LibraryNotFoundError,
                       LibraryVersionError, PinnedByPolicyError, PlatformError, RefusedError,
                       RegistryAccessError, SettingNotFoundError)
-from ._plans import (Activation, InstalledPlan, PlanLookup, PowerMode, PowerSource,
-                     PowerSourceState, activate, active_plan, active_plan_pinned_by_policy,
-                     clear_default, find_plan, installed_plans, plan_description, power_mode,
-                     power_source, same_ignoring_case, set_default, set_power_mode)
+from ._plans import (Activation, InstalledPlan, PlanLookup, PlanOutcome, PlanTemplate, PowerMode,
+                     PowerSource, PowerSourceState, activate, active_plan,
+                     active_plan_pinned_by_policy, clear_default, delete_plan, duplicate_plan,
+                     find_plan, find_plan_or_template, installed_plans, plan_description,
+                     plan_templates, power_mode, power_source, restore_default_plans,
+                     restore_plan_defaults, same_ignoring_case, set_default, set_power_mode)
 from ._settings import (DocumentChange, DocumentChangeKind, ImportedChange, PlanDocument,
                         PossibleValue, PowerSetting, PowerSubgroup, SettingChange, SettingOutcome,
                         SettingRange, SettingValues, export_plans, find_setting, hide_setting,
@@ -53,7 +59,9 @@ __all__ = ["PowerClass", "NoPowerSchemeGuid", "GuidParseError", "RegistryAccessE
            "PowerSetting", "SettingValues", "SettingChange", "settings_supported", "list_settings",
            "find_setting", "setting_value_from_text", "read_setting", "write_setting",
            "show_setting", "hide_setting", "DocumentChangeKind", "DocumentChange",
-           "ImportedChange", "PlanDocument", "export_plans", "import_plans"]
+           "ImportedChange", "PlanDocument", "export_plans", "import_plans", "ActivePlanError",
+           "PlanOutcome", "PlanTemplate", "plan_templates", "find_plan_or_template",
+           "duplicate_plan", "delete_plan", "restore_default_plans", "restore_plan_defaults"]
 
 
 def __getattr__(name):

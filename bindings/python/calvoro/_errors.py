@@ -41,6 +41,10 @@ class AmbiguousSettingError(LookupError):
         self.candidates = list(candidates)
 
 
+class ActivePlanError(RuntimeError):
+    """The active plan is not deleted: activate another plan first. Nothing was tried."""
+
+
 class DocumentError(ValueError):
     """An export document that cannot be imported; the message names the place. Nothing was
     changed."""

@@ -280,7 +280,20 @@ class DocumentChangeRecord(ctypes.Structure):
     """calvoro_document_change."""
 
     _fields_ = [("kind", _I32), ("plan", Guid), ("subgroup", Guid), ("setting", Guid),
-                ("onAC", _I32), ("value", _U32), ("from_", _U32), ("to", _U32)]
+                ("onAC", _I32), ("value", _U32), ("from_", _U32), ("to", _U32),
+                ("source", Guid)]
+
+
+class PlanTemplateRecord(ctypes.Structure):
+    """calvoro_plan_template."""
+
+    _fields_ = [("id", Guid), ("standard", _I32)]
+
+
+class PlanResultRecord(ctypes.Structure):
+    """calvoro_plan_result."""
+
+    _fields_ = [("outcome", _I32), ("plan", Guid), ("status", _U32), ("records", _I32)]
 
 
 _HANDLE = ctypes.c_void_p
@@ -305,6 +318,15 @@ _PROTOTYPES.update({
     "calvoro_DocumentChange": (_I32, [_HANDLE, _U32, _P(DocumentChangeRecord)]),
     "calvoro_DocumentText": (_I32, [_HANDLE, _U32, _I32, _U16, _U32, _P(_U32)]),
     "calvoro_ApplyDocumentChange": (_I32, [_HANDLE, _U32, _RESULT]),
+    "calvoro_PlanTemplates": (_I32, [_P(PlanTemplateRecord), _U32, _P(_U32)]),
+    "calvoro_PlanTemplateName": (_I32, [_U32, _U16, _U32, _P(_U32)]),
+    "calvoro_FindPlanOrTemplate": (_I32, [_U16, _U32, _P(PlanLookupRecord), _GUID, _U32,
+                                          _P(_U32), _P(_I32)]),
+    "calvoro_DuplicatePlan": (_I32, [_GUID, _GUID, _U16, _U32, _U16, _U32,
+                                     _P(PlanResultRecord)]),
+    "calvoro_DeletePlan": (_I32, [_GUID, _P(PlanResultRecord)]),
+    "calvoro_RestoreDefaultPlans": (_I32, [_P(PlanResultRecord)]),
+    "calvoro_RestorePlanDefaults": (_I32, [_GUID, _I32, _P(PlanResultRecord)]),
 })
 for _name in ("Sleep", "Hibernation", "Display"):
     _PROTOTYPES[f"calvoro_Get{_name}Timer"] = (_I32, [_GUID, _I32, _P(_U32)])

@@ -7,7 +7,7 @@ from dataclasses import dataclass
 from typing import List, Optional, Union
 
 from . import _native
-from ._errors import RefusedError
+from ._errors import ActivePlanError, PinnedByPolicyError, RefusedError, SettingNotFoundError
 
 
 class PowerSource(enum.Enum):
@@ -64,6 +64,8 @@ class PlanLookup:
     reading: str
     identifier: Optional[uuid.UUID]
     candidates: List[InstalledPlan]
+    #: find_plan_or_template: the one candidate is a template, not an installed plan
+    is_template: bool = False
 
     @property
     def plan(self) -> Optional[InstalledPlan]:
@@ -125,26 +127,153 @@ def plan_description(plan: uuid.UUID) -> Optional[str]:
     return _native.read_text(_lib().calvoro_ReadPlanDescription, _native.to_c(plan))
 
 
-def find_plan(text: str) -> PlanLookup:
-    """The installed plan that `text` names: an identifier, one of the aliases SCHEME_BALANCED,
-    SCHEME_MIN, SCHEME_MAX and SCHEME_CURRENT in any letter case, or a name, the exact name
-    when one plan has it, else the one name that is the same ignoring letter case."""
+def _lookup(text, find, *more):
     units, length = _native.units(text, "text")
     record, count = _native.PlanLookupRecord(), ctypes.c_uint32()
     capacity = 4
     while True:  # again with room for as many candidates as a short array reported
         candidates = (_native.Guid * capacity)()
-        status = _lib().calvoro_FindPlan(units, length, ctypes.byref(record), candidates,
-                                         capacity, ctypes.byref(count))
+        status = find(units, length, ctypes.byref(record), candidates, capacity,
+                      ctypes.byref(count), *more)
         if status != _native.BUFFER_TOO_SMALL:
             break
         capacity = count.value
     _native.check(status)
+    return record, [_native.from_c(candidates[i]) for i in range(count.value)]
+
+
+def find_plan(text: str) -> PlanLookup:
+    """The installed plan that `text` names: an identifier, one of the aliases SCHEME_BALANCED,
+    SCHEME_MIN, SCHEME_MAX and SCHEME_CURRENT in any letter case, or a name, the exact name
+    when one plan has it, else the one name that is the same ignoring letter case."""
+    record, ids = _lookup(text, _lib().calvoro_FindPlan)
     from . import PowerClass  # the package imports this module first
-    ids = [_native.from_c(candidates[i]) for i in range(count.value)]
     plans = [InstalledPlan(id, PowerClass().ReadPowerSchemeName(id)) for id in ids]
     identifier = _native.from_c(record.identifier) if record.identified else None
     return PlanLookup(_OUTCOMES[record.outcome], _READINGS[record.reading], identifier, plans)
+
+
+@dataclass(frozen=True)
+class PlanTemplate:
+    """One of Windows' published plan templates, which duplicate_plan copies whether Windows
+    lists the plan or not. `standard`: Windows lists it on this machine, and
+    restore_default_plans brings it back."""
+
+    id: uuid.UUID
+    name: str
+    standard: bool
+
+
+def plan_templates() -> List[PlanTemplate]:
+    """Windows' templates: Balanced, High performance, Power saver, Ultimate Performance."""
+    count = ctypes.c_uint32()
+    _native.check(_lib().calvoro_PlanTemplates(None, 0, ctypes.byref(count)))
+    records = (_native.PlanTemplateRecord * count.value)()
+    _native.check(_lib().calvoro_PlanTemplates(records, count.value, ctypes.byref(count)))
+    return [PlanTemplate(_native.from_c(record.id), _native.read_units(
+        lambda buffer, capacity, length, index=index: _lib().calvoro_PlanTemplateName(
+            index, buffer, capacity, length)), bool(record.standard))
+        for index, record in enumerate(records[:count.value])]
+
+
+def find_plan_or_template(text: str) -> PlanLookup:
+    """As find_plan; where no installed plan matches, a template by identifier or name is the
+    one candidate (is_template). An installed plan's name wins over a template's."""
+    is_template = ctypes.c_int32()
+    record, ids = _lookup(text, _lib().calvoro_FindPlanOrTemplate, ctypes.byref(is_template))
+    if is_template.value:
+        names = {template.id: template.name for template in plan_templates()}
+        plans = [InstalledPlan(id, names.get(id)) for id in ids]
+    else:
+        from . import PowerClass  # the package imports this module first
+        plans = [InstalledPlan(id, PowerClass().ReadPowerSchemeName(id)) for id in ids]
+    identifier = _native.from_c(record.identifier) if record.identified else None
+    return PlanLookup(_OUTCOMES[record.outcome], _READINGS[record.reading], identifier, plans,
+                      bool(is_template.value))
+
+
+class PlanOutcome(enum.Enum):
+    """How making, removing or restoring a plan went; each outcome but DONE is raised as one
+    exception (check_plan)."""
+
+    DONE = 0
+    NOT_FOUND = 1  #: SettingNotFoundError
+    ALREADY_EXISTS = 2  #: FileExistsError: the identifier is installed; nothing was made
+    IS_ACTIVE = 3  #: ActivePlanError
+    NOT_STANDARD = 4  #: ValueError: a custom plan has no Windows defaults
+    FORBIDDEN_BY_POLICY = 5  #: PinnedByPolicyError: Group Policy forbids creating plans
+    NEEDS_ADMINISTRATOR = 6  #: PermissionError
+    UNSUPPORTED = 7  #: NotImplementedError: the platform lacks the call
+    FAILED = 8  #: RefusedError, with the platform's status
+
+
+def check_plan(outcome: PlanOutcome, status: int, what: str) -> None:
+    """Raises the exception of a plan operation's outcome; `what` names the operation."""
+    if outcome is PlanOutcome.DONE:
+        return
+    raise {
+        PlanOutcome.NOT_FOUND: lambda: SettingNotFoundError(f"{what}: no such plan"),
+        PlanOutcome.ALREADY_EXISTS: lambda: FileExistsError(
+            f"{what}: a plan with that identifier is installed already"),
+        PlanOutcome.IS_ACTIVE: lambda: ActivePlanError(
+            f"{what}: it is the active plan; activate another plan first"),
+        PlanOutcome.NOT_STANDARD: lambda: ValueError(
+            f"{what}: a custom plan has no Windows defaults to restore"),
+        PlanOutcome.FORBIDDEN_BY_POLICY: lambda: PinnedByPolicyError(
+            f"{what}: Group Policy forbids creating and restoring plans on this machine"),
+        PlanOutcome.NEEDS_ADMINISTRATOR: lambda: PermissionError(
+            f"{what}: Windows refused access; an administrator may do it"),
+        PlanOutcome.UNSUPPORTED: lambda: NotImplementedError(
+            f"{what}: this platform lacks the call for it"),
+        PlanOutcome.FAILED: lambda: RefusedError(f"{what}: the platform refused (status {status})",
+                                                 status),
+    }[outcome]()
+
+
+def _plan_result(call, what):
+    record = _native.PlanResultRecord()
+    _native.check(call(ctypes.byref(record)))
+    check_plan(PlanOutcome(record.outcome), record.status, what)
+    return record
+
+
+def duplicate_plan(source: uuid.UUID, name: Optional[str] = None, id: Optional[uuid.UUID] = None,
+                   description: Optional[str] = None) -> uuid.UUID:
+    """Copies an installed plan or a template (plan_templates) with every setting, and
+    returns the copy's identifier: `id` when given, else one that Windows picks. With `name`,
+    the copy is named (with `description`, else the source's) in the same operation; without
+    one it keeps the source's name, as Windows does."""
+    if description is not None and name is None:
+        raise ValueError("a description is written together with a name")
+    texts = []
+    for text, what in ((name, "name"), (description, "description")):
+        texts += [None, 0] if text is None else list(_native.units(text, what))
+    new_id = ctypes.byref(_native.to_c(id)) if id is not None else None
+    record = _plan_result(lambda result: _lib().calvoro_DuplicatePlan(
+        ctypes.byref(_native.to_c(source)), new_id, *texts, result), f"duplicating {source}")
+    return _native.from_c(record.plan)
+
+
+def delete_plan(plan: uuid.UUID) -> List[PowerSource]:
+    """Removes the plan (the active plan raises ActivePlanError). Returns the sources whose
+    default record still names it: records are left alone."""
+    record = _plan_result(lambda result: _lib().calvoro_DeletePlan(
+        ctypes.byref(_native.to_c(plan)), result), f"deleting {plan}")
+    return [source for source, bit in ((PowerSource.AC, 1), (PowerSource.DC, 2))
+            if record.records & bit]
+
+
+def restore_default_plans() -> None:
+    """Removes every custom plan and gives Windows' plans their defaults (Balanced becomes
+    active if the active plan went). Windows asks an administrator for it."""
+    _plan_result(_lib().calvoro_RestoreDefaultPlans, "restoring the default plans")
+
+
+def restore_plan_defaults(plan: uuid.UUID) -> None:
+    """Gives one of Windows' plans its default settings, name and description again; a custom
+    plan raises ValueError."""
+    _plan_result(lambda result: _lib().calvoro_RestorePlanDefaults(
+        ctypes.byref(_native.to_c(plan)), 0, result), f"restoring the defaults of {plan}")
 
 
 def same_ignoring_case(a: str, b: str) -> bool:

@@ -282,6 +282,7 @@ class DocumentChangeKind(enum.Enum):
     SETTING = 0  #: a setting's value for AC or DC
     NAME = 1  #: the plan's name, with its description
     SKIPPED = 2  #: a setting this machine does not have
+    CREATE = 3  #: a plan that is not installed, made as a copy of `copy_of`
 
 
 @dataclass(frozen=True)
@@ -301,8 +302,9 @@ class DocumentChange:
     label: str  #: "Maximum processor state (PROCTHROTTLEMAX) on DC"
     from_text: str  #: "100 %", "15 min", a name in quotes
     to_text: str
-    name: str  #: a name change's new name
+    name: str  #: a name change's (or a new plan's) name
     description: str  #: and description
+    copy_of: uuid.UUID  #: CREATE: the plan copied
 
 
 @dataclass(frozen=True)
@@ -332,12 +334,13 @@ class PlanDocument:
     """What a document asks of this machine, read and checked whole by the native library,
     which holds it until close() (or the end of a with block); apply the changes one by one."""
 
-    def __init__(self, document: str, skip_unknown: bool = False):
+    def __init__(self, document: str, skip_unknown: bool = False, create: bool = False):
         if not isinstance(document, str):
             raise TypeError(f"a document is a str, not {type(document).__name__}")
         text = document.encode("utf-8", "surrogatepass")
         self._handle = ctypes.c_void_p()
-        _native.check(_lib().calvoro_ReadDocument(text, len(text), int(skip_unknown),
+        options = (1 if skip_unknown else 0) | (2 if create else 0)
+        _native.check(_lib().calvoro_ReadDocument(text, len(text), options,
                                                   ctypes.byref(self._handle)))
         try:
             count = ctypes.c_uint32()
@@ -359,11 +362,13 @@ class PlanDocument:
                               _native.from_c(record.plan), plan_name or None,
                               _native.from_c(record.subgroup), _native.from_c(record.setting),
                               PowerSource.AC if record.onAC else PowerSource.DC, record.from_,
-                              record.to, key, label, from_text, to_text, name, description)
+                              record.to, key, label, from_text, to_text, name, description,
+                              _native.from_c(record.source))
 
     def apply(self, change: DocumentChange) -> SettingChange:
         """Makes one of `changes`: a setting as write_setting does, a name with its
-        description. A skipped setting raises SettingNotFoundError."""
+        description, a plan as duplicate_plan does (PinnedByPolicyError when Group Policy
+        forbids new plans). A skipped setting raises SettingNotFoundError."""
         if not self._handle:
             raise ValueError("the document is closed")
         if change not in self.changes:
@@ -389,19 +394,22 @@ class PlanDocument:
         return iter(self.changes)
 
 
-def import_plans(document: str, dry_run: bool = False,
-                 skip_unknown: bool = False) -> List[ImportedChange]:
+def import_plans(document: str, dry_run: bool = False, skip_unknown: bool = False,
+                 create: bool = False) -> List[ImportedChange]:
     """Applies a document to the installed plans after the native library checked all of it
     (DocumentError, naming the place, and nothing changed otherwise), change by change: a
-    refused change is reported, and the others are made."""
+    refused change is reported, and the others are made. With `create`, the plans that are
+    not installed are made first; when one cannot be made, nothing else is tried."""
     imported = []
-    with PlanDocument(document, skip_unknown) as read:
+    stopped = dry_run
+    with PlanDocument(document, skip_unknown, create) as read:
         for change in read:
-            if dry_run or change.kind is DocumentChangeKind.SKIPPED:
+            if stopped or change.kind is DocumentChangeKind.SKIPPED:
                 imported.append(ImportedChange(change, None, None))
                 continue
             try:
                 imported.append(ImportedChange(change, read.apply(change), None))
             except (RefusedError, PinnedByPolicyError) as refusal:
                 imported.append(ImportedChange(change, None, refusal))
+                stopped = change.kind is DocumentChangeKind.CREATE
     return imported

@@ -314,6 +314,55 @@ def test_each_outcome_has_one_exception(outcome, raised):
     assert got is raised
 
 
+@pytest.mark.parametrize("outcome, raised", [
+    (calvoro.PlanOutcome.DONE, None),
+    (calvoro.PlanOutcome.NOT_FOUND, calvoro.SettingNotFoundError),
+    (calvoro.PlanOutcome.ALREADY_EXISTS, FileExistsError),
+    (calvoro.PlanOutcome.IS_ACTIVE, calvoro.ActivePlanError),
+    (calvoro.PlanOutcome.NOT_STANDARD, ValueError),
+    (calvoro.PlanOutcome.FORBIDDEN_BY_POLICY, calvoro.PinnedByPolicyError),
+    (calvoro.PlanOutcome.NEEDS_ADMINISTRATOR, PermissionError),
+    (calvoro.PlanOutcome.UNSUPPORTED, NotImplementedError),
+    (calvoro.PlanOutcome.FAILED, calvoro.RefusedError),
+])
+def test_each_plan_outcome_has_one_exception(outcome, raised):
+    from calvoro._plans import check_plan
+    try:
+        check_plan(outcome, 5, "it")
+        got = None
+    except Exception as error:  # noqa: BLE001 - the type is what is checked
+        got = type(error)
+    assert got is raised
+
+
+def test_a_plan_copied_deleted_restored_and_made_again_from_a_document():
+    ultimate = uuid.UUID("e9a42b02-d5df-448d-aa00-03f14749eb61")
+    assert [t.name for t in calvoro.plan_templates() if not t.standard] == ["Ultimate Performance"]
+    found = calvoro.find_plan_or_template("ultimate performance")
+    assert found.is_template and found.plan.id == ultimate
+    game = uuid.UUID("00000000-0000-0000-0000-000000001234")
+    assert calvoro.duplicate_plan(BALANCED, "Game", id=game, description="Loud") == game
+    with pytest.raises(FileExistsError):
+        calvoro.duplicate_plan(BALANCED, id=game)
+    copy = calvoro.duplicate_plan(ultimate)
+    assert calvoro.PowerClass().ReadPowerSchemeName(copy) == "Ultimate Performance"
+    with pytest.raises(calvoro.ActivePlanError):
+        calvoro.delete_plan(BALANCED)
+    with pytest.raises(ValueError):
+        calvoro.restore_plan_defaults(game)
+    calvoro.set_default(calvoro.PowerSource.DC, game)
+    document = calvoro.export_plans(game)
+    assert calvoro.delete_plan(game) == [calvoro.PowerSource.DC]
+    with pytest.raises(calvoro.DocumentError):
+        calvoro.import_plans(document)
+    made = calvoro.import_plans(document, create=True)
+    assert made[0].change.kind is calvoro.DocumentChangeKind.CREATE
+    assert made[0].change.copy_of == BALANCED and made[0].refusal is None
+    assert calvoro.plan_description(game) == "Loud"
+    calvoro.restore_default_plans()
+    assert len(calvoro.installed_plans()) == 3
+
+
 def test_the_enumerations_hold_the_c_doors_values():
     import re
     from calvoro._plans import _MODES, SOURCES
@@ -324,7 +373,8 @@ def test_the_enumerations_hold_the_c_doors_values():
     for prefix, ordered in (("SETTING_", list(calvoro.SettingOutcome)), ("", list(calvoro.Activation)),
                             ("CHANGE_", list(calvoro.DocumentChangeKind)), ("SOURCE_", SOURCES),
                             ("MODE_", _MODES), ("WATCH_", list(calvoro.WatchAction)),
-                            ("TRIGGER_", list(calvoro.WatchTrigger))):
+                            ("TRIGGER_", list(calvoro.WatchTrigger)),
+                            ("PLAN_", list(calvoro.PlanOutcome))):
         for position, member in enumerate(ordered):
             assert defined[prefix + member.name] == position, member
 
