@@ -389,6 +389,46 @@ namespace Calvoro.Tests
             Assert.Equal(expected, thrown?.GetType());
         }
 
+        [Theory]
+        [InlineData(PlanOutcome.Done, null)]
+        [InlineData(PlanOutcome.NotFound, typeof(SettingNotFoundException))]
+        [InlineData(PlanOutcome.AlreadyExists, typeof(ArgumentException))]
+        [InlineData(PlanOutcome.IsActive, typeof(InvalidOperationException))]
+        [InlineData(PlanOutcome.NotStandard, typeof(NotSupportedException))]
+        [InlineData(PlanOutcome.ForbiddenByPolicy, typeof(PinnedByPolicyException))]
+        [InlineData(PlanOutcome.NeedsAdministrator, typeof(UnauthorizedAccessException))]
+        [InlineData(PlanOutcome.Unsupported, typeof(PlatformNotSupportedException))]
+        [InlineData(PlanOutcome.Failed, typeof(PlatformRefusedException))]
+        public void EachPlanOutcomeHasOneType(PlanOutcome outcome, Type? expected)
+        {
+            Exception? thrown = Record.Exception(() => Outcomes.Check(outcome, 5, "it"));
+            Assert.Equal(expected, thrown?.GetType());
+        }
+
+        [Fact]
+        public void APlanIsCopiedDeletedRestoredAndMadeAgainFromADocument()
+        {
+            var ultimate = new Guid("E9A42B02-D5DF-448D-AA00-03F14749EB61");
+            Assert.Equal(new[] { ultimate }, plans.GetTemplates().Where(t => !t.Standard).Select(t => t.Id));
+            PlanLookup found = plans.FindPlanOrTemplate("ultimate performance");
+            Assert.Equal((true, ultimate), (found.IsTemplate, found.Plan!.Id));
+            var game = new Guid("00000000-0000-0000-0000-000000001234");
+            Assert.Equal(game, plans.Duplicate(Balanced, "Game", game, "Loud"));
+            Assert.Throws<ArgumentException>(() => plans.Duplicate(Balanced, id: game));
+            Assert.Equal("Ultimate Performance", new PowerClass().ReadPowerSchemeName(plans.Duplicate(ultimate)));
+            Assert.Throws<InvalidOperationException>(() => plans.Delete(Balanced));
+            Assert.Throws<NotSupportedException>(() => plans.RestoreDefaults(game));
+            plans.SetDefault(PowerSource.DC, game);
+            string document = plans.Export(game);
+            Assert.Equal(new[] { PowerSource.DC }, plans.Delete(game));
+            Assert.Throws<DocumentException>(() => plans.Import(document));
+            ImportedChange made = plans.Import(document, create: true)[0];
+            Assert.Equal((DocumentChangeKind.Create, Balanced, null), (made.Change.Kind, made.Change.CopyOf, made.Refusal));
+            Assert.Equal("Loud", plans.GetDescription(game));
+            plans.RestoreDefaults();
+            Assert.Equal(3, plans.GetAll().Count);
+        }
+
         // The C header's values, by name: a binding's enumeration that drifts from them fails here.
         [Fact]
         public void TheEnumerationsHoldTheCDoorsValues()
@@ -419,6 +459,7 @@ namespace Calvoro.Tests
             Same<DocumentChangeKind>("CHANGE_");
             Same<WatchAction>("WATCH_");
             Same<WatchTrigger>("TRIGGER_");
+            Same<PlanOutcome>("PLAN_");
         }
 
         [Fact]

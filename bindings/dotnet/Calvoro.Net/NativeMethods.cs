@@ -73,6 +73,13 @@ namespace Calvoro
             internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint, DocumentChangeRecord*, int> DocumentChange;
             internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint, int, char*, uint, uint*, int> DocumentText;
             internal readonly delegate* unmanaged[Cdecl]<IntPtr, uint, SettingResultRecord*, int> ApplyDocumentChange;
+            internal readonly delegate* unmanaged[Cdecl]<PlanTemplateRecord*, uint, uint*, int> PlanTemplates;
+            internal readonly delegate* unmanaged[Cdecl]<uint, char*, uint, uint*, int> PlanTemplateName;
+            internal readonly delegate* unmanaged[Cdecl]<char*, uint, PlanLookupRecord*, Guid*, uint, uint*, int*, int> FindPlanOrTemplate;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, Guid*, char*, uint, char*, uint, PlanResultRecord*, int> DuplicatePlan;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, PlanResultRecord*, int> DeletePlan;
+            internal readonly delegate* unmanaged[Cdecl]<PlanResultRecord*, int> RestoreDefaultPlans;
+            internal readonly delegate* unmanaged[Cdecl]<Guid*, int, PlanResultRecord*, int> RestorePlanDefaults;
 
             internal Functions(CalvoroLibrary library)
             {
@@ -125,6 +132,13 @@ namespace Calvoro
                 DocumentChange = (delegate* unmanaged[Cdecl]<IntPtr, uint, DocumentChangeRecord*, int>)library.Export("calvoro_DocumentChange");
                 DocumentText = (delegate* unmanaged[Cdecl]<IntPtr, uint, int, char*, uint, uint*, int>)library.Export("calvoro_DocumentText");
                 ApplyDocumentChange = (delegate* unmanaged[Cdecl]<IntPtr, uint, SettingResultRecord*, int>)library.Export("calvoro_ApplyDocumentChange");
+                PlanTemplates = (delegate* unmanaged[Cdecl]<PlanTemplateRecord*, uint, uint*, int>)library.Export("calvoro_PlanTemplates");
+                PlanTemplateName = (delegate* unmanaged[Cdecl]<uint, char*, uint, uint*, int>)library.Export("calvoro_PlanTemplateName");
+                FindPlanOrTemplate = (delegate* unmanaged[Cdecl]<char*, uint, PlanLookupRecord*, Guid*, uint, uint*, int*, int>)library.Export("calvoro_FindPlanOrTemplate");
+                DuplicatePlan = (delegate* unmanaged[Cdecl]<Guid*, Guid*, char*, uint, char*, uint, PlanResultRecord*, int>)library.Export("calvoro_DuplicatePlan");
+                DeletePlan = (delegate* unmanaged[Cdecl]<Guid*, PlanResultRecord*, int>)library.Export("calvoro_DeletePlan");
+                RestoreDefaultPlans = (delegate* unmanaged[Cdecl]<PlanResultRecord*, int>)library.Export("calvoro_RestoreDefaultPlans");
+                RestorePlanDefaults = (delegate* unmanaged[Cdecl]<Guid*, int, PlanResultRecord*, int>)library.Export("calvoro_RestorePlanDefaults");
             }
         }
 
@@ -198,6 +212,23 @@ namespace Calvoro
             internal uint Value;
             internal uint From;
             internal uint To;
+            internal Guid Source;
+        }
+
+        /// <summary>calvoro_plan_template.</summary>
+        internal struct PlanTemplateRecord
+        {
+            internal Guid Id;
+            internal int Standard;
+        }
+
+        /// <summary>calvoro_plan_result.</summary>
+        internal struct PlanResultRecord
+        {
+            internal int Outcome;
+            internal Guid Plan;
+            internal uint Status;
+            internal int Records;
         }
 
         /// <summary>CALVORO_ACTIVE_PLAN_UNKNOWN, in calvoro_setting_result.reapplied.</summary>

@@ -14,6 +14,9 @@ namespace Calvoro
         Name,
         /// <summary>A setting that this machine does not have, skipped.</summary>
         Skipped,
+        /// <summary>A plan that is not installed, made as a copy of <see cref="DocumentChange.CopyOf"/>
+        /// under the document's identifier, name and description.</summary>
+        Create,
     }
 
     /// <summary>One change that a document asks of this machine, as the native library read it.</summary>
@@ -21,8 +24,9 @@ namespace Calvoro
     {
         internal DocumentChange(int position, DocumentChangeKind kind, Guid plan, string? planName, Guid subgroup,
                                 Guid setting, PowerSource source, uint from, uint to, string key, string label,
-                                string fromText, string toText, string name, string description)
+                                string fromText, string toText, string name, string description, Guid copyOf)
         {
+            CopyOf = copyOf;
             Position = position;
             Kind = kind;
             Plan = plan;
@@ -42,7 +46,9 @@ namespace Calvoro
 
         internal int Position { get; }
 
-        /// <summary>A setting's value, a name, or a skipped setting.</summary>
+        /// <summary>Create: the plan copied.</summary>
+        public Guid CopyOf { get; }
+        /// <summary>A setting's value, a name, a skipped setting, or a plan made.</summary>
         public DocumentChangeKind Kind { get; }
         /// <summary>The plan changed.</summary>
         public Guid Plan { get; }
@@ -115,24 +121,26 @@ namespace Calvoro
         /// <summary>Reads a document and checks all of it against this machine; reads only.</summary>
         /// <param name="document">The document's text.</param>
         /// <param name="skipUnknown">Skip the settings this machine does not have, rather than refuse the document.</param>
+        /// <param name="create">Make the plans that are not installed (Create changes, first), rather than refuse the document.</param>
         /// <returns>What it asks for.</returns>
         /// <exception cref="DocumentException">It cannot be imported; the message names the place.</exception>
-        public static PlanDocument Read(string document, bool skipUnknown = false) =>
-            Read(Encoding.UTF8.GetBytes(document ?? throw new ArgumentNullException(nameof(document))), skipUnknown);
+        public static PlanDocument Read(string document, bool skipUnknown = false, bool create = false) =>
+            Read(Encoding.UTF8.GetBytes(document ?? throw new ArgumentNullException(nameof(document))), skipUnknown, create);
 
         /// <summary>Reads a document as a file holds it, in UTF-8 (text that is not UTF-8 is
         /// refused), and checks all of it against this machine; reads only.</summary>
         /// <param name="document">The document's bytes.</param>
         /// <param name="skipUnknown">Skip the settings this machine does not have, rather than refuse the document.</param>
+        /// <param name="create">Make the plans that are not installed (Create changes, first), rather than refuse the document.</param>
         /// <returns>What it asks for.</returns>
         /// <exception cref="DocumentException">It cannot be imported; the message names the place.</exception>
-        public static unsafe PlanDocument Read(byte[] document, bool skipUnknown = false)
+        public static unsafe PlanDocument Read(byte[] document, bool skipUnknown = false, bool create = false)
         {
             byte[] text = document ?? throw new ArgumentNullException(nameof(document));
             IntPtr opened;
             fixed (byte* bytes = text)
             {
-                NativeMethods.Check(NativeMethods.C.ReadDocument(bytes, (uint)text.Length, skipUnknown ? 1 : 0, &opened));
+                NativeMethods.Check(NativeMethods.C.ReadDocument(bytes, (uint)text.Length, (skipUnknown ? 1 : 0) | (create ? 2 : 0), &opened));
             }
             IntPtr read = opened;
             var handle = new DocumentHandle(read);
@@ -153,7 +161,7 @@ namespace Calvoro
                         record.OnAC != 0 ? PowerSource.AC : PowerSource.DC, record.From, record.To,
                         Text(NativeMethods.ChangeTextKey), Text(NativeMethods.ChangeTextLabel),
                         Text(NativeMethods.ChangeTextFrom), Text(NativeMethods.ChangeTextTo),
-                        Text(NativeMethods.ChangeTextName), Text(NativeMethods.ChangeTextDescription)));
+                        Text(NativeMethods.ChangeTextName), Text(NativeMethods.ChangeTextDescription), record.Source));
                 }
             }
             catch

@@ -1,5 +1,6 @@
 using System;
 using System.Collections.Generic;
+using System.Linq;
 
 namespace Calvoro
 {
@@ -97,13 +98,18 @@ namespace Calvoro
     public sealed class PlanLookup
     {
         internal PlanLookup(PlanLookupOutcome outcome, PlanLookupReading reading, Guid? identifier,
-                            IReadOnlyList<PowerPlan> candidates)
+                            IReadOnlyList<PowerPlan> candidates, bool isTemplate = false)
         {
             Outcome = outcome;
             Reading = reading;
             Identifier = identifier;
             Candidates = candidates;
+            IsTemplate = isTemplate;
         }
+
+        /// <summary>Whether the one candidate is one of Windows' templates rather than an
+        /// installed plan (<see cref="PowerPlans.FindPlanOrTemplate"/>); its timeouts are then 0.</summary>
+        public bool IsTemplate { get; }
 
         /// <summary>Found, none or several.</summary>
         public PlanLookupOutcome Outcome { get; }
@@ -193,7 +199,7 @@ namespace Calvoro
     /// plan again), the active plan, the default-plan record, the power source and modes, and
     /// the export document. Every rule is the native library's.
     /// </summary>
-    public sealed class PowerPlans
+    public sealed partial class PowerPlans
     {
         /// <summary>The most minutes a timeout can hold (the native library's
         /// CALVORO_MAX_TIMER_MINUTES): their seconds must fit 32 bits. More is refused.</summary>
@@ -308,15 +314,18 @@ namespace Calvoro
         /// <param name="document">The document's text (version 1 or 2).</param>
         /// <param name="dryRun">Only say what would change.</param>
         /// <param name="skipUnknown">Skip the settings this machine does not have.</param>
+        /// <param name="create">Make the plans that are not installed, first; when one cannot be made, nothing else is tried.</param>
         /// <returns>Each change with how it went.</returns>
         /// <exception cref="DocumentException">The document cannot be imported; nothing was changed.</exception>
-        public IReadOnlyList<ImportedChange> Import(string document, bool dryRun = false, bool skipUnknown = false)
+        public IReadOnlyList<ImportedChange> Import(string document, bool dryRun = false, bool skipUnknown = false,
+                                                    bool create = false)
         {
-            using PlanDocument read = PlanDocument.Read(document, skipUnknown);
+            using PlanDocument read = PlanDocument.Read(document, skipUnknown, create);
             var imported = new List<ImportedChange>();
+            bool stopped = dryRun;
             foreach (DocumentChange change in read.Changes)
             {
-                if (dryRun || change.Kind == DocumentChangeKind.Skipped)
+                if (stopped || change.Kind == DocumentChangeKind.Skipped)
                 {
                     imported.Add(new ImportedChange(change, null, null));
                     continue;
@@ -328,6 +337,7 @@ namespace Calvoro
                 catch (Exception error) when (error is PlatformRefusedException || error is PinnedByPolicyException)
                 {
                     imported.Add(new ImportedChange(change, null, error));
+                    stopped = change.Kind == DocumentChangeKind.Create;
                 }
             }
             return imported;
@@ -369,6 +379,19 @@ namespace Calvoro
         /// <exception cref="ArgumentNullException"><paramref name="text"/> is <c>null</c>.</exception>
         public unsafe PlanLookup Find(string text)
         {
+            var (record, candidates) = Lookup(text, (units, length, found, ids, capacity, count) =>
+                NativeMethods.C.FindPlan(units, length, found, ids, capacity, count));
+            return new PlanLookup((PlanLookupOutcome)record.Outcome, (PlanLookupReading)record.Reading,
+                                  record.Identified != 0 ? record.Identifier : (Guid?)null,
+                                  candidates.Select(Read).ToList());
+        }
+
+        private unsafe delegate int LookupCall(char* units, uint length, NativeMethods.PlanLookupRecord* record,
+                                               Guid* ids, uint capacity, uint* count);
+
+        // A lookup's answer and its candidates, in an array grown to the count a short one reported.
+        private static unsafe (NativeMethods.PlanLookupRecord, Guid[]) Lookup(string text, LookupCall find)
+        {
             if (text is null)
             {
                 throw new ArgumentNullException(nameof(text));
@@ -379,12 +402,11 @@ namespace Calvoro
             int status;
             fixed (char* units = text)
             {
-                // The candidates go into an array that is grown to the count a short one reported.
                 while (true)
                 {
                     fixed (Guid* ids = candidates)
                     {
-                        status = NativeMethods.C.FindPlan(units, (uint)text.Length, &record, ids, (uint)candidates.Length, &count);
+                        status = find(units, (uint)text.Length, &record, ids, (uint)candidates.Length, &count);
                     }
                     if (status != NativeMethods.BufferTooSmall)
                     {
@@ -394,13 +416,8 @@ namespace Calvoro
                 }
             }
             NativeMethods.Check(status);
-            var plans = new List<PowerPlan>((int)count);
-            for (int i = 0; i < count; i++)
-            {
-                plans.Add(Read(candidates[i]));
-            }
-            return new PlanLookup((PlanLookupOutcome)record.Outcome, (PlanLookupReading)record.Reading,
-                                  record.Identified != 0 ? record.Identifier : (Guid?)null, plans);
+            Array.Resize(ref candidates, (int)count);
+            return (record, candidates);
         }
 
         /// <summary>Whether two texts are the same ignoring letter case, as <see cref="Find"/>

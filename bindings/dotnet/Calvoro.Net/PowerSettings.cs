@@ -5,7 +5,7 @@ namespace Calvoro
 {
     /// <summary>How a settings call of the native library went: one outcome for every
     /// operation. <see cref="PowerSettings"/> answers Done with its result and throws one
-    /// exception type for each other outcome (<see cref="Outcomes.Check"/>).</summary>
+    /// exception type for each other outcome (<see cref="Outcomes.Check(SettingOutcome, uint, string)"/>).</summary>
     public enum SettingOutcome
     {
         /// <summary>Done.</summary>
@@ -185,7 +185,7 @@ namespace Calvoro
 
     /// <summary>The native library's outcomes, each mapped to one result or exception type:
     /// the one mapping of every face of .NET (settings, power modes, documents).</summary>
-    public static class Outcomes
+    public static partial class Outcomes
     {
         /// <summary>Returns for Done; throws the outcome's exception otherwise.</summary>
         /// <param name="outcome">The outcome.</param>
