@@ -27,6 +27,9 @@
         'Hide-PowerSetting'
         'Export-PowerPlan'
         'Import-PowerPlan'
+        'Copy-PowerPlan'
+        'Remove-PowerPlan'
+        'Reset-PowerPlan'
     )
     FunctionsToExport    = @()
     VariablesToExport    = @()

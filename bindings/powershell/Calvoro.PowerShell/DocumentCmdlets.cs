@@ -88,6 +88,12 @@ namespace Calvoro.PowerShell
         [Parameter]
         public SwitchParameter SkipUnknown { get; set; }
 
+        /// <summary>Makes each plan of the document that is not installed, as a copy of
+        /// Balanced under the document's identifier, name and description, before anything
+        /// else; when one cannot be made, nothing else is changed.</summary>
+        [Parameter]
+        public SwitchParameter Create { get; set; }
+
         /// <summary>Writes the plans that it changed, as they are afterwards.</summary>
         [Parameter]
         public SwitchParameter PassThru { get; set; }
@@ -99,7 +105,7 @@ namespace Calvoro.PowerShell
             PlanDocument document;
             try
             {
-                document = PlanDocument.Read(ReadAll(path), SkipUnknown);
+                document = PlanDocument.Read(ReadAll(path), SkipUnknown, Create);
             }
             catch (DocumentException error)
             {
@@ -110,14 +116,22 @@ namespace Calvoro.PowerShell
             using (document)
             {
                 PlanCatalog catalog = PlanCatalog.Read();
+                var creations = new List<PlanChange>();
                 var changes = new List<PlanChange>();
+                var made = new Dictionary<Guid, PowerPlan>();
                 foreach (DocumentChange change in document.Changes)
                 {
                     if (change.Kind == DocumentChangeKind.Skipped)
                     {
                         WriteWarning($"Skipped {change.Key}: this machine has no such setting.");
                     }
-                    else if (catalog.ById(change.Plan) is PowerPlan plan)
+                    else if (change.Kind == DocumentChangeKind.Create)
+                    {
+                        var plan = new PowerPlan(change.Plan, change.Name, new uint[6]);
+                        made[plan.Id] = plan;
+                        creations.Add(new PlanChange(plan, $"Create it as a copy of {change.CopyOf}", () => document.Apply(change)));
+                    }
+                    else if ((catalog.ById(change.Plan) ?? (made.TryGetValue(change.Plan, out PowerPlan? copy) ? copy : null)) is PowerPlan plan)
                     {
                         string action = change.Kind == DocumentChangeKind.Name
                             ? $"Rename to \"{change.Name}\" with the description \"{change.Description}\""
@@ -125,9 +139,14 @@ namespace Calvoro.PowerShell
                         changes.Add(new PlanChange(plan, action, () => document.Apply(change)));
                     }
                 }
-                if (changes.Count == 0)
+                if (creations.Count + changes.Count == 0)
                 {
                     WriteVerbose($"Nothing to change: the plans are as {path} has them.");
+                }
+                // A plan that could not be made leaves the document's other changes unmade.
+                if (Apply(creations).Count < creations.Count && !MyInvocation.BoundParameters.ContainsKey("WhatIf"))
+                {
+                    return;
                 }
                 HashSet<Guid> changed = Apply(changes);
                 foreach (Guid plan in changes.Select(change => change.Plan.Id).Distinct().Where(changed.Contains))

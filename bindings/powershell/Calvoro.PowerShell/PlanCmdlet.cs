@@ -98,6 +98,36 @@ namespace Calvoro.PowerShell
             }
         }
 
+        /// <summary>Runs <paramref name="operation"/>; a refusal of the library is a
+        /// non-terminating error that says why, and the answer is then <c>false</c>.</summary>
+        private protected bool Try(Action operation, object target)
+        {
+            try
+            {
+                operation();
+                return true;
+            }
+            catch (Exception error) when (OutcomeCategory(error) is ErrorCategory category)
+            {
+                WriteError(new ErrorRecord(error, error.GetType().Name.Replace("Exception", string.Empty), category, target));
+                return false;
+            }
+        }
+
+        // The exceptions of the plan operations' outcomes (Outcomes.Check), each in its category.
+        private static ErrorCategory? OutcomeCategory(Exception error) => error switch
+        {
+            PinnedByPolicyException _ => ErrorCategory.PermissionDenied,
+            PlatformNotSupportedException _ => ErrorCategory.NotImplemented,
+            NotSupportedException _ => ErrorCategory.InvalidOperation,
+            UnauthorizedAccessException _ => ErrorCategory.PermissionDenied,
+            SettingNotFoundException _ => ErrorCategory.ObjectNotFound,
+            ArgumentException _ => ErrorCategory.ResourceExists,
+            InvalidOperationException _ => ErrorCategory.InvalidOperation,
+            PlatformRefusedException _ => ErrorCategory.WriteError,
+            _ => null,
+        };
+
         private static string Lower(string action) => char.ToLowerInvariant(action[0]) + action.Substring(1);
     }
 

@@ -39,10 +39,11 @@ Describe 'Calvoro' {
             $module.ModuleBase | Should -BeLike "$HOME*"
             $module.CompatiblePSEditions | Should -Be @('Desktop', 'Core')
             $module.ExportedCmdlets.Keys | Sort-Object | Should -Be @(
-                'Clear-PowerPlanDefault', 'Enable-PowerPlan', 'Export-PowerPlan', 'Get-PowerMode',
-                'Get-PowerPlan', 'Get-PowerPlanDefault', 'Get-PowerSetting', 'Get-PowerSource',
-                'Hide-PowerSetting', 'Import-PowerPlan', 'Rename-PowerPlan', 'Set-PowerMode',
-                'Set-PowerPlanDefault', 'Set-PowerPlanTimeout', 'Set-PowerSetting', 'Show-PowerSetting')
+                'Clear-PowerPlanDefault', 'Copy-PowerPlan', 'Enable-PowerPlan', 'Export-PowerPlan',
+                'Get-PowerMode', 'Get-PowerPlan', 'Get-PowerPlanDefault', 'Get-PowerSetting',
+                'Get-PowerSource', 'Hide-PowerSetting', 'Import-PowerPlan', 'Remove-PowerPlan',
+                'Rename-PowerPlan', 'Reset-PowerPlan', 'Set-PowerMode', 'Set-PowerPlanDefault',
+                'Set-PowerPlanTimeout', 'Set-PowerSetting', 'Show-PowerSetting')
         }
     }
 
@@ -165,6 +166,9 @@ Describe 'Calvoro' {
             @{ Command = { Import-PowerPlan (Join-Path $TestDrive 'changed.json') -WhatIf } }
             @{ Command = { Export-PowerPlan -Path (Join-Path $TestDrive 'changed.json') -WhatIf } }
             @{ Command = { Set-PowerSetting -Plan Balanced -Setting PROCTHROTTLEMAX -PowerSource DC -Value 70 -WhatIf } }
+            @{ Command = { Copy-PowerPlan Balanced Meeting -WhatIf } }
+            @{ Command = { Remove-PowerPlan SCHEME_MAX -WhatIf } }
+            @{ Command = { Reset-PowerPlan -All -WhatIf } }
         ) {
             Set-PowerPlanTimeout Balanced -Setting Display -PowerSource AC -Minutes 3
             Export-PowerPlan -Path (Join-Path $TestDrive 'changed.json')
@@ -241,6 +245,37 @@ Describe 'Calvoro' {
         It 'makes a plan active' {
             Enable-PowerPlan 'high performance'
             (Get-PowerPlan -Active).Id | Should -Be $High
+        }
+    }
+
+    Describe 'Copy-PowerPlan, Remove-PowerPlan and Reset-PowerPlan' {
+        It 'copies a plan and a template that is not listed, and deletes a copy' {
+            $copy = Copy-PowerPlan Balanced Meeting -Id '00000000-0000-0000-0000-000000001234'
+            ($copy.Id, $copy.Name, $copy.Description) | Should -Be @(
+                [guid]'00000000-0000-0000-0000-000000001234', 'Meeting', (Get-PowerPlan Balanced).Description)
+            Copy-PowerPlan Balanced -Id $copy.Id -ErrorAction SilentlyContinue -ErrorVariable refused
+            $refused[0].CategoryInfo.Category | Should -Be 'ResourceExists'
+            (Copy-PowerPlan 'ultimate performance').Name | Should -Be 'Ultimate Performance'
+            Remove-PowerPlan Balanced -Confirm:$false -ErrorAction SilentlyContinue -ErrorVariable active
+            $active[0].Exception.Message | Should -BeLike '*apply another plan first*'
+            Remove-PowerPlan Meeting -Confirm:$false
+            Get-PowerPlan | Where-Object Id -eq $copy.Id | Should -BeNullOrEmpty
+        }
+
+        It 'completes the templates'' names' {
+            (TabExpansion2 'Copy-PowerPlan ult' 18).CompletionMatches.CompletionText |
+                Should -Be "'Ultimate Performance'"
+        }
+
+        It 'resets one plan, and then every plan' {
+            Set-PowerPlanTimeout SCHEME_MAX -Setting Sleep -PowerSource AC -Minutes 1
+            Copy-PowerPlan Balanced Meeting | Out-Null
+            Reset-PowerPlan SCHEME_MAX -Confirm:$false
+            (Get-PowerPlan SCHEME_MAX).SleepAC | Should -Be 15
+            Reset-PowerPlan Meeting -Confirm:$false -ErrorAction SilentlyContinue -ErrorVariable custom
+            $custom[0].Exception.Message | Should -BeLike '*custom plan*'
+            Reset-PowerPlan -All -Confirm:$false
+            (Get-PowerPlan).Id | Should -Be @($Balanced, $High, $Saver)
         }
     }
 
@@ -346,6 +381,17 @@ Describe 'Calvoro' {
             $before = Get-Content -Raw $path
             (Import-PowerPlan $path -Verbose 4>&1).Message | Should -Be "Nothing to change: the plans are as $path has them."
             Get-MachineText | Should -Be $before
+        }
+
+        It 'makes a deleted plan again with -Create' {
+            $copy = Copy-PowerPlan Balanced Game
+            Set-PowerPlanTimeout -Id $copy.Id -Setting Sleep -PowerSource AC -Minutes 42
+            $path = Join-Path $TestDrive 'game.json'
+            Export-PowerPlan "$($copy.Id)" -Path $path
+            Remove-PowerPlan -Id $copy.Id -Confirm:$false
+            { Import-PowerPlan $path } | Should -Throw '*no installed plan has the identifier*create*'
+            Import-PowerPlan $path -Create
+            (Get-PowerPlan Game).Id, (Get-PowerPlan Game).SleepAC | Should -Be $copy.Id, 42
         }
 
         It 'writes what the program writes, byte for byte' {
