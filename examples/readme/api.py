@@ -27,4 +27,6 @@ calvoro.write_setting(balanced, cap, calvoro.PowerSource.DC, 70)  # 101: ValueEr
 print(f"{cap.name}: {calvoro.read_setting(balanced, cap).dc} on DC, takes {cap.allowed}")
 backup = calvoro.export_plans()  # every plan and setting: the document of `calvoro export`
 print(f"{len(calvoro.import_plans(backup))} changes to restore the backup")
+meeting = calvoro.duplicate_plan(balanced, "Meeting")  # every setting; or one of plan_templates()
+calvoro.delete_plan(meeting)  # the active plan would raise ActivePlanError
 # In a test: calvoro.simulation.use(), .reset(), .inject_exception(...), .set_registry_value(...)

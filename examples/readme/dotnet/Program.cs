@@ -40,4 +40,6 @@ settings.Write(balanced, cap, PowerSource.DC, 70);  // 101: ArgumentOutOfRangeEx
 Console.WriteLine($"{cap}: {settings.Read(balanced, cap).DC} on DC, takes {cap.Allowed}");
 string backup = plans.Export();  // every plan and setting: the document of `calvoro export`
 Console.WriteLine($"{plans.Import(backup).Count} changes to restore the backup");
+Guid meeting = plans.Duplicate(balanced, "Meeting");  // every setting; or one of GetTemplates()
+plans.Delete(meeting);  // the active plan would throw InvalidOperationException
 // In a test: Simulation.Use(); Simulation.Reset(); Simulation.InjectException(Simulation.Operation.PowerReadACValueIndex, "boom");
