@@ -1,6 +1,6 @@
 // The plan document's reader, on the simulated machine: never crash on any input; a document it
-// accepts applies whole, after which reading it again asks for nothing more; and what export
-// writes reads back asking for nothing.
+// accepts applies whole (the plans it makes included), after which reading it again asks for
+// nothing more; and what export writes reads back asking for nothing.
 #include <calvoro/plan_document.h>
 #include <calvoro/simulation.h>
 
@@ -12,8 +12,9 @@
 namespace {
 
 // Applies every change a document asks for; then the document must ask for nothing more.
-void RequireImportedWhole(const std::string& text, bool skipUnknown) {
-    for (const Calvoro::DocumentChange& change : Calvoro::ReadDocument(text, skipUnknown).changes) {
+void RequireImportedWhole(const std::string& text, bool skipUnknown, bool create) {
+    for (const Calvoro::DocumentChange& change :
+         Calvoro::ReadDocument(text, skipUnknown, create).changes) {
         const bool skipped = change.kind == Calvoro::DocumentChange::Kind::Skipped;
         if (!skipped &&
             Calvoro::ApplyDocumentChange(change).outcome != Calvoro::SettingOutcome::Done) {
@@ -33,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Calvoro::Simulation::Reset();
     const std::string text(reinterpret_cast<const char*>(data), size);
     try {
-        RequireImportedWhole(text, size % 2 == 0);
+        RequireImportedWhole(text, size % 2 == 0, size % 3 != 0);
     } catch (const Calvoro::DocumentError&) {
         return 0;  // refused whole, with the place named: fine
     }
@@ -44,6 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const std::invalid_argument&) {
         return 0;  // a name that UTF-8 cannot carry is not exported
     }
-    RequireImportedWhole(exported, false);  // a DocumentError here ends the run: a finding
+    RequireImportedWhole(exported, false, false);  // a DocumentError here ends the run: a finding
     return 0;
 }
