@@ -129,6 +129,11 @@ TEST_F(SimulatedPlans, ACopyKeepsTheNameUntilRenamedAndRestoringBringsBalancedBa
     EXPECT_EQ(Calvoro::ActivePlan(), kBalanced);
 }
 
+TEST_F(SimulatedPlans, ACopyThatRaisesLeavesNoAllocation) {
+    Sim::InjectException(Sim::Operation::PowerDuplicateScheme, "broke");
+    EXPECT_THROW(Calvoro::DuplicatePlan(kBalanced), std::runtime_error);  // TearDown counts
+}
+
 // A refused step of a plan operation is said as such, and leaves no plan made or lost.
 TEST_F(SimulatedPlans, ARefusedPlanOperationChangesNoPlan) {
     using Calvoro::PlanOutcome;

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <random>
 
@@ -611,9 +612,12 @@ Status PowerDuplicateScheme(RootKey, const GUID* SourceSchemeGuid, GUID** Destin
     if (SourceSchemeGuid == nullptr || DestinationSchemeGuid == nullptr) {
         return status::InvalidParameter;
     }
-    // The block for a new identifier is taken before the lock, for LocalAlloc takes it too.
+    // The block for a new identifier is taken before the lock, for LocalAlloc takes it too;
+    // it is released again on every path but success, an injected exception's included.
     const bool picks = *DestinationSchemeGuid == nullptr;
-    void* block = picks ? LocalAlloc(kZeroFilledFixed, sizeof(GUID)) : nullptr;
+    const auto release = [](void* block) { LocalFree(block); };
+    std::unique_ptr<void, decltype(release)> block(
+        picks ? LocalAlloc(kZeroFilledFixed, sizeof(GUID)) : nullptr, release);
     if (picks && block == nullptr) {
         return status::NotEnoughMemory;
     }
@@ -635,14 +639,10 @@ Status PowerDuplicateScheme(RootKey, const GUID* SourceSchemeGuid, GUID** Destin
         state.plans.push_back(std::move(*copy));
         return status::Success;
     });
-    if (picks) {
-        if (copied != status::Success) {
-            LocalFree(block);
-            return copied;
-        }
+    if (picks && copied == status::Success) {
         const GUID record = detail::ToPlatformRecord(made);
-        std::memcpy(block, &record, sizeof record);
-        *DestinationSchemeGuid = static_cast<GUID*>(block);
+        std::memcpy(block.get(), &record, sizeof record);
+        *DestinationSchemeGuid = static_cast<GUID*>(block.release());
     }
     return copied;
 }
