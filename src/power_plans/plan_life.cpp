@@ -117,6 +117,7 @@ PlanResult DuplicatePlan(const Guid& source, const std::optional<Guid>& id,
     GUID* destination = id ? &chosen : nullptr;
     const platform::Status status = platform::PowerDuplicateScheme(nullptr, &from, &destination);
     // Windows allocates the record of an identifier it picked; the caller releases it.
+    // cppcheck-suppress unreadVariable ; it owns the record, released on every path
     const std::unique_ptr<GUID, LocalFreer> picked(id ? nullptr : destination);
     if (status != platform::status::Success) {
         return Failure(status, id.value_or(source));

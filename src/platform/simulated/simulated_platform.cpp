@@ -582,12 +582,10 @@ namespace {
 
 // The template with this identifier, or none.
 std::optional<simulated::Plan> TemplateOf(const Guid& id) {
-    for (simulated::Plan& plan : simulated::TemplatePlans()) {
-        if (plan.id == id) {
-            return std::move(plan);
-        }
-    }
-    return std::nullopt;
+    const std::vector<simulated::Plan> templates = simulated::TemplatePlans();
+    const auto found = std::find_if(templates.begin(), templates.end(),
+                                    [&](const simulated::Plan& plan) { return plan.id == id; });
+    return found != templates.end() ? std::optional(*found) : std::nullopt;
 }
 
 // A fresh identifier of version 4, as Windows picks one for a copy.
