@@ -426,6 +426,12 @@ TEST_F(Program, APlanIsCopiedRemovedRestoredAndMadeAgainFromADocument) {
     // A Modern Standby machine lists Balanced only; a template brings High performance back.
     ASSERT_EQ(Run({"simulation", "reset", "--modern-standby"}).status, 0);
     EXPECT_EQ(RunJson({"list", "--json"})["plans"].size(), 1u);
+    const json modernTemplates = RunJson({"list", "--templates", "--json"});
+    std::vector<bool> listed;
+    for (const json& known : modernTemplates["templates"]) {
+        listed.push_back(known["listed"]);
+    }
+    EXPECT_EQ(listed, (std::vector<bool>{true, false, false, false}));
     EXPECT_EQ(RunJson({"duplicate", "8c5e7fda-e8bf-4a96-9a85-a6e23a8c635c", "--json"})["name"],
               "High performance");
 }
