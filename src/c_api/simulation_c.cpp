@@ -44,8 +44,8 @@ Enumeration InRange(int32_t value, int32_t last, const char* function, const cha
     return static_cast<Enumeration>(value);
 }
 Sim::Operation OperationArgument(int32_t operation, const char* function) {
-    return InRange<Sim::Operation>(operation, CALVORO_SIM_POWER_RESTORE_DEFAULT_POWER_SCHEMES, function,
-                                   "operation");
+    return InRange<Sim::Operation>(operation, CALVORO_SIM_POWER_RESTORE_DEFAULT_POWER_SCHEMES,
+                                   function, "operation");
 }
 Sim::Repeat RepeatArgument(int32_t repeat, const char* function) {
     return InRange<Sim::Repeat>(repeat, CALVORO_SIM_ALWAYS, function, "repeat");

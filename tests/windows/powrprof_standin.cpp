@@ -300,7 +300,8 @@ STANDIN_EXPORT PowerDuplicateScheme(HKEY RootPowerKey, const GUID* SourceSchemeG
                                     GUID** DestinationSchemeGuid) {
     LoadState();
     if (DestinationSchemeGuid == nullptr || *DestinationSchemeGuid != nullptr) {
-        return Saved(p::PowerDuplicateScheme(RootPowerKey, SourceSchemeGuid, DestinationSchemeGuid));
+        return Saved(
+            p::PowerDuplicateScheme(RootPowerKey, SourceSchemeGuid, DestinationSchemeGuid));
     }
     // As PowerGetActiveScheme: a new identifier goes out in one of Windows' blocks.
     auto* record = static_cast<GUID*>(::LocalAlloc(LPTR, sizeof(GUID)));

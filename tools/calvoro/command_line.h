@@ -56,8 +56,8 @@ private:
     std::vector<std::shared_ptr<void>> kept_;
 };
 
-/// The rooms: plans; a plan's life; every setting of a plan; the power source and modes; the simulated
-/// machine itself (simulated builds only).
+/// The rooms: plans; a plan's life; every setting of a plan; the power source and modes; the
+/// simulated machine itself (simulated builds only).
 void AddPlanCommands(CommandLine& line);
 void AddSettingCommands(CommandLine& line);
 void AddSourceCommands(CommandLine& line);
