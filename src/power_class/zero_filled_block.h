@@ -1,9 +1,10 @@
-// A zero-filled block from the platform's allocator, released when the owner goes.
+// Blocks from the platform's allocator, released when their owner goes.
 #pragma once
 
 #include "platform/platform.h"
 
 #include <cstdint>
+#include <memory>
 
 namespace Calvoro::detail {
 
@@ -29,5 +30,14 @@ private:
     std::uint8_t* data_;
     std::uint32_t size_;
 };
+
+/// Releases a record that the platform handed out with LocalFree.
+struct LocalFreer {
+    void operator()(GUID* block) const { (void)platform::LocalFree(block); }
+};
+
+/// An identifier's record that the platform allocated (PowerGetActiveScheme,
+/// PowerDuplicateScheme), owned until the owner goes.
+using PlatformRecord = std::unique_ptr<GUID, LocalFreer>;
 
 }  // namespace Calvoro::detail

@@ -4,10 +4,10 @@
 #include <calvoro/power_plans.h>
 
 #include <algorithm>
-#include <memory>
 
 #include "platform/conversions.h"
 #include "platform/platform.h"
+#include "power_class/zero_filled_block.h"
 
 namespace Calvoro {
 namespace {
@@ -30,10 +30,6 @@ constexpr Template kTemplates[] = {
      u"Ultimate Performance", false, false},
 };
 
-// A block that the platform handed out, released with LocalFree.
-struct LocalFreer {
-    void operator()(GUID* block) const { (void)platform::LocalFree(block); }
-};
 
 PlanResult Result(PlanOutcome outcome, const Guid& plan, platform::Status status = 0) {
     return {outcome, plan, status, {}};
@@ -118,7 +114,7 @@ PlanResult DuplicatePlan(const Guid& source, const std::optional<Guid>& id,
     const platform::Status status = platform::PowerDuplicateScheme(nullptr, &from, &destination);
     // Windows allocates the record of an identifier it picked; the caller releases it.
     // cppcheck-suppress unreadVariable ; it owns the record, released on every path
-    const std::unique_ptr<GUID, LocalFreer> picked(id ? nullptr : destination);
+    const detail::PlatformRecord picked(id ? nullptr : destination);
     if (status != platform::status::Success) {
         return Failure(status, id.value_or(source));
     }

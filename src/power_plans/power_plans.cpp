@@ -3,23 +3,15 @@
 #include <calvoro/power_class.h>
 #include <calvoro/power_plans.h>
 
-#include <memory>
 #include <vector>
 
 #include "platform/conversions.h"
 #include "platform/platform.h"
 #include "power_class/status_rule.h"
+#include "power_class/zero_filled_block.h"
 #include "power_plans/sized_text.h"
 
 namespace Calvoro {
-namespace {
-
-// A block that the platform handed out, released with LocalFree.
-struct LocalFreer {
-    void operator()(GUID* block) const { (void)platform::LocalFree(block); }
-};
-
-}  // namespace
 
 std::vector<InstalledPlan> InstalledPlans() {
     const PowerClass power;
@@ -36,7 +28,7 @@ std::vector<InstalledPlan> InstalledPlans() {
 std::optional<Guid> ActivePlan() {
     GUID* received = nullptr;
     const platform::Status status = platform::PowerGetActiveScheme(nullptr, &received);
-    const std::unique_ptr<GUID, LocalFreer> active(received);
+    const detail::PlatformRecord active(received);
     if (status != platform::status::Success || active == nullptr) {
         return std::nullopt;
     }
