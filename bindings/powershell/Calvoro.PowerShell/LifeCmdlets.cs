@@ -7,29 +7,6 @@ using System.Management.Automation.Language;
 
 namespace Calvoro.PowerShell
 {
-    /// <summary>What the cmdlets that name a plan by -Plan share.</summary>
-    public abstract class PlanLifeCmdlet : PlanCmdlet
-    {
-        /// <summary>The installed plan that <paramref name="word"/> names; <c>null</c>, with an
-        /// error written, when there is none.</summary>
-        private protected PowerPlan? Installed(string word)
-        {
-            try
-            {
-                return PlanCatalog.Read().Resolve(word);
-            }
-            catch (PlanNotFoundException error)
-            {
-                WriteNotFound(error, word);
-            }
-            catch (ArgumentException error)
-            {
-                WriteError(new ErrorRecord(error, "PlanAmbiguous", ErrorCategory.InvalidArgument, word));
-            }
-            return null;
-        }
-    }
-
     /// <summary>
     /// <para type="synopsis">Copies a power plan, or one of Windows' templates, as a new plan.</para>
     /// <para type="description">The copy has every setting of the source, its description and
@@ -40,7 +17,7 @@ namespace Calvoro.PowerShell
     /// </summary>
     [Cmdlet(VerbsCommon.Copy, "PowerPlan", SupportsShouldProcess = true)]
     [OutputType(typeof(PowerPlan))]
-    public sealed class CopyPowerPlanCommand : PlanLifeCmdlet
+    public sealed class CopyPowerPlanCommand : PlanCmdlet
     {
         /// <summary>The plan or template copied: a name, alias or identifier.</summary>
         [Parameter(Mandatory = true, Position = 0)]
@@ -118,7 +95,7 @@ namespace Calvoro.PowerShell
     /// </summary>
     [Cmdlet(VerbsCommon.Reset, "PowerPlan", SupportsShouldProcess = true, ConfirmImpact = ConfirmImpact.High,
             DefaultParameterSetName = "Plan")]
-    public sealed class ResetPowerPlanCommand : PlanLifeCmdlet
+    public sealed class ResetPowerPlanCommand : PlanCmdlet
     {
         /// <summary>The plan: a name, alias or identifier.</summary>
         [Parameter(Mandatory = true, Position = 0, ParameterSetName = "Plan")]

@@ -21,6 +21,25 @@ namespace Calvoro.PowerShell
         private protected void WriteNotFound(PlanNotFoundException error, object target) =>
             WriteError(new ErrorRecord(error, "PlanNotFound", ErrorCategory.ObjectNotFound, target));
 
+        /// <summary>The installed plan that <paramref name="word"/> names (a name, alias or
+        /// identifier); <c>null</c>, with an error written, when there is none.</summary>
+        private protected PowerPlan? Installed(string word)
+        {
+            try
+            {
+                return PlanCatalog.Read().Resolve(word);
+            }
+            catch (PlanNotFoundException error)
+            {
+                WriteNotFound(error, word);
+            }
+            catch (ArgumentException error)
+            {
+                WriteError(new ErrorRecord(error, "PlanAmbiguous", ErrorCategory.InvalidArgument, word));
+            }
+            return null;
+        }
+
         /// <summary>Writes a plan as Get-PowerPlan does, read afresh.</summary>
         private protected void WritePlan(Guid id)
         {

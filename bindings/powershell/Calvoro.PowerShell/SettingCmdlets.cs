@@ -79,22 +79,7 @@ namespace Calvoro.PowerShell
         public string Plan { get; set; } = "SCHEME_CURRENT";
 
         /// <summary>The plan that -Plan names; <c>null</c> after writing the error.</summary>
-        private protected PowerPlan? TargetPlan()
-        {
-            try
-            {
-                return PlanCatalog.Read().Resolve(Plan);
-            }
-            catch (PlanNotFoundException error)
-            {
-                WriteNotFound(error, Plan);
-            }
-            catch (ArgumentException error)
-            {
-                WriteError(new ErrorRecord(error, "PlanAmbiguous", ErrorCategory.InvalidArgument, Plan));
-            }
-            return null;
-        }
+        private protected PowerPlan? TargetPlan() => Installed(Plan);
 
         /// <summary>The setting that a person's text names; <c>null</c> after writing the error.</summary>
         private protected PowerSetting? Find(PowerPlan plan, string text)
